@@ -1,0 +1,388 @@
+#include "app/app_form.h"
+
+#include "about/app_identity.h"
+#include "app/wizard_rules.h"
+#include "conversion/output_types.h"
+#include "localization/language.h"
+#include "online/maker_site.h"
+#include "platform/dialogs.h"
+#include "platform/error_report.h"
+#include "platform/icons.h"
+#include "platform/shell.h"
+#include "queue/queue_model.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace pixmorrow {
+
+namespace {
+
+QPushButton* makeButton(const QString& caption, const QString& icon, int width, QWidget* parent) {
+    auto* button = new QPushButton(namedIcon(icon), caption, parent);
+    button->setFixedWidth(width);
+    return button;
+}
+
+}  // namespace
+
+TAppForm::TAppForm(const AppServices& services, QWidget* parent)
+    : QMainWindow(parent), services_(services) {
+    setObjectName(QStringLiteral("AppForm"));
+    setWindowIcon(applicationIcon());
+    resize(478, 421 + 44);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new QWidget;
+    TabSheet2 = new QWidget;
+    buildImagesPage();
+    buildOptionsPage();
+    PageControl1->addTab(TabSheet1, countCaption(0));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Options"));
+
+    // The external converter's output; never shown to the user.
+    MemoCMD = new QPlainTextEdit(this);
+    MemoCMD->setObjectName(QStringLiteral("MemoCMD"));
+    MemoCMD->setReadOnly(true);
+    MemoCMD->setFixedHeight(89);
+    MemoCMD->hide();
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(PageControl1, 1);
+    column->addWidget(MemoCMD);
+    setCentralWidget(central);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusPanel0 = new QLabel(StatusBar1);
+    StatusBar1->addWidget(StatusPanel0, 1);
+    setStatusBar(StatusBar1);
+
+    buildMenus();
+
+    TimerParam = new QTimer(this);
+    TimerParam->setInterval(1);
+    TimerChecker = new QTimer(this);
+    TimerChecker->setInterval(1000);
+
+    connectHandlers();
+    FormCreate();
+
+    TimerParam->start();
+    TimerChecker->start();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+TAppForm::~TAppForm() = default;
+
+void TAppForm::buildImagesPage() {
+    auto* page = new QVBoxLayout(TabSheet1);
+    auto* top = new QHBoxLayout;
+    ButtonFiles = makeButton(QStringLiteral("Add Files"), QStringLiteral("add"), 90, TabSheet1);
+    ButtonFolder = makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
+    ButtonDelete = makeButton(QStringLiteral("Delete"), QStringLiteral("delete"), 90, TabSheet1);
+    ButtonClear = makeButton(QStringLiteral("Clear"), QStringLiteral("clear"), 90, TabSheet1);
+    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear}) top->addWidget(b);
+    top->addStretch(1);
+    page->addLayout(top);
+
+    model_ = new QueueModel(ImageQueue_, this);
+    ListView1 = new QTableView(TabSheet1);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(model_);
+    ListView1->setShowGrid(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setWordWrap(false);
+    ListView1->setCornerButtonEnabled(false);
+    ListView1->verticalHeader()->hide();
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QFont listFont = ListView1->font();
+    listFont.setPointSize(12);
+    ListView1->setFont(listFont);
+    ListView1->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 6);
+    QHeaderView* header = ListView1->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QueueModel::FilenameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(QueueModel::SizeColumn, QHeaderView::Fixed);
+    header->resizeSection(QueueModel::SizeColumn, 150);
+    page->addWidget(ListView1, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    ButtonNext = makeButton(QStringLiteral("Next"), QStringLiteral("next"), 134, TabSheet1);
+    ButtonNext->setLayoutDirection(Qt::RightToLeft);  // the arrow right of the text
+    bottom->addWidget(ButtonNext);
+    page->addLayout(bottom);
+}
+
+void TAppForm::buildOptionsPage() {
+    auto* page = new QVBoxLayout(TabSheet2);
+    auto* grid = new QGridLayout;
+    Label1 = new QLabel(QStringLiteral("Output Format:"), TabSheet2);
+    ComboBoxType = new QComboBox(TabSheet2);
+    ComboBoxType->setObjectName(QStringLiteral("ComboBoxType"));
+    ComboBoxType->addItems(outputTypes());
+    ComboBoxType->setMaxVisibleItems(15);
+    ComboBoxType->setCurrentIndex(0);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(ComboBoxType, 0, 1);
+
+    Label2 = new QLabel(QStringLiteral("Quality:"), TabSheet2);
+    SpinEdit1 = new QSpinBox(TabSheet2);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setRange(1, 100);
+    SpinEdit1->setValue(100);
+    Label3 = new QLabel(QStringLiteral("%"), TabSheet2);
+    auto* quality = new QHBoxLayout;
+    quality->addWidget(SpinEdit1);
+    quality->addWidget(Label3);
+    quality->addStretch(1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addLayout(quality, 1, 1);
+
+    CheckBoxGrayscale = new QCheckBox(QStringLiteral("Convert to Grayscale"), TabSheet2);
+    grid->addWidget(CheckBoxGrayscale, 2, 1);
+
+    Label5 = new QLabel(QStringLiteral("Destination:"), TabSheet2);
+    ComboBoxDestination = new QComboBox(TabSheet2);
+    ComboBoxDestination->setObjectName(QStringLiteral("ComboBoxDestination"));
+    ComboBoxDestination->setEditable(true);
+    ComboBoxDestination->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxDestination->addItem(kSameFolderAsOriginal);
+    ComboBoxDestination->setCurrentText(kSameFolderAsOriginal);
+    ComboBoxDestination->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    ButtonBrowse = new QPushButton(namedIcon(QStringLiteral("folder")), QStringLiteral("Browse..."),
+                                   TabSheet2);
+    auto* destination = new QHBoxLayout;
+    destination->addWidget(ComboBoxDestination, 1);
+    destination->addWidget(ButtonBrowse);
+    grid->addWidget(Label5, 3, 0);
+    grid->addLayout(destination, 3, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setVerticalSpacing(12);
+    page->addLayout(grid);
+    page->addStretch(1);
+
+    auto* bottom = new QHBoxLayout;
+    ButtonBack = makeButton(QStringLiteral("Back"), QStringLiteral("previous"), 134, TabSheet2);
+    ButtonProcess = makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
+    bottom->addWidget(ButtonBack);
+    bottom->addStretch(1);
+    bottom->addWidget(ButtonProcess);
+    page->addLayout(bottom);
+}
+
+void TAppForm::buildMenus() {
+    FileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    AddFiles1 = FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
+    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")), QStringLiteral("Add Folder..."));
+    FileMenu->addSeparator();
+    Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("Exit"));
+
+    SettingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
+    DisplayIcons1 = SettingsMenu->addAction(QStringLiteral("Display Icons"));
+    DisplayIcons1->setCheckable(true);
+    DisplayIcons1->setChecked(true);
+    IncludeSubfolders1 = SettingsMenu->addAction(QStringLiteral("Include Subfolders"));
+    IncludeSubfolders1->setCheckable(true);
+    IncludeSubfolders1->setChecked(true);
+    SettingsMenu->addSeparator();
+    ResettoDefaults1 = SettingsMenu->addAction(QStringLiteral("Reset to Defaults..."));
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    Help2 = HelpMenu->addAction(namedIcon(QStringLiteral("help")), QStringLiteral("Online Help"));
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    Help2->setShortcutContext(Qt::ApplicationShortcut);
+    HelpMenu->addSeparator();
+    UpdateNotifications1 = HelpMenu->addAction(QStringLiteral("Update Notifications"));
+    UpdateNotifications1->setCheckable(true);
+    UpdateNotifications1->setChecked(true);
+    UpdateNotifications1->setEnabled(false);
+    UpdateNotificationsBar = HelpMenu->addSeparator();
+    Language1 = HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
+    Language1->setVisible(false);
+    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")), QStringLiteral("Send &Feedback..."));
+    About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
+}
+
+void TAppForm::guarded(const std::function<void()>& handler) {
+    reportingErrors(services_.dialogs, handler);
+}
+
+void TAppForm::connectHandlers() {
+    auto on = [this](auto* sender, auto signal, void (TAppForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(ButtonNext, &QPushButton::clicked, &TAppForm::ButtonNextClick);
+    on(ButtonBack, &QPushButton::clicked, &TAppForm::ButtonBackClick);
+    on(ButtonFiles, &QPushButton::clicked, &TAppForm::ButtonFilesClick);
+    on(ButtonFolder, &QPushButton::clicked, &TAppForm::ButtonFolderClick);
+    on(ButtonDelete, &QPushButton::clicked, &TAppForm::ButtonDeleteClick);
+    on(ButtonClear, &QPushButton::clicked, &TAppForm::ButtonClearClick);
+    on(PageControl1, &QTabWidget::currentChanged, &TAppForm::PageControl1Change);
+    on(ComboBoxType, &QComboBox::currentIndexChanged, &TAppForm::ComboBoxTypeChange);
+    on(AddFiles1, &QAction::triggered, &TAppForm::AddFiles1Click);
+    on(AddFolder1, &QAction::triggered, &TAppForm::AddFolder1Click);
+    on(Exit1, &QAction::triggered, &TAppForm::Exit1Click);
+    on(Help2, &QAction::triggered, &TAppForm::Help2Click);
+    on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
+    on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+}
+
+void TAppForm::FormCreate() {
+    guarded([this] {
+        AppIdentity identity;
+        try {
+            readAppIdentity(services_.executablePath, identity);
+        } catch (...) {
+            setAppIdentity(identity);
+            throw;
+        }
+        setAppIdentity(identity);
+        setWindowTitle(identity.caption);
+        setAcceptDrops(true);
+        // Settings folder and store come here, then the language.
+        LoadLanguage(QString());
+        PageControl1->setCurrentWidget(TabSheet1);
+        ButtonClearClick();
+    });
+}
+
+void TAppForm::ButtonNextClick() {
+    if (model_->rowCount() == 0) {
+        services_.dialogs.beep();
+        return;
+    }
+    {
+        // Next runs the page-change rule itself, once, as a tab change by the user would.
+        const QSignalBlocker blocker(PageControl1);
+        PageControl1->setCurrentWidget(TabSheet2);
+    }
+    PageControl1Change();
+}
+
+void TAppForm::ButtonBackClick() {
+    PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TAppForm::PageControl1Change() {
+    if (PageControl1->currentIndex() != 1) return;
+    if (shouldSwitchWebpToPng(ImageQueue_, ComboBoxType->currentText())) {
+        ComboBoxType->setCurrentIndex(1);
+    }
+    ComboBoxTypeChange();
+}
+
+void TAppForm::ComboBoxTypeChange() {
+    const bool visible = usesQuality(ComboBoxType->currentText());
+    Label2->setVisible(visible);
+    SpinEdit1->setVisible(visible);
+    Label3->setVisible(visible);
+}
+
+void TAppForm::Help2Click() {
+    try {
+        services_.shell.openUrl(makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
+    } catch (...) {
+        // The help page not opening is not worth a message.
+    }
+}
+
+void TAppForm::Exit1Click() {
+    QApplication::quit();
+}
+
+void TAppForm::AddFiles1Click() {
+    ButtonFiles->click();
+}
+
+void TAppForm::AddFolder1Click() {
+    ButtonFolder->click();
+}
+
+void TAppForm::ButtonFilesClick() {}
+
+void TAppForm::ButtonFolderClick() {}
+
+std::vector<std::size_t> TAppForm::selectedRows() const {
+    std::vector<std::size_t> rows;
+    const QItemSelection selection = ListView1->selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.push_back(static_cast<std::size_t>(row));
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TAppForm::ButtonDeleteClick() {
+    const std::vector<std::size_t> rows = selectedRows();
+    ImageQueue_.removeRows(rows);
+    model_->syncRowCount();
+    ListView1->viewport()->update();
+    ListView1->clearSelection();
+    KacItemVarGuncelle();
+}
+
+void TAppForm::ButtonClearClick() {
+    ImageQueue_.clear();
+    model_->syncRowCount();
+    ImageListSifirla();
+    ListView1->viewport()->update();
+    ListView1->clearSelection();
+    KacItemVarGuncelle();
+    QCoreApplication::processEvents();
+}
+
+void TAppForm::KacItemVarGuncelle() {
+    PageControl1->setTabText(PageControl1->indexOf(TabSheet1), countCaption(ImageQueue_.size()));
+}
+
+void TAppForm::ImageListSifirla() {
+    ImageList16Temp.reset(QIcon(QStringLiteral(":/icons/stock_empty.svg")),
+                          QIcon(QStringLiteral(":/icons/stock_image.svg")));
+}
+
+void TAppForm::updateQueueView() {
+    model_->syncRowCount();
+    KacItemVarGuncelle();
+    QCoreApplication::processEvents();
+}
+
+void TAppForm::DisplayIcons1Click() {
+    ListView1->viewport()->update();
+}
+
+void TAppForm::IncludeSubfolders1Click() {}
+
+}  // namespace pixmorrow

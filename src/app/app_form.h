@@ -1,0 +1,128 @@
+#pragma once
+
+#include "app/app_services.h"
+#include "queue/image_queue.h"
+#include "queue/row_icons.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QTimer;
+
+namespace pixmorrow {
+
+class QueueModel;
+
+// The main window: a two-page wizard (Images, Options) with menus, a status bar and two
+// timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
+// through the general error report so no exception reaches the event loop. Components keep
+// their designer names and are public, as a form's published fields are, for the tests.
+class TAppForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TAppForm(const AppServices& services, QWidget* parent = nullptr);
+    ~TAppForm() override;
+
+    ImageQueue& imageQueue() { return ImageQueue_; }
+    const AppServices& services() const { return services_; }
+
+    // Handlers, named after their component and event.
+    void FormCreate();
+    void ButtonNextClick();
+    void ButtonBackClick();
+    void PageControl1Change();
+    void Help2Click();
+    void Exit1Click();
+    void AddFiles1Click();
+    void AddFolder1Click();
+    void ButtonFilesClick();
+    void ButtonFolderClick();
+    void ButtonDeleteClick();
+    void ButtonClearClick();
+    void ComboBoxTypeChange();
+    void DisplayIcons1Click();
+    void IncludeSubfolders1Click();
+
+    // Count caption of the Images tab; the row-icon list's reset.
+    void KacItemVarGuncelle();
+    void ImageListSifirla();
+    // After an intake road: row count, count caption, one event-loop pass.
+    void updateQueueView();
+
+    // Runs a handler through the general error report.
+    void guarded(const std::function<void()>& handler);
+
+    // Components.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QPushButton* ButtonFiles = nullptr;
+    QPushButton* ButtonFolder = nullptr;
+    QPushButton* ButtonDelete = nullptr;
+    QPushButton* ButtonClear = nullptr;
+    QPushButton* ButtonNext = nullptr;
+    QTableView* ListView1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBoxType = nullptr;
+    QLabel* Label2 = nullptr;
+    QSpinBox* SpinEdit1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QCheckBox* CheckBoxGrayscale = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* ComboBoxDestination = nullptr;
+    QPushButton* ButtonBrowse = nullptr;
+    QPushButton* ButtonBack = nullptr;
+    QPushButton* ButtonProcess = nullptr;
+    QPlainTextEdit* MemoCMD = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QTimer* TimerParam = nullptr;
+    QTimer* TimerChecker = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QAction* AddFiles1 = nullptr;
+    QAction* AddFolder1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* SettingsMenu = nullptr;
+    QAction* DisplayIcons1 = nullptr;
+    QAction* IncludeSubfolders1 = nullptr;
+    QAction* ResettoDefaults1 = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* UpdateNotifications1 = nullptr;
+    QAction* UpdateNotificationsBar = nullptr;
+    QAction* Language1 = nullptr;
+    QAction* SendFeedback1 = nullptr;
+    QAction* About1 = nullptr;
+
+    RowIconList ImageList16Temp;
+    QueueModel* queueModel() const { return model_; }
+
+    static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
+
+private:
+    void buildImagesPage();
+    void buildOptionsPage();
+    void buildMenus();
+    void connectHandlers();
+    // Rows selected in the list view, ascending.
+    std::vector<std::size_t> selectedRows() const;
+
+    AppServices services_;
+    ImageQueue ImageQueue_;
+    QueueModel* model_ = nullptr;
+};
+
+}  // namespace pixmorrow

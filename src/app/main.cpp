@@ -1,0 +1,33 @@
+// The process entry: instance marker, application object, main window, event loop.
+#include "app/app_form.h"
+#include "platform/icons.h"
+#include "platform/instance_lock.h"
+#include "platform/program_paths.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_file_dialogs.h"
+#include "platform/qt_shell.h"
+#include "platform/tick_clock.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    // Every argument is a path; keep them as given, before Qt looks for options of its own.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+    QApplication app(argc, argv);
+    pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
+    QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
+    QApplication::setWindowIcon(pixmorrow::applicationIcon());
+
+    pixmorrow::QtDialogs dialogs;
+    pixmorrow::QtFileDialogs fileDialogs;
+    pixmorrow::QtShell shell;
+    pixmorrow::SteadyTickClock clock;
+    pixmorrow::AppServices services{dialogs, fileDialogs, shell, clock,
+                                    pixmorrow::executablePath(), pixmorrow::programFolder(),
+                                    arguments};
+    pixmorrow::TAppForm form(services);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,123 @@
+#include "platform/qt_dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <array>
+#include <utility>
+
+namespace pixmorrow {
+
+namespace {
+
+struct ButtonKind {
+    DialogButton button;
+    QMessageBox::StandardButton standard;
+    int result;
+};
+
+// The standard order of the dialog's buttons.
+constexpr std::array<ButtonKind, 12> kButtonOrder = {{
+    {ButtonYes, QMessageBox::Yes, ResultYes},
+    {ButtonNo, QMessageBox::No, ResultNo},
+    {ButtonOK, QMessageBox::Ok, ResultOK},
+    {ButtonCancel, QMessageBox::Cancel, ResultCancel},
+    {ButtonAbort, QMessageBox::Abort, ResultAbort},
+    {ButtonRetry, QMessageBox::Retry, ResultRetry},
+    {ButtonIgnore, QMessageBox::Ignore, ResultIgnore},
+    {ButtonAll, QMessageBox::NoButton, ResultAll},
+    {ButtonNoToAll, QMessageBox::NoToAll, ResultNoToAll},
+    {ButtonYesToAll, QMessageBox::YesToAll, ResultYesToAll},
+    {ButtonHelp, QMessageBox::Help, ResultHelp},
+    {ButtonClose, QMessageBox::Close, ResultClose},
+}};
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information: return QMessageBox::Information;
+        case MessageIcon::Warning: return QMessageBox::Warning;
+        case MessageIcon::Error: return QMessageBox::Critical;
+        case MessageIcon::Question: return QMessageBox::Question;
+        case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::Icon kindIcon(DialogKind kind) {
+    switch (kind) {
+        case DialogKind::Warning: return QMessageBox::Warning;
+        case DialogKind::Error: return QMessageBox::Critical;
+        case DialogKind::Information: return QMessageBox::Information;
+        case DialogKind::Confirmation: return QMessageBox::Question;
+        case DialogKind::Custom: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+const char* const kResultProperty = "pixmorrowResult";
+
+}  // namespace
+
+QString withLineBreaks(const QString& text) {
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(u'\r', u'\n');
+    return out;
+}
+
+void QtDialogs::showMessage(const QString& text, const QString& title, MessageIcon icon) {
+    QMessageBox box(boxIcon(icon), title, withLineBreaks(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+QMessageBox* createCaptionedMessageBox(const QString& message, DialogKind kind,
+                                       DialogButtons buttons, const QStringList& captions,
+                                       const QString& title) {
+    auto* box = new QMessageBox(kindIcon(kind), title, withLineBreaks(message),
+                                QMessageBox::NoButton, QApplication::activeWindow());
+    qsizetype captionIndex = 0;
+    for (const ButtonKind& kindOf : kButtonOrder) {
+        if ((buttons & kindOf.button) == 0) {
+            continue;
+        }
+        // There is no standard "All" button in Qt; it gets one of its own.
+        QPushButton* button = kindOf.standard == QMessageBox::NoButton
+                                  ? box->addButton(QStringLiteral("All"), QMessageBox::AcceptRole)
+                                  : box->addButton(kindOf.standard);
+        if (button == nullptr) {
+            continue;
+        }
+        button->setProperty(kResultProperty, kindOf.result);
+        if (captionIndex < captions.size()) {
+            button->setText(captions[captionIndex]);
+        }
+        ++captionIndex;
+    }
+    return box;
+}
+
+int captionedMessageBoxResult(QMessageBox* box) {
+    QAbstractButton* clicked = box->clickedButton();
+    if (clicked == nullptr) {
+        return ResultCancel;
+    }
+    QVariant result = clicked->property(kResultProperty);
+    return result.isValid() ? result.toInt() : ResultCancel;
+}
+
+int QtDialogs::MessageDlgWithCaptions(const QString& message, DialogKind kind,
+                                      DialogButtons buttons, const QStringList& captions,
+                                      const QString& title) {
+    std::unique_ptr<QMessageBox> box(
+        createCaptionedMessageBox(message, kind, buttons, captions, title));
+    box->exec();
+    return captionedMessageBoxResult(box.get());
+}
+
+void QtDialogs::beep() {
+    QApplication::beep();
+}
+
+}  // namespace pixmorrow
