@@ -4,6 +4,7 @@
 #include "app/wizard_rules.h"
 #include "conversion/output_types.h"
 #include "localization/language.h"
+#include "localization/language_preference.h"
 #include "online/maker_site.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
@@ -270,7 +271,7 @@ void TAppForm::FormCreate() {
         setWindowTitle(identity.caption);
         setAcceptDrops(true);
         // Settings folder and store come here, then the language.
-        LoadLanguage(QString());
+        LoadLanguage(preferredLanguageFile());
         PageControl1->setCurrentWidget(TabSheet1);
         ButtonClearClick();
     });

@@ -108,6 +108,12 @@ public:
     QAction* About1 = nullptr;
 
     RowIconList ImageList16Temp;
+
+    // The folder that holds settings.ini, the conversion's temporary files and the restart
+    // script; chosen once while the window is created. Ends in "/".
+    QString SettingsFolder;
+    // The folder last picked in a folder dialog (Add Folder, destination Browse...).
+    QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
