@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -24,6 +25,9 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TChecker;
+class TNewVer;
+struct CheckerSetup;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -54,6 +58,9 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
@@ -115,6 +122,12 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+
+    // The update check of this run (started by the first TimerChecker tick) and the notice it
+    // may open. Tests set makeCheckerSetup to check against their own store and service.
+    std::unique_ptr<TChecker> Checker;
+    TNewVer* NewVer = nullptr;
+    std::function<CheckerSetup()> makeCheckerSetup;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
