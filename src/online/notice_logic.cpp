@@ -40,7 +40,7 @@ QString noticeLinkText(const Translator& translate,
 }
 
 QString noticeLinkTarget(const QString& downloadUrl) {
-    const QUrl url(downloadUrl, QUrl::StrictMode);
+    const QUrl url(downloadUrl);
     const QString scheme = url.scheme().toLower();
     const bool web = url.isValid() && !url.host().isEmpty() &&
                      (scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
