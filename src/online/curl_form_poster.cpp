@@ -46,7 +46,8 @@ size_t writeBody(char* data, size_t size, size_t count, void* user) {
 // (curl's own limits cover the connection and the transfer as a whole).
 int watchProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto* transfer = static_cast<Transfer*>(user);
-    if (transfer->cancelled && transfer->cancelled->load(std::memory_order_acquire)) return 1;
+    if (transfer->cancelled && transfer->cancelled->load(std::memory_order_acquire))
+        return 1;
     const auto now = SteadyClock::now();
     if (down != transfer->lastDown || up != transfer->lastUp) {
         transfer->lastDown = down;
@@ -85,12 +86,14 @@ QString CurlFormPoster::PostForm(const QString& url, const FormFields& fields, i
     const long timeout = timeoutMs > 0 ? timeoutMs : 1;
 
     std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-    if (!curl) throw Error(QStringLiteral("Could not start the web request."));
+    if (!curl)
+        throw Error(QStringLiteral("Could not start the web request."));
     std::unique_ptr<curl_slist, ListDeleter> headers;
     headers.reset(curl_slist_append(headers.release(), "Connection: close"));
     // No "Expect: 100-continue" round trip for longer bodies.
     headers.reset(curl_slist_append(headers.release(), "Expect:"));
-    if (!headers) throw Error(QStringLiteral("Could not start the web request."));
+    if (!headers)
+        throw Error(QStringLiteral("Could not start the web request."));
 
     Transfer transfer;
     transfer.cancelled = options_.cancelled;
@@ -122,7 +125,8 @@ QString CurlFormPoster::PostForm(const QString& url, const FormFields& fields, i
         curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-        if (!caFile.isEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+        if (!caFile.isEmpty())
+            curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
     } else {
         curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
     }
@@ -145,7 +149,8 @@ QString CurlFormPoster::PostForm(const QString& url, const FormFields& fields, i
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     if (!secure && status >= 400) {
-        throw Error(QStringLiteral("The request to %1 failed: HTTP status %2").arg(url).arg(status));
+        throw Error(
+            QStringLiteral("The request to %1 failed: HTTP status %2").arg(url).arg(status));
     }
     char* contentType = nullptr;
     curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType);

@@ -196,13 +196,15 @@ void TFeedbackForm::showChoice() {
 }
 
 void TFeedbackForm::Image1MouseDown(Qt::MouseButton button) {
-    if (button != Qt::LeftButton) return;
+    if (button != Qt::LeftButton)
+        return;
     choice_.clickLike();
     showChoice();
 }
 
 void TFeedbackForm::Image2MouseDown(Qt::MouseButton button) {
-    if (button != Qt::LeftButton) return;
+    if (button != Qt::LeftButton)
+        return;
     choice_.clickDislike();
     showChoice();
 }
@@ -220,16 +222,24 @@ FeedbackInput TFeedbackForm::input() const {
 
 void TFeedbackForm::BitBtn1Click() {
     switch (sender_.send(input())) {
-        case FeedbackSender::Outcome::EmptyText: Memo1->setFocus(); break;
-        case FeedbackSender::Outcome::InvalidEmail: Edit1->setFocus(); break;
-        case FeedbackSender::Outcome::Delivered: accept(); break;
-        case FeedbackSender::Outcome::Failed: break;
+        case FeedbackSender::Outcome::EmptyText:
+            Memo1->setFocus();
+            break;
+        case FeedbackSender::Outcome::InvalidEmail:
+            Edit1->setFocus();
+            break;
+        case FeedbackSender::Outcome::Delivered:
+            accept();
+            break;
+        case FeedbackSender::Outcome::Failed:
+            break;
     }
 }
 
 void TFeedbackForm::limitMemo() {
     const QString text = Memo1->toPlainText();
-    if (text.size() <= kFeedbackMaxLength) return;
+    if (text.size() <= kFeedbackMaxLength)
+        return;
     QTextCursor cursor = Memo1->textCursor();
     const int position = cursor.position();
     Memo1->setPlainText(text.left(kFeedbackMaxLength));

@@ -28,10 +28,12 @@ const pcre2_code* emailPattern() {
 
 bool IsValidEmail(const QString& email) {
     const pcre2_code* code = emailPattern();
-    if (!code) return false;
+    if (!code)
+        return false;
     const QByteArray subject = email.toUtf8();
     pcre2_match_data* match = pcre2_match_data_create_from_pattern(code, nullptr);
-    if (!match) return false;
+    if (!match)
+        return false;
     const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(subject.constData()),
                                static_cast<PCRE2_SIZE>(subject.size()), 0,
                                PCRE2_ANCHORED | PCRE2_ENDANCHORED, match, nullptr);
@@ -47,8 +49,10 @@ bool IsValidEmail(const QString& email) {
 QString trimBlanksAndControls(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= u' ') ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ') --end;
+    while (begin < end && text[begin].unicode() <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= u' ')
+        --end;
     return text.mid(begin, end - begin);
 }
 
@@ -71,13 +75,15 @@ void FeedbackChoice::clickDislike() {
 }
 
 QString choiceLine(const QString& english, const QString& shownCaption) {
-    if (shownCaption == english) return english;
+    if (shownCaption == english)
+        return english;
     return english + QStringLiteral(" (") + shownCaption + u')';
 }
 
 QString feedbackValue(const FeedbackInput& input, const QString& trimmedText) {
     QString value;
-    if (input.like) value += choiceLine(QStringLiteral("I like it!"), input.likeCaption) + u'\r';
+    if (input.like)
+        value += choiceLine(QStringLiteral("I like it!"), input.likeCaption) + u'\r';
     if (input.dislike) {
         value += choiceLine(QStringLiteral("I dislike it!"), input.dislikeCaption) + u'\r';
     }
@@ -87,9 +93,11 @@ QString feedbackValue(const FeedbackInput& input, const QString& trimmedText) {
 FormFields feedbackFields(const AppIdentity& identity, const QString& feedback,
                           const QString& email) {
     FormFields fields{{QStringLiteral("cmd"), QStringLiteral("feedback")}};
-    for (FormField& field : identityFields(identity)) fields.push_back(std::move(field));
+    for (FormField& field : identityFields(identity))
+        fields.push_back(std::move(field));
     fields.push_back({QStringLiteral("feedback"), feedback});
-    if (!email.isEmpty()) fields.push_back({QStringLiteral("email"), email});
+    if (!email.isEmpty())
+        fields.push_back({QStringLiteral("email"), email});
     return fields;
 }
 
@@ -119,15 +127,16 @@ FeedbackSender::Outcome FeedbackSender::send(const FeedbackInput& input) {
     }
     const FormFields fields = feedbackFields(identity_, feedbackValue(input, text), email);
 
-    if (onBusy) onBusy(true);
+    if (onBusy)
+        onBusy(true);
     ExchangeResult exchange;
     try {
-        exchange = exchangeWithService(poster_, host_, kFeedbackPath, fields,
-                                       kFeedbackTimeoutMs);
+        exchange = exchangeWithService(poster_, host_, kFeedbackPath, fields, kFeedbackTimeoutMs);
     } catch (...) {
         exchange.ok = false;
     }
-    if (onBusy) onBusy(false);
+    if (onBusy)
+        onBusy(false);
 
     if (exchange.ok && feedbackDelivered(exchange.reply)) {
         dialogs_.showMessage(translate_(QStringLiteral("Your feedback is received.")) +

@@ -17,8 +17,7 @@ inline constexpr int kFeedbackMaxLength = 10000;
 inline constexpr int kEmailMaxLength = 100;
 
 // The e-mail pattern the feedback window accepts; it must match the whole text.
-inline const char kEmailPattern[] =
-    "^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\\.[a-zA-Z0-9-.]*[a-zA-Z0-9]+$";
+inline const char kEmailPattern[] = "^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\\.[a-zA-Z0-9-.]*[a-zA-Z0-9]+$";
 
 // True when the whole of `email` matches kEmailPattern (PCRE2).
 bool IsValidEmail(const QString& email);
@@ -44,10 +43,10 @@ private:
 struct FeedbackInput {
     bool like = false;
     bool dislike = false;
-    QString likeCaption;     // the panels' captions as shown (translated)
+    QString likeCaption;  // the panels' captions as shown (translated)
     QString dislikeCaption;
-    QString text;            // Memo1
-    QString email;           // Edit1
+    QString text;   // Memo1
+    QString email;  // Edit1
 };
 
 // "I like it!", with the shown caption in parentheses when it is a translation.

@@ -7,7 +7,8 @@ namespace pixmorrow {
 QByteArray encodeFormBody(const FormFields& fields) {
     QByteArray body;
     for (const FormField& field : fields) {
-        if (!body.isEmpty()) body += '&';
+        if (!body.isEmpty())
+            body += '&';
         body += QUrl::toPercentEncoding(field.name);
         body += '=';
         body += QUrl::toPercentEncoding(field.value);

@@ -33,10 +33,14 @@ QFont pixelFont(const QFont& base, int pixels, bool bold = false, bool underline
 
 PressButton pressButton(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return PressButton::Left;
-        case Qt::RightButton: return PressButton::Right;
-        case Qt::MiddleButton: return PressButton::Middle;
-        default: return PressButton::Other;
+        case Qt::LeftButton:
+            return PressButton::Left;
+        case Qt::RightButton:
+            return PressButton::Right;
+        case Qt::MiddleButton:
+            return PressButton::Middle;
+        default:
+            return PressButton::Other;
     }
 }
 
@@ -110,10 +114,10 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     row->addWidget(Panel3);
 
     // Surfaces that drag the window, and the two that must not pass a press on to Panel1.
-    for (QObject* o : {static_cast<QObject*>(this), static_cast<QObject*>(Panel1),
-                       static_cast<QObject*>(Image1), static_cast<QObject*>(Label1),
-                       static_cast<QObject*>(Panel3), static_cast<QObject*>(Panel2),
-                       static_cast<QObject*>(Label2)}) {
+    for (QObject* o :
+         {static_cast<QObject*>(this), static_cast<QObject*>(Panel1), static_cast<QObject*>(Image1),
+          static_cast<QObject*>(Label1), static_cast<QObject*>(Panel3),
+          static_cast<QObject*>(Panel2), static_cast<QObject*>(Label2)}) {
         o->installEventFilter(this);
     }
 
@@ -143,7 +147,8 @@ void TNewVer::guarded(const std::function<void()>& handler) {
 
 QRect TNewVer::homeGeometry() const {
     QRect area(0, 0, 1024, 768);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
     return QRect(noticeTopLeft(area, size()), size());
 }
 
@@ -155,7 +160,8 @@ void TNewVer::FormCreate() {
 }
 
 void TNewVer::animate(const QRect& from, const QRect& to, bool hideAfter) {
-    if (animation_) animation_->stop();
+    if (animation_)
+        animation_->stop();
     // Zooming needs the fixed size lifted while it runs.
     setMinimumSize(1, 1);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -171,7 +177,8 @@ void TNewVer::animate(const QRect& from, const QRect& to, bool hideAfter) {
         }
         setFixedSize(kClientWidth, kClientHeight);
         setGeometry(home);
-        if (animation_ == running) animation_ = nullptr;
+        if (animation_ == running)
+            animation_ = nullptr;
         running->deleteLater();
     });
     animation_->start();
@@ -183,11 +190,13 @@ void TNewVer::TimerStartTimer() {
     setGeometry(noticeZoomPoint(home));
     show();
     animate(noticeZoomPoint(home), home, false);
-    if (QWidget* owner = parentWidget()) owner->activateWindow();
+    if (QWidget* owner = parentWidget())
+        owner->activateWindow();
 }
 
 void TNewVer::TimerCloseTimer() {
-    if (!countdown_.tick()) return;
+    if (!countdown_.tick())
+        return;
     TimerClose->stop();
     if (!isVisible()) {
         close();
@@ -222,7 +231,8 @@ void TNewVer::FormMouseDown(PressButton button, QPoint screenPos) {
 }
 
 void TNewVer::FormMouseMove(QPoint screenPos) {
-    if (!drag_.dragging()) return;
+    if (!drag_.dragging())
+        return;
     move(drag_.move(screenPos, pos()));
 }
 
@@ -245,7 +255,8 @@ bool TNewVer::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if (watched == Panel2) return true;  // no drag from the text's panel
+    if (watched == Panel2)
+        return true;  // no drag from the text's panel
     switch (type) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:

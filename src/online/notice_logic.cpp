@@ -7,19 +7,22 @@
 namespace pixmorrow {
 
 bool NoticeCountdown::tick() {
-    if (remaining_ <= 0) return false;
+    if (remaining_ <= 0)
+        return false;
     --remaining_;
     return remaining_ == 0;
 }
 
 void NoticeDrag::press(PressButton button, QPoint screenPos) {
-    if (button == PressButton::Right) return;
+    if (button == PressButton::Right)
+        return;
     dragging_ = true;
     last_ = screenPos;
 }
 
 QPoint NoticeDrag::move(QPoint screenPos, QPoint windowPos) {
-    if (!dragging_) return windowPos;
+    if (!dragging_)
+        return windowPos;
     const QPoint moved = windowPos + (screenPos - last_);
     last_ = screenPos;
     return moved;
@@ -34,9 +37,10 @@ QRect noticeZoomPoint(const QRect& full) {
     return QRect(full.center(), QSize(1, 1));
 }
 
-QString noticeLinkText(const Translator& translate,
-                       const QString& productName, const QString& serverVersion) {
-    return translate(QStringLiteral("Click to download")) + u' ' + productName + u' ' + serverVersion;
+QString noticeLinkText(const Translator& translate, const QString& productName,
+                       const QString& serverVersion) {
+    return translate(QStringLiteral("Click to download")) + u' ' + productName + u' ' +
+           serverVersion;
 }
 
 QString noticeLinkTarget(const QString& downloadUrl) {

@@ -55,8 +55,8 @@ QPoint noticeTopLeft(const QRect& screenArea, QSize windowSize);
 QRect noticeZoomPoint(const QRect& full);
 
 // The link text: translated "Click to download", product name and server version.
-QString noticeLinkText(const Translator& translate,
-                       const QString& productName, const QString& serverVersion);
+QString noticeLinkText(const Translator& translate, const QString& productName,
+                       const QString& serverVersion);
 
 // What the link opens: the download link, or the maker's home page when there is none or it
 // is not a web address (the link comes over the network and goes to the shell).

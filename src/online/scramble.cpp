@@ -17,8 +17,10 @@ std::uint16_t nextKey(std::uint8_t c, std::uint16_t key) {
 }
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -50,7 +52,8 @@ QString UnscrambleText(const QString& scrambled) {
         const QChar low = upper[i + 1];
         const int h = high.unicode() < 128 ? hexValue(static_cast<char>(high.unicode())) : -1;
         const int l = low.unicode() < 128 ? hexValue(static_cast<char>(low.unicode())) : -1;
-        if (h < 0 || l < 0) return {};
+        if (h < 0 || l < 0)
+            return {};
         const auto c = static_cast<std::uint8_t>(h * 16 + l);
         bytes += static_cast<char>(c ^ (key >> 8));
         key = nextKey(c, key);

@@ -9,8 +9,10 @@ QByteArray charsetOf(const QByteArray& contentType) {
     for (qsizetype i = 1; i < parts.size(); ++i) {
         const QByteArray part = parts[i].trimmed();
         const qsizetype equals = part.indexOf('=');
-        if (equals < 0) continue;
-        if (part.left(equals).trimmed().toLower() != "charset") continue;
+        if (equals < 0)
+            continue;
+        if (part.left(equals).trimmed().toLower() != "charset")
+            continue;
         QByteArray value = part.mid(equals + 1).trimmed();
         if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"')) {
             value = value.mid(1, value.size() - 2);
@@ -24,7 +26,8 @@ QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType) {
     const QByteArray charset = charsetOf(contentType);
     if (!charset.isEmpty()) {
         QStringDecoder decoder(charset.constData());
-        if (decoder.isValid()) return decoder.decode(body);
+        if (decoder.isValid())
+            return decoder.decode(body);
     }
     return QString::fromUtf8(body);
 }
@@ -39,23 +42,28 @@ QStringList splitReplyLines(const QString& reply) {
             lines << current;
             current.clear();
             open = false;
-            if (c == u'\r' && i + 1 < reply.size() && reply[i + 1] == u'\n') ++i;
+            if (c == u'\r' && i + 1 < reply.size() && reply[i + 1] == u'\n')
+                ++i;
         } else {
             current += c;
             open = true;
         }
     }
-    if (open) lines << current;
+    if (open)
+        lines << current;
     return lines;
 }
 
 QString ReadReplyTag(const QString& line, const QString& tag) {
-    if (line.isEmpty() || tag.isEmpty()) return {};
+    if (line.isEmpty() || tag.isEmpty())
+        return {};
     const QString name = tag.toLower();
     const QString opening = u'<' + name + u'>';
     const QString closing = QStringLiteral("</") + name + u'>';
-    if (line.size() < opening.size() + closing.size()) return {};
-    if (!line.startsWith(opening) || !line.endsWith(closing)) return {};
+    if (line.size() < opening.size() + closing.size())
+        return {};
+    if (!line.startsWith(opening) || !line.endsWith(closing))
+        return {};
     return line.mid(opening.size(), line.size() - opening.size() - closing.size());
 }
 

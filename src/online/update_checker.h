@@ -24,13 +24,13 @@ QString todayInShortFormat();
 // What the check needs from outside. Empty functions and pointers take the real ones.
 struct CheckerSetup {
     AppIdentity identity;
-    QString host;                             // empty: makerHost()
-    std::unique_ptr<UpdateStore> store;       // null: the per-user QSettings store
-    std::unique_ptr<FormPoster> poster;       // null: libcurl, stopped by the destructor
-    std::function<QString()> today;           // null: todayInShortFormat
-    std::function<QString()> machineGuid;     // null: GetMachineGuid
-    std::function<QString()> localeCode;      // null: GetLocaleCode
-    std::function<QString()> osField;         // null: GetOsField
+    QString host;                          // empty: makerHost()
+    std::unique_ptr<UpdateStore> store;    // null: the per-user QSettings store
+    std::unique_ptr<FormPoster> poster;    // null: libcurl, stopped by the destructor
+    std::function<QString()> today;        // null: todayInShortFormat
+    std::function<QString()> machineGuid;  // null: GetMachineGuid
+    std::function<QString()> localeCode;   // null: GetLocaleCode
+    std::function<QString()> osField;      // null: GetOsField
     int timeoutMs = kCheckTimeoutMs;
 };
 
@@ -41,7 +41,7 @@ struct CheckResults {
     bool CheckFailed = false;
     QString ServerVersion;
     QString DownloadURL;
-    int ShowUpdate = 1;  // the value the check read
+    int ShowUpdate = 1;    // the value the check read
     int requestsSent = 0;  // posts tried, for the record
 };
 

@@ -10,7 +10,8 @@ const QString kGroup = QStringLiteral("Settings/");
 
 int readStoreInteger(UpdateStore& store, const QString& name, int fallback) {
     const std::optional<QString> text = store.readString(name);
-    if (!text) return fallback;
+    if (!text)
+        return fallback;
     bool ok = false;
     const int value = text->trimmed().toInt(&ok);
     return ok ? value : fallback;
@@ -25,28 +26,33 @@ QSettingsUpdateStore::~QSettingsUpdateStore() = default;
 
 bool QSettingsUpdateStore::open() {
     if (!settings_) {
-        settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"));
+        settings_ =
+            std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                        QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"));
     }
     return settings_->status() == QSettings::NoError;
 }
 
 std::optional<QString> QSettingsUpdateStore::readString(const QString& name) {
-    if (!settings_ && !open()) return std::nullopt;
+    if (!settings_ && !open())
+        return std::nullopt;
     const QVariant value = settings_->value(kGroup + name);
-    if (!value.isValid() || !value.canConvert<QString>()) return std::nullopt;
+    if (!value.isValid() || !value.canConvert<QString>())
+        return std::nullopt;
     return value.toString();
 }
 
 bool QSettingsUpdateStore::writeString(const QString& name, const QString& value) {
-    if (!settings_ && !open()) return false;
+    if (!settings_ && !open())
+        return false;
     settings_->setValue(kGroup + name, value);
     settings_->sync();
     return settings_->status() == QSettings::NoError;
 }
 
 bool storeShowUpdate(UpdateStore& store, bool on) {
-    if (!store.open()) return false;
+    if (!store.open())
+        return false;
     return store.writeString(kShowUpdate, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 

@@ -28,15 +28,15 @@ TEST(FeedbackEmail, ThePatternMustMatchTheWholeAddress) {
         {"first.last+tag_1-x@mail-server.example.org", true},
         {"a@b.c", true},
         {"a@b.c9", true},
-        {"user@localhost", false},       // no dot after the at sign
-        {"user@example.", false},        // ends in a dot
+        {"user@localhost", false},  // no dot after the at sign
+        {"user@example.", false},   // ends in a dot
         {"user@example.com.", false},
         {"user@example.-", false},
-        {"jürgen@example.com", false},   // a letter outside ASCII
+        {"jürgen@example.com", false},  // a letter outside ASCII
         {"user@exämple.com", false},
         {"user@example.cöm", false},
-        {"first..last@example.com", true},      // two dots before the at sign
-        {"user@example..com", true},            // and after the first dot behind it
+        {"first..last@example.com", true},  // two dots before the at sign
+        {"user@example..com", true},        // and after the first dot behind it
         {"user@.example.com", false},
         {"@example.com", false},
         {"user@@example.com", false},
@@ -45,7 +45,8 @@ TEST(FeedbackEmail, ThePatternMustMatchTheWholeAddress) {
         {"x user@example.com", false},
         {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsValidEmail(c.email), c.valid) << c.email.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(IsValidEmail(c.email), c.valid) << c.email.toStdString();
 }
 
 TEST(FeedbackChoice, AtMostOneIsSelectedAndASecondClickClears) {
@@ -61,11 +62,13 @@ TEST(FeedbackChoice, AtMostOneIsSelectedAndASecondClickClears) {
 }
 
 TEST(FeedbackReply, OnlyOkCounts) {
-    for (const QString& reply : {QStringLiteral("OK"), QStringLiteral("OK\r\n"), QStringLiteral(" OK\n")}) {
+    for (const QString& reply :
+         {QStringLiteral("OK"), QStringLiteral("OK\r\n"), QStringLiteral(" OK\n")}) {
         EXPECT_TRUE(feedbackDelivered(reply)) << reply.toStdString();
     }
-    for (const QString& reply : {QStringLiteral("ok"), QStringLiteral("OK!"), QStringLiteral("OK\r\nmore"),
-                                QStringLiteral("ERROR"), QString()}) {
+    for (const QString& reply :
+         {QStringLiteral("ok"), QStringLiteral("OK!"), QStringLiteral("OK\r\nmore"),
+          QStringLiteral("ERROR"), QString()}) {
         EXPECT_FALSE(feedbackDelivered(reply)) << reply.toStdString();
     }
 }
@@ -84,17 +87,21 @@ QString germanCaptions(const QString& key) {
 class FeedbackSending : public ::testing::Test {
 protected:
     FeedbackSender sender(Translator translate = [](const QString& k) { return k; }) {
-        return FeedbackSender(dialogs, poster, identity, QStringLiteral("service.test"), std::move(translate));
+        return FeedbackSender(dialogs, poster, identity, QStringLiteral("service.test"),
+                              std::move(translate));
     }
     QStringList sentFields() const {
         QStringList sent;
-        if (poster.calls.empty()) return sent;
-        for (const FormField& f : poster.calls.front().fields) sent << f.name + u'=' + f.value;
+        if (poster.calls.empty())
+            return sent;
+        for (const FormField& f : poster.calls.front().fields)
+            sent << f.name + u'=' + f.value;
         return sent;
     }
     RecordingDialogs dialogs;
     ScriptedPoster poster;
-    AppIdentity identity{QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
+    AppIdentity identity{
+        QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
 };
 
 TEST_F(FeedbackSending, TheSentLinesReadEnglishOrEnglishWithTheTranslationInParentheses) {
@@ -106,11 +113,14 @@ TEST_F(FeedbackSending, TheSentLinesReadEnglishOrEnglishWithTheTranslationInPare
     };
     const Translator english = [](const QString& k) { return k; };
     const std::vector<Case> cases = {
-        {english, {true, false, "I like it!", "I dislike it!", "  Nice tool.\n", ""},
+        {english,
+         {true, false, "I like it!", "I dislike it!", "  Nice tool.\n", ""},
          "I like it!\rNice tool."},
-        {germanCaptions, {true, false, "Gefällt mir!", "Gefällt mir nicht!", "Gut", ""},
+        {germanCaptions,
+         {true, false, "Gefällt mir!", "Gefällt mir nicht!", "Gut", ""},
          "I like it! (Gefällt mir!)\rGut"},
-        {germanCaptions, {false, true, "Gefällt mir!", "Gefällt mir nicht!", "Schlecht", ""},
+        {germanCaptions,
+         {false, true, "Gefällt mir!", "Gefällt mir nicht!", "Schlecht", ""},
          "I dislike it! (Gefällt mir nicht!)\rSchlecht"},
         {english, {false, false, "I like it!", "I dislike it!", "Just text", ""}, "Just text"},
     };
@@ -180,7 +190,8 @@ TEST_F(FeedbackSending, TheReplyDecidesBetweenSuccessAndFailure) {
             EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
         } else {
             EXPECT_EQ(dialogs.messages[0].text,
-                      "Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.");
+                      "Something went wrong. Your feedback could not be delivered.\r\rPlease try "
+                      "again later.");
             EXPECT_EQ(dialogs.messages[0].title, "Failure");
             EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
         }
@@ -190,7 +201,8 @@ TEST_F(FeedbackSending, TheReplyDecidesBetweenSuccessAndFailure) {
 class FeedbackWindow : public FeedbackSending {};
 
 TEST_F(FeedbackWindow, CaptionsAreTranslatedAndThePanelsToggle) {
-    TFeedbackForm form(dialogs, poster, identity, nullptr, germanCaptions, QStringLiteral("service.test"));
+    TFeedbackForm form(dialogs, poster, identity, nullptr, germanCaptions,
+                       QStringLiteral("service.test"));
     EXPECT_EQ(form.windowTitle(), "Pixmorrow feedback");
     EXPECT_EQ(form.Panel4->caption(), "Gefällt mir!");
     EXPECT_EQ(form.Panel5->caption(), "Gefällt mir nicht!");
@@ -200,18 +212,21 @@ TEST_F(FeedbackWindow, CaptionsAreTranslatedAndThePanelsToggle) {
     EXPECT_FALSE(form.Panel4->selected());
     QTest::mousePress(form.Image1, Qt::LeftButton);
     EXPECT_TRUE(form.Panel4->selected());
-    EXPECT_EQ(form.Panel4->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Highlight));
+    EXPECT_EQ(form.Panel4->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Highlight));
     QTest::mousePress(form.Panel5, Qt::LeftButton);
     EXPECT_FALSE(form.Panel4->selected());
     EXPECT_TRUE(form.Panel5->selected());
-    EXPECT_EQ(form.Panel4->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(form.Panel4->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Button));
     QTest::mousePress(form.Image2, Qt::LeftButton);
     EXPECT_FALSE(form.Panel5->selected());
 }
 
 TEST_F(FeedbackWindow, SendingFocusesTheFieldAtFaultOrClosesWhenDelivered) {
-    TFeedbackForm form(dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
-                       QStringLiteral("service.test"));
+    TFeedbackForm form(
+        dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
+        QStringLiteral("service.test"));
     form.show();
     form.activateWindow();
     form.Edit1->setFocus();
@@ -239,8 +254,9 @@ TEST_F(FeedbackWindow, SendingFocusesTheFieldAtFaultOrClosesWhenDelivered) {
 
 TEST_F(FeedbackWindow, EscapeClosesFromTheTextTheAddressAndTheButton) {
     for (int target = 0; target < 3; ++target) {
-        TFeedbackForm form(dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
-                           QStringLiteral("service.test"));
+        TFeedbackForm form(
+            dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
+            QStringLiteral("service.test"));
         form.show();
         QWidget* widgets[] = {form.Memo1, form.Edit1, form.BitBtn1};
         widgets[target]->setFocus();
@@ -251,8 +267,9 @@ TEST_F(FeedbackWindow, EscapeClosesFromTheTextTheAddressAndTheButton) {
 }
 
 TEST_F(FeedbackWindow, TheTextIsCappedAtTenThousandCharacters) {
-    TFeedbackForm form(dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
-                       QStringLiteral("service.test"));
+    TFeedbackForm form(
+        dialogs, poster, identity, nullptr, [](const QString& k) { return k; },
+        QStringLiteral("service.test"));
     form.Memo1->setPlainText(QString(10050, u'x'));
     EXPECT_EQ(form.Memo1->toPlainText().size(), 10000);
 }
@@ -263,7 +280,8 @@ TEST_F(FeedbackWindow, DeliversToTheLocalService) {
     testing::ServiceServer server;
     ASSERT_NE(server.port(), 0);
     CurlFormPoster real;
-    TFeedbackForm form(dialogs, real, identity, nullptr, [](const QString& k) { return k; }, server.host());
+    TFeedbackForm form(
+        dialogs, real, identity, nullptr, [](const QString& k) { return k; }, server.host());
     form.show();
     form.Memo1->setPlainText(QStringLiteral("Hello"));
     form.BitBtn1Click();

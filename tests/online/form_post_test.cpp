@@ -1,6 +1,6 @@
 // The form post and the exchange against a real HTTP/TLS server on 127.0.0.1.
-#include "online/curl_form_poster.h"
 #include "online/form_post.h"
+#include "online/curl_form_poster.h"
 #include "online/service_reply.h"
 #include "online/service_server.h"
 #include "platform/error.h"
@@ -21,7 +21,8 @@ std::map<QString, QString> echoed(const QString& reply) {
     std::map<QString, QString> values;
     for (const QString& line : splitReplyLines(reply)) {
         const qsizetype equals = line.indexOf(u'=');
-        if (equals > 0) values[line.left(equals)] = line.mid(equals + 1);
+        if (equals > 0)
+            values[line.left(equals)] = line.mid(equals + 1);
     }
     return values;
 }
@@ -37,7 +38,8 @@ TEST(FormPost, SendsTheFieldsUrlEncodedInTheCallersOrderWithConnectionClose) {
     const QString reply = poster.PostForm(server.url("http", "/echo"), fields, 5000);
     const auto values = echoed(reply);
     EXPECT_EQ(values.at("body"),
-              "cmd=check&zeta=TARNWICK%20-%20Pixmorrow&alpha=Gr%C3%BC%C3%9Fe%20%26%20%3D%2B%2F%3F%25%0D&empty=");
+              "cmd=check&zeta=TARNWICK%20-%20Pixmorrow&alpha=Gr%C3%BC%C3%9Fe%20%26%20%3D%2B%2F%3F%"
+              "25%0D&empty=");
     EXPECT_EQ(values.at("method"), "POST");
     EXPECT_EQ(values.at("connection"), "close");
     EXPECT_EQ(values.at("content-type"), "application/x-www-form-urlencoded");
@@ -52,8 +54,8 @@ TEST(FormPost, SecureAttemptSucceedsAgainstATrustedAuthority) {
     CurlFormPoster::Options options;
     options.caFile = certificates.caFile();
     CurlFormPoster poster(options);
-    const ExchangeResult result = exchangeWithService(poster, server.host(), "/echo",
-                                                      {{"cmd", "check"}}, 5000);
+    const ExchangeResult result =
+        exchangeWithService(poster, server.host(), "/echo", {{"cmd", "check"}}, 5000);
     EXPECT_TRUE(result.ok);
     EXPECT_FALSE(result.secureFailed);
     EXPECT_EQ(echoed(result.reply)["scheme"], "https");
@@ -82,7 +84,8 @@ TEST(FormPost, AFailedSecureAttemptIsRetriedOverPlainHttp) {
 TEST(FormPost, NothingListeningFailsBothAttempts) {
     CurlFormPoster poster;
     const QString host = QStringLiteral("127.0.0.1:%1").arg(testing::unusedPort());
-    const ExchangeResult result = exchangeWithService(poster, host, "/echo", {{"cmd", "check"}}, 3000);
+    const ExchangeResult result =
+        exchangeWithService(poster, host, "/echo", {{"cmd", "check"}}, 3000);
     EXPECT_TRUE(result.secureFailed);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.reply.isEmpty());
@@ -97,7 +100,8 @@ TEST(FormPost, RedirectsAreFollowedOnTheSecureRoadOnly) {
     options.caFile = certificates.caFile();
     CurlFormPoster poster(options);
     // Five redirects end at the echo page (a 302 turns the post into a GET, as browsers do).
-    const auto values = echoed(poster.PostForm(server.url("https", "/redirect/5"), {{"a", "1"}}, 5000));
+    const auto values =
+        echoed(poster.PostForm(server.url("https", "/redirect/5"), {{"a", "1"}}, 5000));
     EXPECT_EQ(values.at("scheme"), "https");
     EXPECT_EQ(values.at("method"), "GET");
     // A sixth is refused.
@@ -127,7 +131,8 @@ TEST(FormPost, TheReplyIsDecodedInItsNamedCharsetElseAsUtf8) {
     ServiceServer server;
     ASSERT_NE(server.port(), 0);
     CurlFormPoster poster;
-    EXPECT_EQ(poster.PostForm(server.url("http", "/latin1"), {}, 5000), QStringLiteral("café\r\nnaïve"));
+    EXPECT_EQ(poster.PostForm(server.url("http", "/latin1"), {}, 5000),
+              QStringLiteral("café\r\nnaïve"));
     EXPECT_EQ(poster.PostForm(server.url("http", "/nocharset"), {}, 5000), QStringLiteral("grüße"));
 }
 
@@ -175,7 +180,8 @@ TEST(ServiceReply, LinesSplitAtCrLfAndCrLf) {
         {"one\n\ntwo\r\r", {"one", "", "two", ""}},
         {"\r\nx", {"", "x"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(splitReplyLines(c.reply), c.lines) << c.reply.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(splitReplyLines(c.reply), c.lines) << c.reply.toStdString();
 }
 
 TEST(ServiceReply, CharsetComesFromTheContentType) {
@@ -183,7 +189,8 @@ TEST(ServiceReply, CharsetComesFromTheContentType) {
     EXPECT_EQ(charsetOf("text/plain;Charset=\"UTF-8\""), "utf-8");
     EXPECT_EQ(charsetOf("text/plain"), "");
     EXPECT_EQ(decodeReplyBody("caf\xe9", "text/plain; charset=latin1"), QStringLiteral("café"));
-    EXPECT_EQ(decodeReplyBody("caf\xc3\xa9", "text/plain; charset=no-such-charset"), QStringLiteral("café"));
+    EXPECT_EQ(decodeReplyBody("caf\xc3\xa9", "text/plain; charset=no-such-charset"),
+              QStringLiteral("café"));
 }
 
 TEST(ServiceReply, ReadReplyTagNeedsTheWholeLineInLowerCaseTags) {
@@ -206,7 +213,8 @@ TEST(ServiceReply, ReadReplyTagNeedsTheWholeLineInLowerCaseTags) {
         {"<url>https://x.example/a?b=<c></url>", "url", "https://x.example/a?b=<c>"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ReadReplyTag(c.line, c.tag), c.value) << c.line.toStdString() << " / " << c.tag.toStdString();
+        EXPECT_EQ(ReadReplyTag(c.line, c.tag), c.value)
+            << c.line.toStdString() << " / " << c.tag.toStdString();
     }
 }
 

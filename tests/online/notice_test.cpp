@@ -31,7 +31,8 @@ void pump(int ms) {
 TEST(NoticeRules, TheCountdownEndsOnTheEleventhTickOnly) {
     NoticeCountdown countdown;
     EXPECT_EQ(countdown.remaining(), 11);
-    for (int tick = 1; tick <= 10; ++tick) EXPECT_FALSE(countdown.tick()) << tick;
+    for (int tick = 1; tick <= 10; ++tick)
+        EXPECT_FALSE(countdown.tick()) << tick;
     EXPECT_TRUE(countdown.tick());
     EXPECT_FALSE(countdown.tick());
     EXPECT_EQ(countdown.remaining(), 0);
@@ -71,7 +72,8 @@ TEST(NoticeRules, TheLinkOpensTheDownloadLinkOrTheHomePage) {
     };
     const std::vector<Case> cases = {
         {"", home},
-        {"https://downloads.example/pixmorrow-2.1.zip", "https://downloads.example/pixmorrow-2.1.zip"},
+        {"https://downloads.example/pixmorrow-2.1.zip",
+         "https://downloads.example/pixmorrow-2.1.zip"},
         {"http://downloads.example/a b", "http://downloads.example/a b"},
         // The link arrives over the network and goes to the shell: web addresses only.
         {"file:///etc/passwd", home},
@@ -79,20 +81,21 @@ TEST(NoticeRules, TheLinkOpensTheDownloadLinkOrTheHomePage) {
         {"javascript:alert(1)", home},
         {"https://", home},
     };
-    for (const Case& c : cases) EXPECT_EQ(noticeLinkTarget(c.url), c.opened) << c.url.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(noticeLinkTarget(c.url), c.opened) << c.url.toStdString();
 }
 
 class NoticeWindow : public ::testing::Test {
 protected:
     std::unique_ptr<TNewVer> make(const QString& url = QStringLiteral("https://dl.example/p.zip")) {
-        return std::make_unique<TNewVer>(QStringLiteral("2.1"), url, identity, shell, dialogs,
-                                         nullptr, [](const QString& key) {
-                                             return key == QStringLiteral("UPDATE AVAILABLE")
-                                                        ? QStringLiteral("AKTUALISIERUNG")
-                                                        : key;
-                                         });
+        return std::make_unique<TNewVer>(
+            QStringLiteral("2.1"), url, identity, shell, dialogs, nullptr, [](const QString& key) {
+                return key == QStringLiteral("UPDATE AVAILABLE") ? QStringLiteral("AKTUALISIERUNG")
+                                                                 : key;
+            });
     }
-    AppIdentity identity{QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
+    AppIdentity identity{
+        QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
     testing::RecordingShell shell;
     testing::RecordingDialogs dialogs;
 };

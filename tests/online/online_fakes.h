@@ -16,7 +16,8 @@ public:
     bool open() override { return !failOpen; }
     std::optional<QString> readString(const QString& name) override {
         const auto found = values.find(name);
-        if (found == values.end()) return std::nullopt;
+        if (found == values.end())
+            return std::nullopt;
         return found->second;
     }
     bool writeString(const QString& name, const QString& value) override {
@@ -40,7 +41,8 @@ public:
     QString PostForm(const QString& url, const FormFields& fields, int timeoutMs) override {
         calls.push_back({url, fields, timeoutMs});
         const std::optional<QString>& reply = isSecureUrl(url) ? secureReply : plainReply;
-        if (!reply) throw Error(QStringLiteral("no answer"));
+        if (!reply)
+            throw Error(QStringLiteral("no answer"));
         return *reply;
     }
 
@@ -50,9 +52,12 @@ public:
 };
 
 // A service reply: version, url, one more line, result.
-inline QString checkReply(const QString& version, const QString& url = QStringLiteral("https://dl.example/p.zip"),
+inline QString checkReply(const QString& version,
+                          const QString& url = QStringLiteral("https://dl.example/p.zip"),
                           const QString& result = QStringLiteral("1")) {
-    return QStringLiteral("<version>%1</version>\r\n<url>%2</url>\r\n<news>-</news>\r\n<result>%3</result>\r\n")
+    return QStringLiteral(
+               "<version>%1</version>\r\n<url>%2</url>\r\n<news>-</news>\r\n<result>%3</"
+               "result>\r\n")
         .arg(version, url, result);
 }
 

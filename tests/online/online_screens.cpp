@@ -30,7 +30,9 @@ public:
     void openPath(const QString&) override {}
     void showItemProperties(const QString&) override {}
     void showItemInFileManager(const QString&) override {}
-    bool startDetached(const QString&, const QStringList&, const QString&) override { return false; }
+    bool startDetached(const QString&, const QStringList&, const QString&) override {
+        return false;
+    }
 };
 
 class NoPoster final : public pixmorrow::FormPoster {

@@ -1,5 +1,5 @@
-#include "online/scramble.h"
 #include "online/service_fields.h"
+#include "online/scramble.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -10,8 +10,9 @@ namespace pixmorrow {
 namespace {
 
 TEST(Scramble, RoundTripsAnyTextAsUpperCaseHexPairs) {
-    for (const QString& text : {QString(), QStringLiteral("https://downloads.example/pixmorrow-2.1.zip"),
-                               QStringLiteral("Grüße, 日本語 and 🙂"), QStringLiteral("aaaaaaaa")}) {
+    for (const QString& text :
+         {QString(), QStringLiteral("https://downloads.example/pixmorrow-2.1.zip"),
+          QStringLiteral("Grüße, 日本語 and 🙂"), QStringLiteral("aaaaaaaa")}) {
         const QString scrambled = ScrambleText(text);
         EXPECT_EQ(scrambled.size(), text.toUtf8().size() * 2);
         EXPECT_EQ(scrambled, scrambled.toUpper());
@@ -35,8 +36,9 @@ TEST(Scramble, AnOddLastDigitIsIgnoredAndANonHexPairGivesNothing) {
 }
 
 TEST(ServiceFields, OsFieldFormats) {
-    EXPECT_EQ(formatOsField(QStringLiteral("Debian GNU/Linux 12 (bookworm)"), 6, 1, 0, 0, true),
-              QStringLiteral("Debian GNU/Linux 12 (bookworm) (Version 6.1, Build 0, 64-bit Edition)"));
+    EXPECT_EQ(
+        formatOsField(QStringLiteral("Debian GNU/Linux 12 (bookworm)"), 6, 1, 0, 0, true),
+        QStringLiteral("Debian GNU/Linux 12 (bookworm) (Version 6.1, Build 0, 64-bit Edition)"));
     EXPECT_EQ(formatOsField(QStringLiteral("Windows 7"), 6, 1, 7601, 1, false),
               QStringLiteral("Windows 7 Service Pack 1 (Version 6.1, Build 7601, 32-bit Edition)"));
 }
@@ -61,7 +63,8 @@ TEST(ServiceFields, KernelVersionGivesThreeNumbers) {
 
 TEST(ServiceFields, ThisSystemsOsFieldNamesItsKernelAndEdition) {
     const QString field = GetOsField();
-    EXPECT_TRUE(field.startsWith(QSysInfo::prettyProductName() + QStringLiteral(" (Version "))) << field.toStdString();
+    EXPECT_TRUE(field.startsWith(QSysInfo::prettyProductName() + QStringLiteral(" (Version ")))
+        << field.toStdString();
 #if defined(__x86_64__)
     EXPECT_TRUE(field.endsWith(QStringLiteral(", 64-bit Edition)"))) << field.toStdString();
 #endif
@@ -69,12 +72,14 @@ TEST(ServiceFields, ThisSystemsOsFieldNamesItsKernelAndEdition) {
 
 TEST(ServiceFields, MachineGuidIsTheMachineId) {
     QFile file(QStringLiteral("/etc/machine-id"));
-    if (!file.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no /etc/machine-id here";
+    if (!file.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no /etc/machine-id here";
     EXPECT_EQ(GetMachineGuid(), QString::fromLatin1(file.readAll().trimmed()));
 }
 
 TEST(ServiceFields, IdentityFieldsAreAppnameAndVersion) {
-    AppIdentity identity{QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
+    AppIdentity identity{
+        QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
     const FormFields fields = identityFields(identity);
     ASSERT_EQ(fields.size(), 2u);
     EXPECT_EQ(fields[0].name, "appname");

@@ -19,7 +19,8 @@ namespace pixmorrow::testing {
 
 // Debian's own interpreter first: wrappers such as pyenv's shims start far slower.
 inline QString pythonProgram() {
-    if (QFile::exists(QStringLiteral("/usr/bin/python3"))) return QStringLiteral("/usr/bin/python3");
+    if (QFile::exists(QStringLiteral("/usr/bin/python3")))
+        return QStringLiteral("/usr/bin/python3");
     return QStandardPaths::findExecutable(QStringLiteral("python3"));
 }
 
@@ -29,7 +30,8 @@ class ServiceServer {
 public:
     explicit ServiceServer(const QString& cert = {}, const QString& key = {}) {
         QStringList arguments{QStringLiteral(PIXMORROW_ONLINE_TEST_DIR "/service_server.py")};
-        if (!cert.isEmpty()) arguments << QStringLiteral("--cert") << cert << QStringLiteral("--key") << key;
+        if (!cert.isEmpty())
+            arguments << QStringLiteral("--cert") << cert << QStringLiteral("--key") << key;
         process_.setProcessChannelMode(QProcess::SeparateChannels);
         process_.start(pythonProgram(), arguments);
         if (!process_.waitForStarted(10000)) {
@@ -37,7 +39,8 @@ public:
             return;
         }
         QByteArray out;
-        while (!out.contains('\n') && process_.waitForReadyRead(15000)) out += process_.readAllStandardOutput();
+        while (!out.contains('\n') && process_.waitForReadyRead(15000))
+            out += process_.readAllStandardOutput();
         const QByteArray line = out.trimmed();
         if (!line.startsWith("PORT ")) {
             ADD_FAILURE() << "the test service gave no port: " << out.toStdString()
@@ -75,7 +78,8 @@ public:
                    "/CN=Pixmorrow Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
                    "-addext", "keyUsage=critical,keyCertSign,cRLSign"}) &&
               run({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                   "-keyout", d + "server.key", "-out", d + "server.csr", "-subj", "/CN=127.0.0.1"}) &&
+                   "-keyout", d + "server.key", "-out", d + "server.csr", "-subj",
+                   "/CN=127.0.0.1"}) &&
               writeExtensions(d + "server.ext") &&
               run({"x509", "-req", "-in", d + "server.csr", "-CA", d + "ca.pem", "-CAkey",
                    d + "ca.key", "-CAcreateserial", "-out", d + "server.pem", "-days", "2",
@@ -100,9 +104,11 @@ private:
     }
     static bool writeExtensions(const QString& path) {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) return false;
-        file.write("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n"
-                   "keyUsage=critical,digitalSignature\nextendedKeyUsage=serverAuth\n");
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(
+            "subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n"
+            "keyUsage=critical,digitalSignature\nextendedKeyUsage=serverAuth\n");
         return true;
     }
 

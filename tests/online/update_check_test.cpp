@@ -53,17 +53,20 @@ struct CheckCase {
     // Expected:
     int posts;
     bool notice;
-    QString date;   // LastUpdateCheck afterwards
-    QString count;  // LastUpdateCheckCount afterwards ("" = not there)
+    QString date;     // LastUpdateCheck afterwards
+    QString count;    // LastUpdateCheckCount afterwards ("" = not there)
     QString version;  // CurrentVersion afterwards
     QString url;      // CurrentURL afterwards, unscrambled, and DownloadURL
     int showUpdate;   // ShowUpdate as read
 };
 
-std::ostream& operator<<(std::ostream& out, const CheckCase& c) { return out << c.name; }
+std::ostream& operator<<(std::ostream& out, const CheckCase& c) {
+    return out << c.name;
+}
 
 const std::map<QString, QString> kFresh;
-std::map<QString, QString> day(const QString& date, int count, std::map<QString, QString> more = {}) {
+std::map<QString, QString> day(const QString& date, int count,
+                               std::map<QString, QString> more = {}) {
     more[kLastUpdateCheck] = date;
     more[kLastUpdateCheckCount] = QString::number(count);
     return more;
@@ -73,30 +76,250 @@ const QString kNewer = checkReply(QStringLiteral("2.1"));
 
 const std::vector<CheckCase> kCases = {
     {"first start ever", kFresh, kNewer, {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"switched off", day(kYesterday, 2, {{kShowUpdate, "0"}}), kNewer, {}, 0, false, kYesterday, "2", "1.5", kOldUrl, 0},
-    {"ShowUpdate 2 checks without notice", {{kShowUpdate, "2"}}, kNewer, {}, 1, false, kToday, "1", "2.1", kNewUrl, 2},
-    {"ShowUpdate not a number counts as 1", {{kShowUpdate, "yes"}}, kNewer, {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"second start of the day", day(kToday, 1), kNewer, {}, 1, true, kToday, "2", "2.1", kNewUrl, 1},
+    {"switched off",
+     day(kYesterday, 2, {{kShowUpdate, "0"}}),
+     kNewer,
+     {},
+     0,
+     false,
+     kYesterday,
+     "2",
+     "1.5",
+     kOldUrl,
+     0},
+    {"ShowUpdate 2 checks without notice",
+     {{kShowUpdate, "2"}},
+     kNewer,
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     2},
+    {"ShowUpdate not a number counts as 1",
+     {{kShowUpdate, "yes"}},
+     kNewer,
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     1},
+    {"second start of the day",
+     day(kToday, 1),
+     kNewer,
+     {},
+     1,
+     true,
+     kToday,
+     "2",
+     "2.1",
+     kNewUrl,
+     1},
     {"third start of the day", day(kToday, 2), kNewer, {}, 1, true, kToday, "3", "2.1", kNewUrl, 1},
-    {"fourth start asks without notice", day(kToday, 3), kNewer, {}, 1, false, kToday, "4", "2.1", kNewUrl, 1},
-    {"fifth start asks without notice", day(kToday, 4), kNewer, {}, 1, false, kToday, "5", "2.1", kNewUrl, 1},
-    {"sixth start asks nothing", day(kToday, 5), kNewer, {}, 0, false, kToday, "5", "1.5", kOldUrl, 1},
-    {"a new day counts from 1", day(kYesterday, 5), kNewer, {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"a changed date format counts from 1", day("2026-12-10", 9), kNewer, {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"a count that is no number counts from 1", {{kLastUpdateCheck, kToday}, {kLastUpdateCheckCount, "x"}}, kNewer, {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"a lower version still notifies", kFresh, checkReply("1.9"), {}, 1, true, kToday, "1", "1.9", kNewUrl, 1},
-    {"the running version gives no notice", kFresh, checkReply("2.0"), {}, 1, false, kToday, "1", "2.0", kNewUrl, 1},
-    {"a version with a letter gives no notice", kFresh, checkReply("2.1b"), {}, 1, false, kToday, "1", "2.1b", kNewUrl, 1},
-    {"result 0 is valid", kFresh, checkReply("2.1", kNewUrl, "0"), {}, 1, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"result 2 is refused", kFresh, checkReply("2.1", kNewUrl, "2"), {}, 1, false, kToday, "1", "1.5", kOldUrl, 1},
-    {"a missing fourth line is refused", kFresh, QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n<news>-</news>\r\n"), {}, 1, false, kToday, "1", "1.5", kOldUrl, 1},
-    {"a result tag in upper case is refused", kFresh, QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n\r\n<RESULT>1</RESULT>"), {}, 1, false, kToday, "1", "1.5", kOldUrl, 1},
-    {"a result tag with a trailing blank is refused", kFresh, QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n\r\n<result>1</result> "), {}, 1, false, kToday, "1", "1.5", kOldUrl, 1},
-    {"a version tag with a trailing blank reads empty", kFresh, QStringLiteral("<version>2.1</version> \r\n<url>x</url>\r\n\r\n<result>1</result>"), {}, 1, false, kToday, "1", "", "x", 1},
-    {"a version tag in upper case reads empty", kFresh, QStringLiteral("<VERSION>2.1</VERSION>\r\n<url>x</url>\r\n\r\n<result>1</result>"), {}, 1, false, kToday, "1", "", "x", 1},
-    {"a reply starting with ERROR is refused", kFresh, QStringLiteral("ERROR\r\n<url>x</url>\r\n\r\n<result>1</result>"), {}, 1, false, kToday, "1", "1.5", kOldUrl, 1},
+    {"fourth start asks without notice",
+     day(kToday, 3),
+     kNewer,
+     {},
+     1,
+     false,
+     kToday,
+     "4",
+     "2.1",
+     kNewUrl,
+     1},
+    {"fifth start asks without notice",
+     day(kToday, 4),
+     kNewer,
+     {},
+     1,
+     false,
+     kToday,
+     "5",
+     "2.1",
+     kNewUrl,
+     1},
+    {"sixth start asks nothing",
+     day(kToday, 5),
+     kNewer,
+     {},
+     0,
+     false,
+     kToday,
+     "5",
+     "1.5",
+     kOldUrl,
+     1},
+    {"a new day counts from 1",
+     day(kYesterday, 5),
+     kNewer,
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     1},
+    {"a changed date format counts from 1",
+     day("2026-12-10", 9),
+     kNewer,
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     1},
+    {"a count that is no number counts from 1",
+     {{kLastUpdateCheck, kToday}, {kLastUpdateCheckCount, "x"}},
+     kNewer,
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     1},
+    {"a lower version still notifies",
+     kFresh,
+     checkReply("1.9"),
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "1.9",
+     kNewUrl,
+     1},
+    {"the running version gives no notice",
+     kFresh,
+     checkReply("2.0"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "2.0",
+     kNewUrl,
+     1},
+    {"a version with a letter gives no notice",
+     kFresh,
+     checkReply("2.1b"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "2.1b",
+     kNewUrl,
+     1},
+    {"result 0 is valid",
+     kFresh,
+     checkReply("2.1", kNewUrl, "0"),
+     {},
+     1,
+     true,
+     kToday,
+     "1",
+     "2.1",
+     kNewUrl,
+     1},
+    {"result 2 is refused",
+     kFresh,
+     checkReply("2.1", kNewUrl, "2"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "1.5",
+     kOldUrl,
+     1},
+    {"a missing fourth line is refused",
+     kFresh,
+     QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n<news>-</news>\r\n"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "1.5",
+     kOldUrl,
+     1},
+    {"a result tag in upper case is refused",
+     kFresh,
+     QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n\r\n<RESULT>1</RESULT>"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "1.5",
+     kOldUrl,
+     1},
+    {"a result tag with a trailing blank is refused",
+     kFresh,
+     QStringLiteral("<version>2.1</version>\r\n<url>x</url>\r\n\r\n<result>1</result> "),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "1.5",
+     kOldUrl,
+     1},
+    {"a version tag with a trailing blank reads empty",
+     kFresh,
+     QStringLiteral("<version>2.1</version> \r\n<url>x</url>\r\n\r\n<result>1</result>"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "",
+     "x",
+     1},
+    {"a version tag in upper case reads empty",
+     kFresh,
+     QStringLiteral("<VERSION>2.1</VERSION>\r\n<url>x</url>\r\n\r\n<result>1</result>"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "",
+     "x",
+     1},
+    {"a reply starting with ERROR is refused",
+     kFresh,
+     QStringLiteral("ERROR\r\n<url>x</url>\r\n\r\n<result>1</result>"),
+     {},
+     1,
+     false,
+     kToday,
+     "1",
+     "1.5",
+     kOldUrl,
+     1},
     {"the plain retry answers", kFresh, {}, kNewer, 2, true, kToday, "1", "2.1", kNewUrl, 1},
-    {"both attempts fail but the start counts", day(kToday, 1), {}, {}, 2, false, kToday, "2", "1.5", kOldUrl, 1},
+    {"both attempts fail but the start counts",
+     day(kToday, 1),
+     {},
+     {},
+     2,
+     false,
+     kToday,
+     "2",
+     "1.5",
+     kOldUrl,
+     1},
 };
 
 class UpdateCheckTable : public ::testing::TestWithParam<CheckCase> {};
@@ -147,7 +370,8 @@ TEST(UpdateCheck, PostsTheCheckFieldsInOrderToTheSecureThenThePlainEndpoint) {
     EXPECT_EQ(poster->calls[1].url, "http://service.test/php/check2.php");
     EXPECT_EQ(poster->calls[0].timeoutMs, 10000);
     QStringList sent;
-    for (const FormField& f : poster->calls[0].fields) sent << f.name + u'=' + f.value;
+    for (const FormField& f : poster->calls[0].fields)
+        sent << f.name + u'=' + f.value;
     EXPECT_EQ(sent, QStringList({"cmd=check", "appname=TARNWICK - Pixmorrow", "version=2.0",
                                  "os=Linux (Version 6.1, Build 0, 64-bit Edition)", "local=de-DE",
                                  "guid=0123abcd"}));
@@ -164,7 +388,8 @@ TEST(UpdateCheck, AFailingLocaleFieldIsLeftOut) {
         setup.localeCode = []() -> QString { throw Error(QStringLiteral("no locale")); };
         TChecker checker(std::move(setup));
         checker.Execute();
-        for (const FormField& f : poster->calls[0].fields) EXPECT_NE(f.name, "local");
+        for (const FormField& f : poster->calls[0].fields)
+            EXPECT_NE(f.name, "local");
         EXPECT_EQ(checker.results().NoticePending, !secureAnswers);
     }
 }
@@ -185,7 +410,8 @@ bool waitUntil(const std::function<bool()>& condition, int ms) {
     QElapsedTimer timer;
     timer.start();
     while (!condition()) {
-        if (timer.elapsed() > ms) return false;
+        if (timer.elapsed() > ms)
+            return false;
         QCoreApplication::processEvents();
         QThread::msleep(5);
     }
@@ -317,8 +543,8 @@ TEST_F(UpdateCheckWindow, ClosingTheWindowDuringACheckDoesNotWait) {
     qputenv("PIXMORROW_SERVICE_HOST", (server.host() + QStringLiteral("/silent?")).toUtf8());
     QElapsedTimer timer;
     {
-        AppServices services{dialogs, fileDialogs, shell, clock, testing::builtExecutable(),
-                             programDir.path(), {}};
+        AppServices services{
+            dialogs, fileDialogs, shell, clock, testing::builtExecutable(), programDir.path(), {}};
         TAppForm f(services);
         f.TimerCheckerTimer();
         QThread::msleep(300);
