@@ -103,6 +103,8 @@ QString CurlFormPoster::PostForm(const QString& url, const FormFields& fields, i
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, address.constData());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    // HTTP/1.1 as the service expects, so "Connection: close" means what it says.
+    curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(c, CURLOPT_POST, 1L);
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.constData());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));

@@ -206,6 +206,8 @@ void TNewVer::TimerCloseTimer() {
 }
 
 void TNewVer::TimerLinkTimer() {
+    if (!isVisible())
+        return;
     const bool inside = Label2->rect().contains(Label2->mapFromGlobal(QCursor::pos()));
     QPalette palette = Label2->palette();
     const QPalette::ColorRole role = inside ? QPalette::Highlight : QPalette::WindowText;

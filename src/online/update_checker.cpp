@@ -107,7 +107,6 @@ void TChecker::CheckNow() {
     const QString host = setup_.host.isEmpty() ? makerHost() : setup_.host;
     const ExchangeResult exchange =
         exchangeWithService(*setup_.poster, host, kCheckPath, fields, setup_.timeoutMs);
-    results_.requestsSent = exchange.secureFailed ? 2 : 1;
     if (exchange.secureFailed) {
         // The plain retry decides: it clears what was recorded so far, or records its failure.
         results_.CheckFailed = !exchange.ok;

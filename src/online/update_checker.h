@@ -41,8 +41,7 @@ struct CheckResults {
     bool CheckFailed = false;
     QString ServerVersion;
     QString DownloadURL;
-    int ShowUpdate = 1;    // the value the check read
-    int requestsSent = 0;  // posts tried, for the record
+    int ShowUpdate = 1;  // the value the check read
 };
 
 // The background update check: runs CheckNow once on a worker thread. Destroying it stops a
