@@ -553,7 +553,9 @@ void TAppForm::UpdateNotifications1Click() {
 }
 
 void TAppForm::SendFeedback1Click() {
-    CurlFormPoster poster;
+    CurlFormPoster::Options options;
+    options.userAgent = appIdentity().AppProductName + u'/' + appIdentity().AppVersion;
+    CurlFormPoster poster(options);
     TFeedbackForm feedback(services_.dialogs, poster, appIdentity(), this);
     feedback.exec();
 }
