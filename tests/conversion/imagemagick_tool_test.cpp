@@ -163,6 +163,22 @@ TEST_F(RealTool, AnimatedGifKeepsAllFramesInWebpAndApng) {
                     .output.contains(QStringLiteral("Number of frames: 5")));
 }
 
+TEST_F(RealTool, ApngKeepsEachFramesOwnDelay) {
+    // Delays in 1/100 s; the tool keeps them to its 3/100 s steps: 9, 30, 6, 9.
+    const QString gif = file(QStringLiteral("delays.gif"));
+    ASSERT_EQ(magick({"-size", "40x30", "-delay", "10", "xc:red", "-delay", "30", "xc:green",
+                      "-delay", "6", "xc:blue", "-delay", "10", "xc:red", "-loop", "0", gif}),
+              0);
+    const QString apng = file(QStringLiteral("delays.apng"));
+    bridge_.ImageMagickIleDonustur(gif, apng, false);
+    const ToolRun durations =
+        run(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "packet=duration_time", "-of", "csv=p=0", apng});
+    EXPECT_EQ(durations.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+              (QStringList{"0.090000", "0.300000", "0.060000", "0.090000"}))
+        << log_.text().toStdString();
+}
+
 TEST_F(RealTool, QualityConversionWritesGrayGif) {
     const QString gif = file(QStringLiteral("small.gif"));
     bridge_.ImageMagickIleAVIFDonustur(file("source.png"), gif, 7, true);
