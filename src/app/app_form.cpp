@@ -55,7 +55,7 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       intake_(ImageQueue_, Intake::Hooks{[this] { return IncludeSubfolders1->isChecked(); },
-                                         [this] { updateQueueView(); }}) {
+                                         [this] { scannedFileAdded(); }}) {
     setObjectName(QStringLiteral("AppForm"));
     setWindowIcon(applicationIcon());
     resize(478, 421 + 44);
@@ -393,6 +393,8 @@ void TAppForm::ButtonFolderClick() {
     if (folders.isEmpty()) return;
     LastChosenFolder = folders.front();
     for (const QString& folder : folders) intake_.AddMyFolder(folder);
+    model_->syncRowCount();
+    KacItemVarGuncelle();
 }
 
 void TAppForm::TimerParamTimer() {
@@ -507,6 +509,17 @@ void TAppForm::ImageListSifirla() {
 void TAppForm::updateQueueView() {
     model_->syncRowCount();
     KacItemVarGuncelle();
+    QCoreApplication::processEvents();
+}
+
+void TAppForm::scannedFileAdded() {
+    constexpr qint64 kViewUpdateIntervalMs = 40;
+    if (model_->rowCount() == 0 || !viewUpdateTimer_.isValid() ||
+        viewUpdateTimer_.elapsed() >= kViewUpdateIntervalMs) {
+        model_->syncRowCount();
+        KacItemVarGuncelle();
+        viewUpdateTimer_.restart();
+    }
     QCoreApplication::processEvents();
 }
 

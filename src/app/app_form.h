@@ -7,6 +7,7 @@
 #include "queue/intake.h"
 #include "queue/row_icons.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -72,6 +73,10 @@ public:
     void ImageListSifirla();
     // After an intake road: row count, count caption, one event-loop pass.
     void updateQueueView();
+    // After each file a folder scan adds: one event-loop pass, so commands run mid-scan; the
+    // row count and caption follow at most every 40 ms (and at once for the first row), as
+    // repainting the window for each of thousands of files would cost more than the scan.
+    void scannedFileAdded();
 
     // Runs a handler through the general error report.
     void guarded(const std::function<void()>& handler);
@@ -161,6 +166,7 @@ private:
     DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;
     Intake intake_;
+    QElapsedTimer viewUpdateTimer_;
 };
 
 }  // namespace pixmorrow
