@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "app/app_settings.h"
 #include "queue/image_queue.h"
 #include "queue/row_icons.h"
 
@@ -54,6 +55,9 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void SpinEdit1Change();
+    void ComboBoxDestinationChange();
+    void ResettoDefaults1Click();
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
@@ -115,6 +119,8 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+    // The settings.ini store, opened while the window is created.
+    AppSettings& settings() { return settings_; }
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
@@ -129,6 +135,7 @@ private:
     AppServices services_;
     ImageQueue ImageQueue_;
     QueueModel* model_ = nullptr;
+    AppSettings settings_;
 };
 
 }  // namespace pixmorrow
