@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -28,6 +29,9 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TChecker;
+class TNewVer;
+struct CheckerSetup;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -61,6 +65,9 @@ public:
     void SpinEdit1Change();
     void ComboBoxDestinationChange();
     void ResettoDefaults1Click();
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
     void TimerParamTimer();
     void ListView1DblClick();
     void Open1Click();
@@ -144,6 +151,12 @@ public:
     QueueModel* queueModel() const { return model_; }
     // The settings.ini store, opened while the window is created.
     AppSettings& settings() { return settings_; }
+
+    // The update check of this run (started by the first TimerChecker tick) and the notice it
+    // may open. Tests set makeCheckerSetup to check against their own store and service.
+    std::unique_ptr<TChecker> Checker;
+    TNewVer* NewVer = nullptr;
+    std::function<CheckerSetup()> makeCheckerSetup;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
