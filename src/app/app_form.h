@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "app/app_settings.h"
 #include "conversion/command_runner.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
@@ -62,6 +63,9 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void SpinEdit1Change();
+    void ComboBoxDestinationChange();
+    void ResettoDefaults1Click();
     void TimerCheckerTimer();
     void UpdateNotifications1Click();
     void SendFeedback1Click();
@@ -148,6 +152,8 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+    // The settings.ini store, opened while the window is created.
+    AppSettings& settings() { return settings_; }
 
     // The update check of this run (started by the first TimerChecker tick) and the notice it
     // may open. Tests set makeCheckerSetup to check against their own store and service.
@@ -178,6 +184,7 @@ private:
     ImageQueue ImageQueue_;
     DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;
+    AppSettings settings_;
     Intake intake_;
     QElapsedTimer viewUpdateTimer_;
 };
