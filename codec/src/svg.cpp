@@ -15,6 +15,9 @@ struct pmc_svgdom : pixmorrow::codec::RefCounted {
     RsvgHandle* handle = nullptr;
     std::int32_t width = 0;
     std::int32_t height = 0;
+    // The unrounded size: the document is drawn at it, not stretched to the rounded one.
+    double exactWidth = 0;
+    double exactHeight = 0;
     ~pmc_svgdom() override {
         if (handle)
             g_object_unref(handle);
@@ -76,6 +79,8 @@ PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
     dom->handle = handle;
     dom->width = static_cast<std::int32_t>(rw);
     dom->height = static_cast<std::int32_t>(rh);
+    dom->exactWidth = w;
+    dom->exactHeight = h;
     return dom;
 }
 
@@ -103,7 +108,7 @@ PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas) {
         return false;
     }
     cairo_t* cr = cairo_create(target);
-    RsvgRectangle viewport{0, 0, double(dom->width), double(dom->height)};
+    RsvgRectangle viewport{0, 0, dom->exactWidth, dom->exactHeight};
     GError* error = nullptr;
     const bool ok = rsvg_handle_render_document(dom->handle, cr, &viewport, &error);
     if (!ok) {

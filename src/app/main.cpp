@@ -1,8 +1,6 @@
 // The process entry: instance marker, application object, main window, event loop.
 #include "app/app_form.h"
 #include "conversion/codec_library.h"
-#include "platform/error.h"
-#include "platform/error_report.h"
 #include "platform/icons.h"
 #include "platform/instance_lock.h"
 #include "platform/program_paths.h"
@@ -26,13 +24,7 @@ int main(int argc, char** argv) {
     pixmorrow::QtDialogs dialogs;
     // The codec library does the pixel work of most conversions; without it there is no
     // point in opening the window.
-    try {
-        pixmorrow::CodecLibrary::loadAtStart(pixmorrow::programFolder());
-    } catch (const pixmorrow::Error& e) {
-        dialogs.showMessage(e.message(), pixmorrow::kApplicationTitle,
-                            pixmorrow::MessageIcon::Error);
-        return 1;
-    }
+    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, pixmorrow::programFolder())) return 1;
     pixmorrow::QtFileDialogs fileDialogs;
     pixmorrow::QtShell shell;
     pixmorrow::SteadyTickClock clock;

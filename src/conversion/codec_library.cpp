@@ -1,6 +1,8 @@
 #include "conversion/codec_library.h"
 
+#include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/error_report.h"
 
 #include <QDir>
 #include <QLibrary>
@@ -74,8 +76,10 @@ QString CodecLibrary::libraryPathIn(const QString& folder) {
 }
 
 void CodecLibrary::loadAtStart(const QString& programFolder) {
-    if (!processLibrary())
-        processLibrary() = std::make_unique<CodecLibrary>(libraryPathIn(programFolder));
+    const QString path = libraryPathIn(programFolder);
+    if (processLibrary() && processLibrary()->path() == path)
+        return;
+    processLibrary() = std::make_unique<CodecLibrary>(path);
 }
 
 const CodecLibrary& CodecLibrary::instance() {
@@ -196,6 +200,16 @@ CodecLibrary::Image CodecLibrary::Surface::makeImageSnapshot() {
         throw Error(withReason(QStringLiteral("Cannot take a snapshot of the surface"),
                                QString::fromUtf8(api_->last_error())));
     return image;
+}
+
+bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder) {
+    try {
+        CodecLibrary::loadAtStart(programFolder);
+        return true;
+    } catch (const Error& e) {
+        dialogs.showMessage(e.message(), kApplicationTitle, MessageIcon::Error);
+        return false;
+    }
 }
 
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,

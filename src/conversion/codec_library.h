@@ -13,6 +13,8 @@ class QLibrary;
 
 namespace pixmorrow {
 
+class Dialogs;
+
 // The codec library (libpixmorrow_codec.so in the program folder), loaded at run time with
 // every function found by name, and owning handles over its objects.
 class CodecLibrary {
@@ -176,6 +178,11 @@ inline void CodecLibrary::Handle<pmc_colorfilter>::reset() {
     if (object_)
         api_->colorfilter_unref(std::exchange(object_, nullptr));
 }
+
+// Loads the process's codec library from the program folder. When it cannot, shows the reason
+// in an error box titled with the application title and returns false: the program cannot
+// convert anything without it.
+bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 
 // The codec library's way from a source file to an output: decode the file by its content,
 // draw it onto a transparent raster surface (through the grayscale filter when asked) and
