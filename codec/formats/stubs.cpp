@@ -1,9 +1,6 @@
 #include "formats/readers.h"
 
 namespace pixmorrow::formats {
-DecodedImage decodePng(Bytes) {
-    throw DecodeError("PNG: not yet readable");
-}
 DecodedImage decodeJpeg(Bytes) {
     throw DecodeError("JPEG error #53");
 }
