@@ -220,7 +220,8 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
         const std::uint64_t y = bottomUp ? ht - 1 - fileRow : fileRow;
         return image.bgra.data() + y * w * 4;
     };
-    bool anyAlpha = false;
+    bool anyAlpha = false;    // some pixel not fully clear
+    bool anyPartial = false;  // some pixel not fully opaque
 
     if (rle) {
         std::vector<std::uint16_t> indices(std::size_t{w} * ht, 256);
@@ -303,6 +304,7 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
                     out[2] = red(v);
                     out[3] = alpha.mask ? alpha(v) : 255;
                     anyAlpha = anyAlpha || (alpha.mask && out[3] != 0);
+                    anyPartial = anyPartial || out[3] != 255;
                 }
                 break;
         }
@@ -313,7 +315,7 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
     if (alpha.mask && !anyAlpha)
         for (std::size_t i = 3; i < image.bgra.size(); i += 4)
             image.bgra[i] = 255;
-    image.hasAlpha = alphaUsed;
+    image.hasAlpha = alphaUsed && anyPartial;
 
     if (icon && !alphaUsed) {
         // The AND mask: one bit a pixel, 1 transparent, after the colour pixels.

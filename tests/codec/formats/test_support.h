@@ -64,8 +64,10 @@ inline std::string quoted(const std::string& path) {
 }
 
 // ImageMagick's reading of a file as 8-bit RGBA, converted to BGRA to compare with ours.
-inline std::vector<std::uint8_t> magickBgra(const std::string& path) {
-    std::vector<std::uint8_t> rgba = runCommand("convert " + quoted(path) + " -depth 8 rgba:-");
+inline std::vector<std::uint8_t> magickBgra(const std::string& path,
+                                            const std::string& options = "") {
+    std::vector<std::uint8_t> rgba =
+        runCommand("convert " + quoted(path) + " " + options + " -depth 8 rgba:-");
     for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
         std::swap(rgba[i], rgba[i + 2]);
     return rgba;
