@@ -8,6 +8,14 @@ namespace pixmorrow::formats {
 
 namespace {
 
+// Fuzzing builds lower the pixel cap, so that crafted headers do not spend the fuzzer's
+// memory on huge but legal images.
+#ifdef PIXMORROW_FORMATS_MAX_PIXELS
+constexpr std::uint64_t kPixelCap = PIXMORROW_FORMATS_MAX_PIXELS;
+#else
+constexpr std::uint64_t kPixelCap = kMaxPixels;
+#endif
+
 bool startsWith(Bytes data, const char* magic, std::size_t length) {
     return data.size() >= length && std::memcmp(data.data(), magic, length) == 0;
 }
@@ -109,7 +117,7 @@ void checkImageSize(std::uint64_t width, std::uint64_t height, const char* forma
     if (width == 0 || height == 0)
         throw DecodeError(std::string(formatName) + ": the image has no pixels (" +
                           std::to_string(width) + " x " + std::to_string(height) + ")");
-    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    if (width > kMaxSide || height > kMaxSide || width * height > kPixelCap)
         throw DecodeError("Image is too large (" + std::to_string(width) + " x " +
                           std::to_string(height) + ")");
 }
