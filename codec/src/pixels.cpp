@@ -151,9 +151,9 @@ void applyHighContrast(const pmc_highcontrastconfig& config, std::uint8_t* p) {
     g = std::clamp(g, 0.0f, 1.0f);
     b = std::clamp(b, 0.0f, 1.0f);
     if (a == 255) {
-        p[0] = t.toSrgb8[std::lround(b * kEncodeSteps)];
-        p[1] = t.toSrgb8[std::lround(g * kEncodeSteps)];
-        p[2] = t.toSrgb8[std::lround(r * kEncodeSteps)];
+        p[0] = t.toSrgb8[static_cast<int>(b * kEncodeSteps + 0.5f)];
+        p[1] = t.toSrgb8[static_cast<int>(g * kEncodeSteps + 0.5f)];
+        p[2] = t.toSrgb8[static_cast<int>(r * kEncodeSteps + 0.5f)];
     } else {
         p[0] = static_cast<std::uint8_t>(std::lround(linearToSrgb(b) * a));
         p[1] = static_cast<std::uint8_t>(std::lround(linearToSrgb(g) * a));

@@ -233,6 +233,18 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
     snapshot.encodeToFile(output, format, quality);
 }
 
+CodecOutput codecOutputFor(const QString& outputType, int quality) {
+    const QString type = outputType.toUpper();
+    if (type == QLatin1String("WEBP"))
+        return {PMC_FORMAT_WEBP, quality};
+    if (type == QLatin1String("JPG") || type == QLatin1String("JPEG") ||
+        type == QLatin1String("JFIF"))
+        return {PMC_FORMAT_JPEG, quality};
+    if (type == QLatin1String("PNG"))
+        return {PMC_FORMAT_PNG, 80};
+    throw Error(QStringLiteral("The codec library does not write %1 files").arg(outputType));
+}
+
 void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,
                 int quality, bool grayscale) {
     codecRoute(CodecLibrary::instance(), source, output, format, quality, grayscale);

@@ -191,6 +191,15 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
                 pmc_encodedimageformat format, int quality, bool grayscale);
 
+// How the codec route writes an output type: "WEBP" as WebP with the quality given, "JPG",
+// "JPEG" and "JFIF" as JPEG with it, "PNG" as PNG with quality 80 (the quality field plays no
+// part). Throws Error for a type the route does not write.
+struct CodecOutput {
+    pmc_encodedimageformat format;
+    int quality;
+};
+CodecOutput codecOutputFor(const QString& outputType, int quality);
+
 // The same through the library loaded at start.
 void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,
                 int quality, bool grayscale);

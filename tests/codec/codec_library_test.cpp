@@ -41,6 +41,22 @@ TEST(CodecLibraryLoadTest, StartUpReportsAMissingLibrary) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+TEST(CodecOutputTest, TypesMapToFormatAndQuality) {
+    struct Case {
+        const char* type;
+        pmc_encodedimageformat format;
+        int quality;
+    };
+    for (const Case& c : {Case{"WEBP", PMC_FORMAT_WEBP, 37}, Case{"JPG", PMC_FORMAT_JPEG, 37},
+                          Case{"JPEG", PMC_FORMAT_JPEG, 37}, Case{"JFIF", PMC_FORMAT_JPEG, 37},
+                          Case{"PNG", PMC_FORMAT_PNG, 80}}) {
+        const CodecOutput out = codecOutputFor(c.type, 37);
+        EXPECT_EQ(out.format, c.format) << c.type;
+        EXPECT_EQ(out.quality, c.quality) << c.type;
+    }
+    EXPECT_THROW(codecOutputFor("TIFF", 37), Error);
+}
+
 class CodecRouteTest : public CodecTest {};
 
 TEST_F(CodecRouteTest, GrayscaleJpegBecomesGrayWebp) {
