@@ -5,7 +5,11 @@
 #include "conversion/output_types.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
+#include "online/curl_form_poster.h"
+#include "online/feedback_form.h"
 #include "online/maker_site.h"
+#include "online/new_version_form.h"
+#include "online/update_checker.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/icons.h"
@@ -280,6 +284,9 @@ void TAppForm::connectHandlers() {
     on(Help2, &QAction::triggered, &TAppForm::Help2Click);
     on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
     on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+    on(TimerChecker, &QTimer::timeout, &TAppForm::TimerCheckerTimer);
+    on(UpdateNotifications1, &QAction::triggered, &TAppForm::UpdateNotifications1Click);
+    on(SendFeedback1, &QAction::triggered, &TAppForm::SendFeedback1Click);
     on(TimerParam, &QTimer::timeout, &TAppForm::TimerParamTimer);
     on(ListView1, &QAbstractItemView::doubleClicked, &TAppForm::ListView1DblClick);
     on(Open1, &QAction::triggered, &TAppForm::Open1Click);
@@ -515,5 +522,42 @@ void TAppForm::DisplayIcons1Click() {
 }
 
 void TAppForm::IncludeSubfolders1Click() {}
+
+void TAppForm::TimerCheckerTimer() {
+    if (!Checker) {
+        CheckerSetup setup;
+        if (makeCheckerSetup) {
+            setup = makeCheckerSetup();
+        } else {
+            setup.identity = appIdentity();
+        }
+        Checker = std::make_unique<TChecker>(std::move(setup));
+        Checker->start();
+        return;
+    }
+    if (!Checker->CheckDone()) return;
+    TimerChecker->stop();
+    const CheckResults& results = Checker->results();
+    UpdateNotifications1->setEnabled(true);
+    if (results.ShowUpdate == 0) UpdateNotifications1->setChecked(false);
+    if (results.NoticePending && !NewVer) {
+        NewVer = new TNewVer(results.ServerVersion, results.DownloadURL, appIdentity(),
+                             services_.shell, services_.dialogs, this);
+    }
+}
+
+void TAppForm::UpdateNotifications1Click() {
+    // The action has already toggled its check mark; the store follows it from the next start.
+    QSettingsUpdateStore store;
+    storeShowUpdate(store, UpdateNotifications1->isChecked());
+}
+
+void TAppForm::SendFeedback1Click() {
+    CurlFormPoster::Options options;
+    options.userAgent = appIdentity().AppProductName + u'/' + appIdentity().AppVersion;
+    CurlFormPoster poster(options);
+    TFeedbackForm feedback(services_.dialogs, poster, appIdentity(), this);
+    feedback.exec();
+}
 
 }  // namespace pixmorrow

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -27,6 +28,9 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TChecker;
+class TNewVer;
+struct CheckerSetup;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -57,6 +61,9 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
     void TimerParamTimer();
     void ListView1DblClick();
     void Open1Click();
@@ -138,6 +145,12 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+
+    // The update check of this run (started by the first TimerChecker tick) and the notice it
+    // may open. Tests set makeCheckerSetup to check against their own store and service.
+    std::unique_ptr<TChecker> Checker;
+    TNewVer* NewVer = nullptr;
+    std::function<CheckerSetup()> makeCheckerSetup;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
