@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "queue/icon_source.h"
 #include "queue/image_queue.h"
+#include "queue/intake.h"
 #include "queue/row_icons.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -54,12 +57,25 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void TimerParamTimer();
+    void ListView1DblClick();
+    void Open1Click();
+    void Properties1Click();
+    void ShowinExplorer1Click();
+    void Delete1Click();
+    void Clear1Click();
+    // Files and folders dropped on the window, in the order given.
+    void dropPaths(const QStringList& paths);
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
     void ImageListSifirla();
     // After an intake road: row count, count caption, one event-loop pass.
     void updateQueueView();
+    // After each file a folder scan adds: one event-loop pass, so commands run mid-scan; the
+    // row count and caption follow at most every 40 ms (and at once for the first row), as
+    // repainting the window for each of thousands of files would cost more than the scan.
+    void scannedFileAdded();
 
     // Runs a handler through the general error report.
     void guarded(const std::function<void()>& handler);
@@ -107,6 +123,13 @@ public:
     QAction* SendFeedback1 = nullptr;
     QAction* About1 = nullptr;
 
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Properties1 = nullptr;
+    QAction* ShowinExplorer1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* Clear1 = nullptr;
+
     RowIconList ImageList16Temp;
 
     // The folder that holds settings.ini, the conversion's temporary files and the restart
@@ -118,6 +141,15 @@ public:
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
+    Intake& intake() { return intake_; }
+    // The lowest selected row, or -1.
+    int firstSelectedRow() const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildImagesPage();
     void buildOptionsPage();
@@ -128,7 +160,10 @@ private:
 
     AppServices services_;
     ImageQueue ImageQueue_;
+    DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;
+    Intake intake_;
+    QElapsedTimer viewUpdateTimer_;
 };
 
 }  // namespace pixmorrow
