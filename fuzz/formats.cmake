@@ -18,5 +18,7 @@ pixmorrow_formats_fuzzer(wmp ${PROJECT_SOURCE_DIR}/src/conversion/jxr_codec.cpp)
 target_include_directories(fuzz_wmp PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_wmp PRIVATE pixmorrow_formats PkgConfig::PIXMORROW_FUZZ_JXR)
 
-pixmorrow_formats_fuzzer(version_block)
-target_link_libraries(fuzz_version_block PRIVATE pixmorrow_about)
+# The parser's own source, so that it is instrumented for coverage like the target.
+pixmorrow_formats_fuzzer(version_block ${PROJECT_SOURCE_DIR}/src/about/version_block.cpp)
+target_include_directories(fuzz_version_block PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(fuzz_version_block PRIVATE Qt6::Core)

@@ -416,10 +416,12 @@ private:
 class IdatStream {
 public:
     IdatStream(ChunkReader& chunks, const Chunk& first) : chunks_(chunks) {
+        ChunkReader::checkCrc(first);  // before inflate holds memory that the destructor frees
         std::memset(&z_, 0, sizeof z_);
         if (inflateInit(&z_) != Z_OK)
             throw DecodeError("PNG: out of memory");
-        feed(first);
+        z_.next_in = const_cast<Bytef*>(first.data);
+        z_.avail_in = first.length;
     }
     ~IdatStream() { inflateEnd(&z_); }
     IdatStream(const IdatStream&) = delete;

@@ -198,7 +198,17 @@ formats::DecodedImage decodeJxr(formats::Bytes data) {
     const std::size_t rows = (static_cast<std::size_t>(height) + 15) / 16 * 16;
     std::vector<std::uint8_t> pixels(stride * rows);
     PKRect rect = {0, 0, width, height};
-    check(h.decoder->Copy(h.decoder, &rect, pixels.data(), static_cast<U32>(stride)), "decoding");
+    const ERR copied = h.decoder->Copy(h.decoder, &rect, pixels.data(), static_cast<U32>(stride));
+    if (copied < 0) {
+        // A failed decode leaves its coding contexts behind; jxrlib frees them only on success.
+        if (h.decoder->WMP.ctxSC)
+            ImageStrDecTerm(h.decoder->WMP.ctxSC);
+        h.decoder->WMP.ctxSC = nullptr;
+        if (h.decoder->WMP.ctxSC_Alpha)
+            ImageStrDecTerm(h.decoder->WMP.ctxSC_Alpha);
+        h.decoder->WMP.ctxSC_Alpha = nullptr;
+        check(copied, "decoding");
+    }
 
     formats::DecodedImage image = formats::allocateImage(static_cast<std::uint64_t>(width),
                                                          static_cast<std::uint64_t>(height), "WMP");
