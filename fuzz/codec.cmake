@@ -4,5 +4,3 @@ target_compile_options(fuzz_codec_decode PRIVATE -fsanitize=fuzzer)
 target_link_options(fuzz_codec_decode PRIVATE -fsanitize=fuzzer)
 target_link_libraries(fuzz_codec_decode PRIVATE pixmorrow_codec)
 set_target_properties(fuzz_codec_decode PROPERTIES AUTOMOC OFF BUILD_RPATH ${PIXMORROW_PROGRAM_DIR})
-# The readers inside the library need coverage feedback too.
-target_compile_options(pixmorrow_formats PRIVATE -fsanitize=fuzzer-no-link)
