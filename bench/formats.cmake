@@ -1,0 +1,4 @@
+# Our PNG reader against libpng on the same generated files.
+find_package(PNG REQUIRED)
+add_executable(bench_png ${CMAKE_CURRENT_SOURCE_DIR}/formats/bench_png.cpp)
+target_link_libraries(bench_png PRIVATE pixmorrow_formats PNG::PNG benchmark::benchmark)

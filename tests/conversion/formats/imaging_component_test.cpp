@@ -1,0 +1,193 @@
+#include "conversion/imaging_component.h"
+#include "conversion/jxr_codec.h"
+#include "conversion/tiff_codec.h"
+#include "formats/readers.h"
+#include "formats/test_support.h"
+#include "platform/error.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+namespace pixmorrow {
+namespace {
+
+using namespace formats::testing;
+
+WorkBitmap sampleBitmap(std::uint32_t w, std::uint32_t h) {
+    formats::DecodedImage image;
+    image.width = w;
+    image.height = h;
+    image.bgra.resize(std::size_t{w} * h * 4);
+    std::mt19937 random(9);
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint32_t x = 0; x < w; ++x) {
+            std::uint8_t* p = image.bgra.data() + (std::size_t{y} * w + x) * 4;
+            p[0] = static_cast<std::uint8_t>(x * 5 + (random() & 15));
+            p[1] = static_cast<std::uint8_t>(y * 3);
+            p[2] = static_cast<std::uint8_t>((x ^ y) * 9);
+            p[3] = static_cast<std::uint8_t>(x % 3 ? 255 : 100);  // composed over white
+        }
+    WorkBitmap bitmap;
+    bitmap.draw(image);
+    return bitmap;
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+std::vector<std::uint8_t> premultiplied(std::vector<std::uint8_t> bgra) {
+    for (std::size_t i = 0; i + 3 < bgra.size(); i += 4)
+        for (int c = 0; c < 3; ++c)
+            bgra[i + c] = static_cast<std::uint8_t>((bgra[i + c] * bgra[i + 3] + 127) / 255);
+    return bgra;
+}
+
+TEST(ImagingComponent, TiffRoundTripsAndImageMagickAgrees) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    for (bool gray : {false, true}) {
+        WorkBitmap bitmap = sampleBitmap(53, 31);
+        if (gray)
+            GrayscaleBitmap(bitmap);
+        const std::string path = folder.file(gray ? "g.tif" : "c.tiff");
+        imaging.writeTiff(bitmap, q(path));
+        const auto expected = bitmap.toBgra();
+        const formats::DecodedImage back = imaging.readTiff(q(path));
+        EXPECT_EQ(back.width, 53u);
+        EXPECT_EQ(back.height, 31u);
+        EXPECT_FALSE(back.hasAlpha);
+        EXPECT_EQ(back.bgra, expected);
+        EXPECT_EQ(magickBgra(path), expected);
+        const auto info =
+            runCommand("identify -format '%[channels] %[compression] %z' " + quoted(path));
+        EXPECT_EQ(std::string(info.begin(), info.end()), "srgb Zip 8");
+    }
+}
+
+TEST(ImagingComponent, ReadsTiffVariantsLikeImageMagick) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    const std::string source = folder.file("src.png");
+    runCommand(
+        "convert -size 40x30 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel -depth 8 " +
+        quoted(source));
+    struct Case {
+        const char* name;
+        const char* options;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"rgba.tif", "", 1},
+        // libtiff keeps the high byte of 16-bit samples, ImageMagick rounds.
+        {"rgb16.tif", "-alpha off -depth 16", 1},
+        {"gray.tif", "-alpha off -colorspace Gray", 0},
+        {"palette.tif", "-alpha off -colors 16 -type Palette", 1},  // 16-bit colour map
+        {"mono.tif", "-alpha off -monochrome -compress Group4", 0},
+        {"lzw.tif", "-alpha off -compress LZW", 0},
+        {"jpeg.tif", "-alpha off -compress JPEG -quality 95", 3},
+        {"tiled.tif", "-alpha off -define tiff:tile-geometry=16x16", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.name);
+        runCommand("convert " + quoted(source) + " " + c.options + " " + quoted(path));
+        const formats::DecodedImage ours = imaging.readTiff(q(path));
+        // Compared premultiplied: libtiff hands alpha over premultiplied, so colours of
+        // nearly clear pixels cannot come back exactly.
+        const auto reference = premultiplied(magickBgra(path));
+        const auto got = premultiplied(ours.bgra);
+        ASSERT_EQ(got.size(), reference.size());
+        int worst = 0;
+        for (std::size_t i = 0; i < got.size(); ++i)
+            worst = std::max(worst, std::abs(got[i] - reference[i]));
+        EXPECT_LE(worst, c.tolerance);
+    }
+}
+
+TEST(ImagingComponent, WmpIsLosslessAndJxrDecAppAgrees) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    for (auto [w, h] : {std::pair{1u, 1u}, std::pair{17u, 9u}, std::pair{64u, 48u}}) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        WorkBitmap bitmap = sampleBitmap(w, h);
+        const std::string path = folder.file("p" + std::to_string(w) + ".wmp");
+        imaging.writeWmp(bitmap, q(path));
+        const auto expected = bitmap.toBgra();
+        EXPECT_EQ(imaging.readWmp(q(path)).bgra, expected);
+        // The reference decoder knows its input by the extension .jxr, and writes a BMP,
+        // which our BMP reader then reads.
+        const std::string jxr = folder.file("p" + std::to_string(w) + ".jxr");
+        std::filesystem::copy_file(path, jxr);
+        const std::string bmp = folder.file("p" + std::to_string(w) + ".bmp");
+        runCommand("JxrDecApp -i " + quoted(jxr) + " -o " + quoted(bmp) + " >/dev/null");
+        EXPECT_EQ(formats::decodeBmp(readBytes(bmp)).bgra, expected);
+    }
+}
+
+TEST(ImagingComponent, ReadsWmpFilesOfOtherWriters) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    const std::string bmp = folder.file("src.bmp");
+    runCommand("convert -size 33x20 gradient:yellow-navy -type TrueColor BMP3:" + quoted(bmp));
+    const auto source = formats::decodeBmp(readBytes(bmp));
+    for (const char* quality : {"1", "0.9"}) {
+        SCOPED_TRACE(quality);
+        const std::string path = folder.file(std::string("q") + quality + ".jxr");
+        runCommand("JxrEncApp -i " + quoted(bmp) + " -o " + quoted(path) + " -q " + quality +
+                   " >/dev/null");
+        const auto ours = imaging.readWmp(q(path));
+        ASSERT_EQ(ours.bgra.size(), source.bgra.size());
+        int worst = 0;
+        for (std::size_t i = 0; i < ours.bgra.size(); ++i)
+            worst = std::max(worst, std::abs(ours.bgra[i] - source.bgra[i]));
+        EXPECT_LE(worst, std::string(quality) == "1" ? 0 : 12);
+    }
+}
+
+TEST(ImagingComponent, OutputsNeverReplaceAndLeaveNothingOnFailure) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    const WorkBitmap bitmap = sampleBitmap(5, 5);
+    const std::string taken = folder.file("taken.tif");
+    writeBytes(taken, {7});
+    EXPECT_THROW(imaging.writeTiff(bitmap, q(taken)), Error);
+    EXPECT_THROW(imaging.writeWmp(bitmap, q(folder.file("missing/x.wmp"))), Error);
+    EXPECT_EQ(readBytes(taken), std::vector<std::uint8_t>{7});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST(ImagingComponent, DamagedInputsGiveErrors) {
+    TempFolder folder;
+    const ImagingComponent imaging;
+    const std::string tif = folder.file("good.tif"), wmp = folder.file("good.wmp");
+    const WorkBitmap bitmap = sampleBitmap(20, 20);
+    imaging.writeTiff(bitmap, q(tif));
+    imaging.writeWmp(bitmap, q(wmp));
+    for (const std::string& good : {tif, wmp}) {
+        const auto bytes = readBytes(good);
+        for (std::size_t length : {std::size_t{0}, std::size_t{4}, std::size_t{20},
+                                   bytes.size() / 2, bytes.size() - 1}) {
+            const std::string cut =
+                good + ".cut" + std::to_string(length) + (good == tif ? ".tif" : ".wmp");
+            writeBytes(cut, std::vector<std::uint8_t>(bytes.begin(),
+                                                      bytes.begin() + static_cast<long>(length)));
+            try {
+                if (good == tif)
+                    imaging.readTiff(q(cut));
+                else
+                    imaging.readWmp(q(cut));
+            } catch (const Error& e) {
+                EXPECT_FALSE(e.message().isEmpty());
+            }
+        }
+    }
+    // The fuzzers' finds stay fixed.
+    const std::string fixture =
+        std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/wmp-failed-decode-leak.wmp";
+    EXPECT_THROW(decodeJxr(readBytes(fixture)), formats::DecodeError);
+}
+
+}  // namespace
+}  // namespace pixmorrow
