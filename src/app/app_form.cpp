@@ -1,10 +1,12 @@
 #include "app/app_form.h"
 
+#include "about/about_box.h"
 #include "about/app_identity.h"
 #include "app/wizard_rules.h"
 #include "conversion/output_types.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
+#include "localization/translate_form.h"
 #include "online/maker_site.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
@@ -105,10 +107,12 @@ void TAppForm::buildImagesPage() {
     auto* page = new QVBoxLayout(TabSheet1);
     auto* top = new QHBoxLayout;
     ButtonFiles = makeButton(QStringLiteral("Add Files"), QStringLiteral("add"), 90, TabSheet1);
-    ButtonFolder = makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
+    ButtonFolder =
+        makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
     ButtonDelete = makeButton(QStringLiteral("Delete"), QStringLiteral("delete"), 90, TabSheet1);
     ButtonClear = makeButton(QStringLiteral("Clear"), QStringLiteral("clear"), 90, TabSheet1);
-    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear}) top->addWidget(b);
+    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear})
+        top->addWidget(b);
     top->addStretch(1);
     page->addLayout(top);
 
@@ -194,7 +198,8 @@ void TAppForm::buildOptionsPage() {
 
     auto* bottom = new QHBoxLayout;
     ButtonBack = makeButton(QStringLiteral("Back"), QStringLiteral("previous"), 134, TabSheet2);
-    ButtonProcess = makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
+    ButtonProcess =
+        makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
     bottom->addWidget(ButtonBack);
     bottom->addStretch(1);
     bottom->addWidget(ButtonProcess);
@@ -203,8 +208,10 @@ void TAppForm::buildOptionsPage() {
 
 void TAppForm::buildMenus() {
     FileMenu = menuBar()->addMenu(QStringLiteral("File"));
-    AddFiles1 = FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
-    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")), QStringLiteral("Add Folder..."));
+    AddFiles1 =
+        FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
+    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")),
+                                     QStringLiteral("Add Folder..."));
     FileMenu->addSeparator();
     Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("Exit"));
 
@@ -228,9 +235,10 @@ void TAppForm::buildMenus() {
     UpdateNotifications1->setChecked(true);
     UpdateNotifications1->setEnabled(false);
     UpdateNotificationsBar = HelpMenu->addSeparator();
-    Language1 = HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
-    Language1->setVisible(false);
-    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")), QStringLiteral("Send &Feedback..."));
+    Language1 =
+        HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
+    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")),
+                                        QStringLiteral("Send &Feedback..."));
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
 }
 
@@ -240,7 +248,8 @@ void TAppForm::guarded(const std::function<void()>& handler) {
 
 void TAppForm::connectHandlers() {
     auto on = [this](auto* sender, auto signal, void (TAppForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
     on(ButtonNext, &QPushButton::clicked, &TAppForm::ButtonNextClick);
     on(ButtonBack, &QPushButton::clicked, &TAppForm::ButtonBackClick);
@@ -256,6 +265,8 @@ void TAppForm::connectHandlers() {
     on(Help2, &QAction::triggered, &TAppForm::Help2Click);
     on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
     on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+    on(Language1, &QAction::triggered, &TAppForm::Language1Click);
+    on(About1, &QAction::triggered, &TAppForm::About1Click);
 }
 
 void TAppForm::FormCreate() {
@@ -295,7 +306,8 @@ void TAppForm::ButtonBackClick() {
 }
 
 void TAppForm::PageControl1Change() {
-    if (PageControl1->currentIndex() != 1) return;
+    if (PageControl1->currentIndex() != 1)
+        return;
     if (shouldSwitchWebpToPng(ImageQueue_, ComboBoxType->currentText())) {
         ComboBoxType->setCurrentIndex(1);
     }
@@ -311,7 +323,8 @@ void TAppForm::ComboBoxTypeChange() {
 
 void TAppForm::Help2Click() {
     try {
-        services_.shell.openUrl(makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
+        services_.shell.openUrl(
+            makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
     } catch (...) {
         // The help page not opening is not worth a message.
     }
@@ -385,5 +398,28 @@ void TAppForm::DisplayIcons1Click() {
 }
 
 void TAppForm::IncludeSubfolders1Click() {}
+
+void TAppForm::Language1Click() {
+    TranslateFormServices chooser{
+        services_.dialogs,
+        services_.shell,
+        services_.executablePath,
+        SettingsFolder.isEmpty() ? services_.programFolder : SettingsFolder,
+        makerUrl(QStringLiteral("https"), QStringLiteral("/translation/")),
+        [this](const QString& file) { SetLanguageFile(file); },
+        [] { QCoreApplication::quit(); }};
+    TTranslateForm form(chooser, languageState(), this);
+    form.exec();
+}
+
+void TAppForm::About1Click() {
+    TAboutBox box(services_.dialogs, services_.shell, services_.clock, services_.programFolder,
+                  this);
+    box.exec();
+}
+
+void TAppForm::SetLanguageFile(const QString& Filename) {
+    storePreferredLanguageFile(Filename);
+}
 
 }  // namespace pixmorrow

@@ -54,6 +54,11 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void Language1Click();
+    void About1Click();
+
+    // Keeps the language file chosen in the language chooser for the next start.
+    void SetLanguageFile(const QString& Filename);
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
