@@ -33,16 +33,6 @@ constexpr QSize kPictureSize(320, 214);
 constexpr int kRainInterval = 50;
 constexpr int kEggInterval = 5;
 
-// The one "%s" of a translated text replaced by `argument`; the translation is never used
-// as a format string, so a stray "%" or "%d" in it shows as written.
-QString withArgument(const QString& text, const QString& argument) {
-    QString out = text;
-    const qsizetype at = out.indexOf(QStringLiteral("%s"));
-    if (at >= 0)
-        out.replace(at, 2, argument);
-    return out;
-}
-
 QFont pixelFont(int pixels) {
     QFont font;
     font.setPixelSize(pixels);
@@ -247,8 +237,7 @@ void TAboutBox::buildCard() {
 void TAboutBox::FormCreate() {
     StartRain();
     const AppIdentity& identity = appIdentity();
-    setWindowTitle(
-        withArgument(TranslateText(QStringLiteral("About %s")), identity.AppProductName));
+    setWindowTitle(translateFormat(QStringLiteral("About %s"), identity.AppProductName));
     Label2->setText(identity.AppProductName + u' ' + identity.AppVersion);
     BitBtn1->setText(TranslateText(QStringLiteral("OK")));
     BitBtn2->setText(TranslateText(QStringLiteral("Info")));

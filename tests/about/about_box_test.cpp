@@ -1,5 +1,6 @@
 #include "about/about_box.h"
 #include "about/app_identity.h"
+#include "localization/language.h"
 #include "online/maker_site.h"
 #include "support/fake_clock.h"
 #include "support/recording_dialogs.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
@@ -242,6 +244,50 @@ TEST_F(AboutBoxTest, TheTitleTakesTheNameWithoutFormattingTheTranslation) {
     setAppIdentity({QStringLiteral("TARNWICK"), QStringLiteral("50% %d Pix"), QStringLiteral("2.0"),
                     QString()});
     EXPECT_EQ(box().windowTitle(), QStringLiteral("About 50% %d Pix"));
+}
+
+TEST_F(AboutBoxTest, ShowsItsTextsInTheLoadedLanguage) {
+    struct Case {
+        QByteArray entry;
+        QString title;
+    };
+    const Case cases[] = {
+        {"{About %s}\xC3\x9C"
+         "ber %s",
+         QStringLiteral("\u00DC"
+                        "ber Pixmorrow")},
+        {"{About %s}%s hakk\xC4\xB1nda %d", QStringLiteral("Pixmorrow hakk\u0131nda %d")},
+        // Without exactly one placeholder the translation is not trusted.
+        {"{About %s}\xC3\x9C"
+         "ber",
+         QStringLiteral("About Pixmorrow")},
+        {"{About %s}%s %s", QStringLiteral("About Pixmorrow")},
+    };
+    ASSERT_TRUE(QDir(programDir.path()).mkpath(QStringLiteral("Languages")));
+    qputenv("PIXMORROW_PROGRAM_DIR", programDir.path().toLocal8Bit());
+    for (const Case& c : cases) {
+        QFile file(programDir.filePath(QStringLiteral("Languages/German.lang.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.entry +
+                   "\n{Info}Mehr\n{License...}Lizenz...\n{File not found!}Datei fehlt!\n"
+                   "{License}Lizenz\n");
+        file.close();
+        LoadLanguage(QStringLiteral("German.lang.txt"));
+        ASSERT_EQ(languageState().LanguageName, QStringLiteral("German"));
+        TAboutBox b(dialogs, shell, clock, programDir.path(), nullptr, &random);
+        EXPECT_EQ(b.windowTitle(), c.title) << c.entry.toStdString();
+        EXPECT_EQ(b.BitBtn2->text(), QStringLiteral("Mehr"));
+        EXPECT_EQ(b.LicensePrivacyPolicy1->text(), QStringLiteral("Lizenz..."));
+        b.LicensePrivacyPolicy1Click();
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Datei fehlt!"));
+        EXPECT_EQ(dialogs.messages.back().title, QStringLiteral("Lizenz"));
+    }
+    // Back to English for whatever runs next in this process.
+    QDir(programDir.filePath(QStringLiteral("Languages"))).removeRecursively();
+    LoadLanguage(QString());
+    qunsetenv("PIXMORROW_PROGRAM_DIR");
+    EXPECT_TRUE(languageState().LanguageFilePath.isEmpty());
 }
 
 }  // namespace
