@@ -564,8 +564,9 @@ void TAppForm::IncludeSubfolders1Click() {}
 
 void TAppForm::Language1Click() {
     const QString folder = SettingsFolder.isEmpty() ? services_.programFolder : SettingsFolder;
+    const QString page = makerUrl(QStringLiteral("https"), QStringLiteral("/translation/"));
     TranslateFormServices chooser{services_.dialogs, services_.shell, services_.executablePath,
-                                  folder, makerUrl(QStringLiteral("https"), QStringLiteral("/translation/")),
+                                  folder, page,
                                   [this](const QString& file) { SetLanguageFile(file); },
                                   [] { QCoreApplication::quit(); }};
     TTranslateForm form(chooser, languageState(), this);
@@ -573,7 +574,8 @@ void TAppForm::Language1Click() {
 }
 
 void TAppForm::About1Click() {
-    TAboutBox box(services_.dialogs, services_.shell, services_.clock, services_.programFolder, this);
+    TAboutBox box(services_.dialogs, services_.shell, services_.clock, services_.programFolder,
+                  this);
     box.exec();
 }
 
