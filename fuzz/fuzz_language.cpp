@@ -6,14 +6,17 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
-QTemporaryDir* programFolder = nullptr;
+// Removed again when the fuzzer exits.
+std::unique_ptr<QTemporaryDir> programFolder;
 
 const QStringList kKeys = {
     "OK", "Yes", "No", "About %s", "INFO:Translated By", "Restart Application?", "All Files (*.*)",
@@ -23,7 +26,11 @@ const QStringList kKeys = {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    programFolder = new QTemporaryDir;
+    // The file is rewritten for every input: keep it in memory where the system allows.
+    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    programFolder =
+        shm ? std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/fuzz_language-XXXXXX"))
+            : std::make_unique<QTemporaryDir>();
     QDir(programFolder->path()).mkdir("Languages");
     qputenv("PIXMORROW_PROGRAM_DIR", programFolder->path().toLocal8Bit());
     return 0;

@@ -67,13 +67,14 @@ bool readCapped(const QString& path, qint64 limit, QByteArray& out, QString& err
         error = file.errorString();
         return false;
     }
-    out = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
+    // Only plain files get here, so the size is known before anything is read.
+    if (file.size() > limit) {
+        error = QStringLiteral("the file is too large");
         return false;
     }
-    if (out.size() > limit) {
-        error = QStringLiteral("the file is too large");
+    out = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
         return false;
     }
     return true;
@@ -166,7 +167,7 @@ void LoadLanguage(const QString& preferredName) {
     if (trimControls(preferred).isEmpty()) {
         preferred.clear();
         const QString codesPath = s.LanguageFolder + QStringLiteral("/LanguageCodes.csv");
-        if (QFileInfo::exists(codesPath)) {
+        if (QFileInfo(codesPath).isFile()) {
             const QString identifier = QString::number(userInterfaceLanguageId());
             QByteArray csv;
             QString ignored;

@@ -166,6 +166,14 @@ TEST_F(SettingsTest, EveryKeystrokeInTheQualityFieldIsSavedAndLeavingClampsIt) {
     EXPECT_EQ(spin->value(), 100);
     EXPECT_EQ(storedQuality(), "100");
 
+    // Out of range again while the value is already 100: leaving still puts the text back.
+    QTest::keyClick(spin, Qt::Key_End);
+    QTest::keyClick(spin, Qt::Key_0);
+    EXPECT_EQ(storedQuality(), "1000");
+    leave(spin);
+    EXPECT_EQ(spin->cleanText(), "100");
+    EXPECT_EQ(storedQuality(), "100");
+
     spin->stepBy(-1);  // an arrow click
     EXPECT_EQ(storedQuality(), "99");
     QTest::keyClick(spin, Qt::Key_A);  // letters cannot be typed

@@ -160,6 +160,12 @@ TEST_F(LanguageTest, AFileThatIsNotUtf8IsRejectedWhole) {
         << "only the first mark is skipped";
 }
 
+TEST_F(LanguageTest, AFileFarTooLargeForALanguageIsRejected) {
+    language("Huge.lang.txt", "{Yes}Evet\n" + QByteArray(5 * 1024 * 1024, 'x'));
+    EXPECT_THROW(LoadLanguage("Huge.lang.txt"), Error);
+    EXPECT_EQ(TranslateText("Yes"), "Yes");
+}
+
 TEST_F(LanguageTest, TranslateFormatReplacesTheOnePlaceholderAsPlainText) {
     language("Test.lang.txt",
              "{About %s}Über %s\n"
