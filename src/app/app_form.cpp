@@ -1,5 +1,6 @@
 #include "app/app_form.h"
 
+#include "about/about_box.h"
 #include "about/app_identity.h"
 #include "app/quality_spin_box.h"
 #include "app/reset_defaults.h"
@@ -8,6 +9,7 @@
 #include "conversion/output_types.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
+#include "localization/translate_form.h"
 #include "online/curl_form_poster.h"
 #include "online/feedback_form.h"
 #include "online/maker_site.h"
@@ -269,7 +271,6 @@ void TAppForm::buildMenus() {
     UpdateNotificationsBar = HelpMenu->addSeparator();
     Language1 =
         HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
-    Language1->setVisible(false);
     SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")),
                                         QStringLiteral("Send &Feedback..."));
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
@@ -313,6 +314,8 @@ void TAppForm::connectHandlers() {
     on(ShowinExplorer1, &QAction::triggered, &TAppForm::ShowinExplorer1Click);
     on(Delete1, &QAction::triggered, &TAppForm::Delete1Click);
     on(Clear1, &QAction::triggered, &TAppForm::Clear1Click);
+    on(Language1, &QAction::triggered, &TAppForm::Language1Click);
+    on(About1, &QAction::triggered, &TAppForm::About1Click);
 }
 
 void TAppForm::FormCreate() {
@@ -558,6 +561,27 @@ void TAppForm::DisplayIcons1Click() {
 }
 
 void TAppForm::IncludeSubfolders1Click() {}
+
+void TAppForm::Language1Click() {
+    const QString folder = SettingsFolder.isEmpty() ? services_.programFolder : SettingsFolder;
+    const QString page = makerUrl(QStringLiteral("https"), QStringLiteral("/translation/"));
+    TranslateFormServices chooser{services_.dialogs, services_.shell, services_.executablePath,
+                                  folder, page,
+                                  [this](const QString& file) { SetLanguageFile(file); },
+                                  [] { QCoreApplication::quit(); }};
+    TTranslateForm form(chooser, languageState(), this);
+    form.exec();
+}
+
+void TAppForm::About1Click() {
+    TAboutBox box(services_.dialogs, services_.shell, services_.clock, services_.programFolder,
+                  this);
+    box.exec();
+}
+
+void TAppForm::SetLanguageFile(const QString& Filename) {
+    storePreferredLanguageFile(Filename);
+}
 
 void TAppForm::SpinEdit1Change() {
     settings_.storeQuality(SpinEdit1->cleanText());

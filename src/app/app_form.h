@@ -78,6 +78,11 @@ public:
     void Clear1Click();
     // Files and folders dropped on the window, in the order given.
     void dropPaths(const QStringList& paths);
+    void Language1Click();
+    void About1Click();
+
+    // Keeps the language file chosen in the language chooser for the next start.
+    void SetLanguageFile(const QString& Filename);
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
