@@ -66,6 +66,9 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     MemoCMD->setReadOnly(true);
     MemoCMD->setFixedHeight(89);
     MemoCMD->hide();
+    CommandLog1.onChange = [this](const QString&) {
+        MemoCMD->setPlainText(CommandLog1.lines().join(QLatin1Char('\n')));
+    };
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -105,10 +108,12 @@ void TAppForm::buildImagesPage() {
     auto* page = new QVBoxLayout(TabSheet1);
     auto* top = new QHBoxLayout;
     ButtonFiles = makeButton(QStringLiteral("Add Files"), QStringLiteral("add"), 90, TabSheet1);
-    ButtonFolder = makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
+    ButtonFolder =
+        makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
     ButtonDelete = makeButton(QStringLiteral("Delete"), QStringLiteral("delete"), 90, TabSheet1);
     ButtonClear = makeButton(QStringLiteral("Clear"), QStringLiteral("clear"), 90, TabSheet1);
-    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear}) top->addWidget(b);
+    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear})
+        top->addWidget(b);
     top->addStretch(1);
     page->addLayout(top);
 
@@ -194,7 +199,8 @@ void TAppForm::buildOptionsPage() {
 
     auto* bottom = new QHBoxLayout;
     ButtonBack = makeButton(QStringLiteral("Back"), QStringLiteral("previous"), 134, TabSheet2);
-    ButtonProcess = makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
+    ButtonProcess =
+        makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
     bottom->addWidget(ButtonBack);
     bottom->addStretch(1);
     bottom->addWidget(ButtonProcess);
@@ -203,8 +209,10 @@ void TAppForm::buildOptionsPage() {
 
 void TAppForm::buildMenus() {
     FileMenu = menuBar()->addMenu(QStringLiteral("File"));
-    AddFiles1 = FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
-    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")), QStringLiteral("Add Folder..."));
+    AddFiles1 =
+        FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
+    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")),
+                                     QStringLiteral("Add Folder..."));
     FileMenu->addSeparator();
     Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("Exit"));
 
@@ -228,9 +236,11 @@ void TAppForm::buildMenus() {
     UpdateNotifications1->setChecked(true);
     UpdateNotifications1->setEnabled(false);
     UpdateNotificationsBar = HelpMenu->addSeparator();
-    Language1 = HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
+    Language1 =
+        HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
     Language1->setVisible(false);
-    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")), QStringLiteral("Send &Feedback..."));
+    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")),
+                                        QStringLiteral("Send &Feedback..."));
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
 }
 
@@ -240,7 +250,8 @@ void TAppForm::guarded(const std::function<void()>& handler) {
 
 void TAppForm::connectHandlers() {
     auto on = [this](auto* sender, auto signal, void (TAppForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
     on(ButtonNext, &QPushButton::clicked, &TAppForm::ButtonNextClick);
     on(ButtonBack, &QPushButton::clicked, &TAppForm::ButtonBackClick);
@@ -295,7 +306,8 @@ void TAppForm::ButtonBackClick() {
 }
 
 void TAppForm::PageControl1Change() {
-    if (PageControl1->currentIndex() != 1) return;
+    if (PageControl1->currentIndex() != 1)
+        return;
     if (shouldSwitchWebpToPng(ImageQueue_, ComboBoxType->currentText())) {
         ComboBoxType->setCurrentIndex(1);
     }
@@ -311,7 +323,8 @@ void TAppForm::ComboBoxTypeChange() {
 
 void TAppForm::Help2Click() {
     try {
-        services_.shell.openUrl(makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
+        services_.shell.openUrl(
+            makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
     } catch (...) {
         // The help page not opening is not worth a message.
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "conversion/command_runner.h"
 #include "queue/image_queue.h"
 #include "queue/row_icons.h"
 
@@ -86,6 +87,8 @@ public:
     QPushButton* ButtonBack = nullptr;
     QPushButton* ButtonProcess = nullptr;
     QPlainTextEdit* MemoCMD = nullptr;
+    // The external converter's log; MemoCMD shows its lines.
+    CommandLog CommandLog1;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QTimer* TimerParam = nullptr;
