@@ -11,11 +11,17 @@
 #include "platform/icons.h"
 #include "platform/shell.h"
 #include "queue/queue_model.h"
+#include "queue/supported_input.h"
+#include "platform/file_dialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -46,7 +52,10 @@ QPushButton* makeButton(const QString& caption, const QString& icon, int width, 
 }  // namespace
 
 TAppForm::TAppForm(const AppServices& services, QWidget* parent)
-    : QMainWindow(parent), services_(services) {
+    : QMainWindow(parent),
+      services_(services),
+      intake_(ImageQueue_, Intake::Hooks{[this] { return IncludeSubfolders1->isChecked(); },
+                                         [this] { updateQueueView(); }}) {
     setObjectName(QStringLiteral("AppForm"));
     setWindowIcon(applicationIcon());
     resize(478, 421 + 44);
@@ -117,7 +126,9 @@ void TAppForm::buildImagesPage() {
     top->addStretch(1);
     page->addLayout(top);
 
-    model_ = new QueueModel(ImageQueue_, this);
+    IconSource& icons = services_.iconSource ? *services_.iconSource : desktopIcons_;
+    model_ = new QueueModel(ImageQueue_, ImageList16Temp, icons,
+                            [this] { return DisplayIcons1 == nullptr || DisplayIcons1->isChecked(); }, this);
     ListView1 = new QTableView(TabSheet1);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(model_);
@@ -139,7 +150,20 @@ void TAppForm::buildImagesPage() {
     header->setSectionResizeMode(QueueModel::FilenameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(QueueModel::SizeColumn, QHeaderView::Fixed);
     header->resizeSection(QueueModel::SizeColumn, 150);
+    ListView1->setIconSize(QSize(16, 16));
+    ListView1->installEventFilter(this);
     page->addWidget(ListView1, 1);
+
+    PopupMenu1 = new QMenu(this);
+    Open1 = PopupMenu1->addAction(QStringLiteral("Open"));
+    Properties1 = PopupMenu1->addAction(QStringLiteral("Properties"));
+    ShowinExplorer1 = PopupMenu1->addAction(QStringLiteral("Show in Explorer"));
+    PopupMenu1->addSeparator();
+    Delete1 = PopupMenu1->addAction(namedIcon(QStringLiteral("delete")), QStringLiteral("Delete"));
+    Clear1 = PopupMenu1->addAction(namedIcon(QStringLiteral("clear")), QStringLiteral("Clear"));
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -267,6 +291,13 @@ void TAppForm::connectHandlers() {
     on(Help2, &QAction::triggered, &TAppForm::Help2Click);
     on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
     on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+    on(TimerParam, &QTimer::timeout, &TAppForm::TimerParamTimer);
+    on(ListView1, &QAbstractItemView::doubleClicked, &TAppForm::ListView1DblClick);
+    on(Open1, &QAction::triggered, &TAppForm::Open1Click);
+    on(Properties1, &QAction::triggered, &TAppForm::Properties1Click);
+    on(ShowinExplorer1, &QAction::triggered, &TAppForm::ShowinExplorer1Click);
+    on(Delete1, &QAction::triggered, &TAppForm::Delete1Click);
+    on(Clear1, &QAction::triggered, &TAppForm::Clear1Click);
 }
 
 void TAppForm::FormCreate() {
@@ -342,9 +373,95 @@ void TAppForm::AddFolder1Click() {
     ButtonFolder->click();
 }
 
-void TAppForm::ButtonFilesClick() {}
+void TAppForm::ButtonFilesClick() {
+    // Pattern list of the image filter; ".apng" is accepted by the queue but not listed.
+    static const QString patterns = QStringLiteral(
+        "*.png *.webp *.jpg *.jpeg *.jfif *.tif *.tiff *.gif *.ico *.bmp "
+        "*.wmp *.avif *.psd *.heic *.heif *.svg *.tga *.jxl *.jp2");
+    const QString filter = TranslateText(QStringLiteral("Image Files")) + QStringLiteral(" (") +
+                           patterns + QStringLiteral(");;") +
+                           TranslateText(QStringLiteral("All Files (*.*)")).replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+    const QStringList chosen = services_.fileDialogs.openFiles(filter, QStringLiteral("webp"));
+    if (chosen.isEmpty()) return;
+    intake_.addChosenFiles(chosen);
+    updateQueueView();
+}
 
-void TAppForm::ButtonFolderClick() {}
+void TAppForm::ButtonFolderClick() {
+    const QStringList folders = services_.fileDialogs.chooseFolders(
+        QStringLiteral("Select folder:"), QStringLiteral("Select"), LastChosenFolder, true);
+    if (folders.isEmpty()) return;
+    LastChosenFolder = folders.front();
+    for (const QString& folder : folders) intake_.AddMyFolder(folder);
+}
+
+void TAppForm::TimerParamTimer() {
+    TimerParam->stop();
+    intake_.addPaths(services_.arguments);
+    updateQueueView();
+}
+
+void TAppForm::dropPaths(const QStringList& paths) {
+    intake_.addPaths(paths);
+    model_->syncRowCount();
+    KacItemVarGuncelle();
+    PageControl1->setCurrentWidget(TabSheet1);
+    QCoreApplication::processEvents();
+}
+
+void TAppForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TAppForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    guarded([this, paths] { dropPaths(paths); });
+}
+
+bool TAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        ButtonDelete->click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int TAppForm::firstSelectedRow() const {
+    const std::vector<std::size_t> rows = selectedRows();
+    return rows.empty() ? -1 : static_cast<int>(rows.front());
+}
+
+void TAppForm::ListView1DblClick() {
+    Open1Click();
+}
+
+void TAppForm::Open1Click() {
+    const int row = firstSelectedRow();
+    if (row >= 0) services_.shell.openPath(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+}
+
+void TAppForm::Properties1Click() {
+    const int row = firstSelectedRow();
+    if (row >= 0) services_.shell.showItemProperties(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+}
+
+void TAppForm::ShowinExplorer1Click() {
+    const int row = firstSelectedRow();
+    if (row >= 0) services_.shell.showItemInFileManager(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+}
+
+void TAppForm::Delete1Click() {
+    ButtonDelete->click();
+}
+
+void TAppForm::Clear1Click() {
+    ButtonClear->click();
+}
 
 std::vector<std::size_t> TAppForm::selectedRows() const {
     std::vector<std::size_t> rows;

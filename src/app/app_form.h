@@ -2,7 +2,9 @@
 
 #include "app/app_services.h"
 #include "conversion/command_runner.h"
+#include "queue/icon_source.h"
 #include "queue/image_queue.h"
+#include "queue/intake.h"
 #include "queue/row_icons.h"
 
 #include <QMainWindow>
@@ -55,6 +57,15 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void TimerParamTimer();
+    void ListView1DblClick();
+    void Open1Click();
+    void Properties1Click();
+    void ShowinExplorer1Click();
+    void Delete1Click();
+    void Clear1Click();
+    // Files and folders dropped on the window, in the order given.
+    void dropPaths(const QStringList& paths);
 
     // Count caption of the Images tab; the row-icon list's reset.
     void KacItemVarGuncelle();
@@ -110,6 +121,13 @@ public:
     QAction* SendFeedback1 = nullptr;
     QAction* About1 = nullptr;
 
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Properties1 = nullptr;
+    QAction* ShowinExplorer1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* Clear1 = nullptr;
+
     RowIconList ImageList16Temp;
 
     // The folder that holds settings.ini, the conversion's temporary files and the restart
@@ -121,6 +139,15 @@ public:
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
+    Intake& intake() { return intake_; }
+    // The lowest selected row, or -1.
+    int firstSelectedRow() const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildImagesPage();
     void buildOptionsPage();
@@ -131,7 +158,9 @@ private:
 
     AppServices services_;
     ImageQueue ImageQueue_;
+    DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;
+    Intake intake_;
 };
 
 }  // namespace pixmorrow

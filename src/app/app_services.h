@@ -6,6 +6,7 @@
 namespace pixmorrow {
 
 class Dialogs;
+class IconSource;
 class FileDialogs;
 class Shell;
 class TickClock;
@@ -20,6 +21,7 @@ struct AppServices {
     QString executablePath;  // the running executable, for its version resource and restarts
     QString programFolder;   // the folder with Languages/, imagemagick/, license.txt
     QStringList arguments;   // the command line after the program name: paths to queue
+    IconSource* iconSource = nullptr;  // row icons; the desktop's when not given
 };
 
 }  // namespace pixmorrow

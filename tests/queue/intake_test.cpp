@@ -1,0 +1,149 @@
+#include "queue/image_queue.h"
+#include "queue/intake.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace pixmorrow {
+namespace {
+
+void touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+std::vector<QString> names(const ImageQueue& q, const QString& root) {
+    std::vector<QString> out;
+    for (const TMyRecord& r : q.items()) out.push_back(QDir(root).relativeFilePath(r.FName));
+    return out;
+}
+
+// The entries of a folder in the order the file system lists them.
+QStringList listingOrder(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (it.hasNext()) out << it.next().section(u'/', -1);
+    return out;
+}
+
+class IntakeTest : public ::testing::Test {
+protected:
+    Intake intake() {
+        return Intake(queue, {[this] { return includeSubfolders; }, [this] {
+                                  ++added;
+                                  if (afterAdd) afterAdd();
+                              }});
+    }
+    QTemporaryDir dir;
+    ImageQueue queue;
+    bool includeSubfolders = true;
+    int added = 0;
+    std::function<void()> afterAdd;
+};
+
+TEST_F(IntakeTest, ScansDepthFirstInListingOrderAndHonoursIncludeSubfolders) {
+    touch(dir.filePath("a.png"));
+    touch(dir.filePath("sub/b.png"));
+    touch(dir.filePath("c.txt"));
+    std::vector<QString> expected;
+    for (const QString& entry : listingOrder(dir.path())) {
+        if (entry == "a.png") expected.push_back("a.png");
+        if (entry == "sub") expected.push_back("sub/b.png");
+    }
+    intake().AddAllFilesInDir(dir.path());
+    EXPECT_EQ(names(queue, dir.path()), expected);
+    EXPECT_EQ(added, 2);
+
+    queue.clear();
+    includeSubfolders = false;
+    intake().AddAllFilesInDir(dir.path() + "/");  // a trailing separator is not doubled
+    ASSERT_EQ(queue.size(), 1u);
+    EXPECT_EQ(queue.at(0).FName, dir.filePath("a.png"));
+}
+
+TEST_F(IntakeTest, HiddenFilesAndFoldersAreScannedToo) {
+    touch(dir.filePath(".hidden.jpg"));
+    touch(dir.filePath(".cache/x.webp"));
+    intake().AddAllFilesInDir(dir.path());
+    std::vector<QString> got = names(queue, dir.path());
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<QString>{".cache/x.webp", ".hidden.jpg"}));
+}
+
+TEST_F(IntakeTest, AFolderLinkBackIntoTheScanIsNotFollowedAgain) {
+    touch(dir.filePath("top/a.png"));
+    touch(dir.filePath("top/inner/b.png"));
+    ASSERT_EQ(::symlink(dir.filePath("top").toLocal8Bit().constData(),
+                        dir.filePath("top/inner/loop").toLocal8Bit().constData()), 0);
+    // A link to a folder elsewhere still counts as a folder.
+    touch(dir.filePath("other/c.png"));
+    ASSERT_EQ(::symlink(dir.filePath("other").toLocal8Bit().constData(),
+                        dir.filePath("top/elsewhere").toLocal8Bit().constData()), 0);
+    intake().AddAllFilesInDir(dir.filePath("top"));
+    std::vector<QString> got = names(queue, dir.filePath("top"));
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<QString>{"a.png", "elsewhere/c.png", "inner/b.png"}));
+}
+
+TEST_F(IntakeTest, UnreadableAndMissingFoldersAreSkippedSilently) {
+    intake().AddAllFilesInDir(dir.filePath("missing"));
+    touch(dir.filePath("locked/a.png"));
+    touch(dir.filePath("open/b.png"));
+    ::chmod(dir.filePath("locked").toLocal8Bit().constData(), 0);
+    intake().AddAllFilesInDir(dir.path());
+    ::chmod(dir.filePath("locked").toLocal8Bit().constData(), 0755);
+    bool sawOpen = false, sawLocked = false;
+    for (const TMyRecord& r : queue.items()) {
+        sawOpen |= r.FName.endsWith("open/b.png");
+        sawLocked |= r.FName.endsWith("locked/a.png");
+    }
+    EXPECT_TRUE(sawOpen);
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(sawLocked);  // root reads it anyway
+    }
+}
+
+TEST_F(IntakeTest, CommandsDuringTheEventPassesLeaveTheScanCorrect) {
+    for (int i = 0; i < 20; ++i) touch(dir.filePath(QStringLiteral("f%1.png").arg(i)));
+    touch(dir.filePath("second/s.png"));
+    // Clear after the third file, then a nested scan of another folder and a delete.
+    afterAdd = [this] {
+        if (added == 3) queue.clear();
+        if (added == 5) {
+            afterAdd = nullptr;
+            intake().AddAllFilesInDir(dir.filePath("second"));
+            queue.removeAt(0);
+        }
+    };
+    includeSubfolders = false;
+    intake().AddAllFilesInDir(dir.path());
+    // 20 files found; 3 cleared; the nested scan added one and one entry was removed.
+    EXPECT_EQ(queue.size(), 17u + 1u - 1u);
+    for (const TMyRecord& r : queue.items()) EXPECT_TRUE(QFileInfo::exists(r.FName));
+}
+
+TEST_F(IntakeTest, DroppedAndCommandLinePathsAreTestedOrScanned) {
+    touch(dir.filePath("shots/one.jpg"));
+    touch(dir.filePath("real.png"));
+    intake().addPaths({dir.filePath("My Pictures/x.webp"), dir.filePath("shots"), "readme.txt",
+                       dir.filePath("real.png"), dir.filePath("real.png")});
+    EXPECT_EQ(names(queue, dir.path()),
+              (std::vector<QString>{"My Pictures/x.webp", "shots/one.jpg", "real.png", "real.png"}));
+
+    queue.clear();
+    intake().addChosenFiles({"notes.txt", "/missing/a.png"});
+    EXPECT_EQ(queue.size(), 2u);
+}
+
+}  // namespace
+}  // namespace pixmorrow
