@@ -27,6 +27,7 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TFormResult;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -55,6 +56,8 @@ public:
     void ButtonDeleteClick();
     void ButtonClearClick();
     void ComboBoxTypeChange();
+    void ButtonProcessClick();
+    void ButtonBrowseClick();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
     void TimerParamTimer();
@@ -102,6 +105,8 @@ public:
     CommandLog CommandLog1;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;
+    // "file i of N" while a run goes on.
+    QLabel* StatusPanelProgress = nullptr;
     QTimer* TimerParam = nullptr;
     QTimer* TimerChecker = nullptr;
 
@@ -136,6 +141,8 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+    // Shows a run's result window; modal by default, tests look at it instead.
+    std::function<void(TFormResult&)> showResultForm;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 

@@ -100,7 +100,7 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
                                RunTotals& totals) {
     reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
     try {
-        const QString extension = lowerExtension(source);
+        const QString extension = extensionOfPath(source);
         const std::int64_t inputSize = GetFileSizeBytes(source);
         if (inputSize != -1)
             totals.inputTotal += inputSize;

@@ -36,7 +36,7 @@ public:
     IntermediateFile& operator=(const IntermediateFile&) = delete;
 
     const QString& path() const { return path_; }
-    bool exists() const { return GetFileSizeBytes(path_) != -1; }
+    bool exists() const { return entryExists(path_); }
 
 private:
     QString path_;

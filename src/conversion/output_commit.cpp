@@ -56,7 +56,7 @@ TemporaryOutput::TemporaryOutput(const QString& outputFolder, const QString& ext
     do {
         const QString tag = QString::number(QRandomGenerator::global()->generate64(), 36);
         path_ = outputFolder + QStringLiteral(".pixmorrow-") + tag + extension;
-    } while (GetFileSizeBytes(path_) != -1);
+    } while (entryExists(path_));
 }
 
 TemporaryOutput::~TemporaryOutput() {

@@ -38,17 +38,10 @@ qsizetype fileNameStart(const QString& path) {
 
 }  // namespace
 
-std::int64_t GetFileSizeBytes(const QString& path) {
+bool entryExists(const QString& path) {
     struct stat info {};
     const QByteArray name = path.toLocal8Bit();
-    if (name.isEmpty() || ::stat(name.constData(), &info) != 0) {
-        // A dangling link is still a directory entry of that name.
-        if (name.isEmpty() || ::lstat(name.constData(), &info) != 0)
-            return -1;
-    }
-    if (S_ISDIR(info.st_mode))
-        return 0;
-    return static_cast<std::int64_t>(info.st_size);
+    return !name.isEmpty() && ::lstat(name.constData(), &info) == 0;
 }
 
 QString MakeUniqueFileName(const QString& name) {
@@ -60,7 +53,7 @@ QString MakeUniqueFileName(const QString& name) {
     const QString extension = dot < 0 ? QString() : fileName.mid(dot);
 
     QString current = name;
-    for (std::int64_t n = 2; GetFileSizeBytes(current) != -1; ++n) {
+    for (std::int64_t n = 2; entryExists(current); ++n) {
         current = folder + stem + QStringLiteral(" (") + QString::number(n) + u')' + extension;
     }
     return current;
@@ -90,7 +83,7 @@ QString elapsedText(std::uint32_t milliseconds) {
     return seconds.replace(u'.', decimalSeparator()) + QStringLiteral(" seconds");
 }
 
-QString lowerExtension(const QString& path) {
+QString extensionOfPath(const QString& path) {
     const QString fileName = path.mid(fileNameStart(path));
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot < 0)

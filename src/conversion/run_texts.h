@@ -1,13 +1,15 @@
 #pragma once
 
+#include "queue/file_size.h"
+
 #include <QString>
 
 #include <cstdint>
 
 namespace pixmorrow {
 
-// Size in bytes of the file at `path`, -1 when nothing exists there. A folder counts 0.
-std::int64_t GetFileSizeBytes(const QString& path);
+// Whether anything (a file, a folder, a dangling link) has this name.
+bool entryExists(const QString& path);
 
 // The first name of the series "a.webp", "a (2).webp", "a (3).webp" ... at which nothing
 // exists; the number goes before the last extension.
@@ -25,7 +27,7 @@ QString elapsedText(std::uint32_t milliseconds);
 
 // A path's extension from the last full stop of its file name, full stop included, ASCII
 // letters lowered; empty when the name has none.
-QString lowerExtension(const QString& path);
+QString extensionOfPath(const QString& path);
 
 // The file name of `path` without its last extension ("x.tar" for "/d/x.tar.jpg").
 QString baseNameWithoutLastExtension(const QString& path);

@@ -52,26 +52,14 @@ TEST(ElapsedText, HasThreeDecimalsAndAnIntegerDigit) {
 }
 
 TEST(PathParts, SplitAtTheLastFullStopOfTheFileName) {
-    EXPECT_EQ(lowerExtension(QStringLiteral("/d/x.tar.JPG")), QStringLiteral(".jpg"));
-    EXPECT_EQ(lowerExtension(QStringLiteral("/d.e/readme")), QString());
-    EXPECT_EQ(lowerExtension(QStringLiteral("/d/\u00C7.PnG")), QStringLiteral(".png"));
+    EXPECT_EQ(extensionOfPath(QStringLiteral("/d/x.tar.JPG")), QStringLiteral(".jpg"));
+    EXPECT_EQ(extensionOfPath(QStringLiteral("/d.e/readme")), QString());
+    EXPECT_EQ(extensionOfPath(QStringLiteral("/d/\u00C7.PnG")), QStringLiteral(".png"));
     EXPECT_EQ(baseNameWithoutLastExtension(QStringLiteral("/d/x.tar.jpg")),
               QStringLiteral("x.tar"));
     EXPECT_EQ(baseNameWithoutLastExtension(QStringLiteral("/d.e/readme")),
               QStringLiteral("readme"));
     EXPECT_EQ(folderWithSeparator(QStringLiteral("/d/e/f.png")), QStringLiteral("/d/e/"));
-}
-
-TEST(FileSizes, ReportMissingFilesAsMinusOne) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("f.bin"));
-    EXPECT_EQ(GetFileSizeBytes(path), -1);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("12345");
-    file.close();
-    EXPECT_EQ(GetFileSizeBytes(path), 5);
-    EXPECT_EQ(GetFileSizeBytes(QString()), -1);
 }
 
 TEST(MakeUniqueFileName, NumbersBeforeTheLastExtension) {
