@@ -1,0 +1,120 @@
+// JPEG through libjpeg-turbo. libjpeg reports fatal errors through error_exit, which must not
+// return: it jumps back here, and the failure becomes a DecodeError after libjpeg's state is
+// destroyed. C++ objects that live across the jump are created before setjmp.
+#include "formats/readers.h"
+
+#include <jerror.h>
+#include <jpeglib.h>
+#include <cstdio>  // jpeglib.h needs FILE
+
+#include <csetjmp>
+#include <memory>
+#include <string>
+
+namespace pixmorrow::formats {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    int code = 0;
+};
+
+[[noreturn]] void onError(j_common_ptr info) {
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    manager->code = manager->base.msg_code;
+    std::longjmp(manager->jump, 1);
+}
+
+// Warnings go nowhere, except that data ending before the image does: decoding on would give
+// a picture whose lower part libjpeg made up.
+void onMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        onError(info);
+}
+
+void silent(j_common_ptr) {}
+
+struct Work {
+    DecodedImage image;
+    std::unique_ptr<std::uint8_t[]> cmykRow;
+};
+
+}  // namespace
+
+DecodedImage decodeJpeg(Bytes data) {
+    // Everything that must survive a longjmp lives on the heap behind a pointer made first.
+    auto work = std::make_unique<Work>();
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    errors.base.emit_message = onMessage;
+    errors.base.output_message = silent;
+    // jpeg_mem_src refuses an empty buffer with an error of its own; this is "not a JPEG".
+    if (data.empty())
+        throw DecodeError("JPEG error #" + std::to_string(JERR_NO_SOI));
+
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        throw DecodeError("JPEG error #" + std::to_string(errors.code));
+    }
+    jpeg_create_decompress(&info);
+    // Progressive files keep every coefficient in memory; bound what a crafted header can ask.
+    info.mem->max_memory_to_use = static_cast<long>(kMaxPixels * 6);
+    jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&info, TRUE);
+
+    try {
+        checkImageSize(info.image_width, info.image_height, "JPEG");
+    } catch (...) {
+        jpeg_destroy_decompress(&info);
+        throw;
+    }
+
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    jpeg_start_decompress(&info);
+
+    DecodedImage& image = work->image;
+    image.width = info.output_width;
+    image.height = info.output_height;
+    image.hasAlpha = false;
+    image.bgra.resize(std::size_t{image.width} * image.height * 4);
+    const std::size_t stride = std::size_t{image.width} * 4;
+    if (cmyk)
+        work->cmykRow.reset(new std::uint8_t[stride]);
+    // Adobe's writers store CMYK inverted (0 is full ink) and say so with their marker.
+    const bool inverted = info.saw_Adobe_marker;
+
+    while (info.output_scanline < info.output_height) {
+        std::uint8_t* out = image.bgra.data() + info.output_scanline * stride;
+        JSAMPROW row = cmyk ? work->cmykRow.get() : out;
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+            errors.code = JWRN_JPEG_EOF;
+            std::longjmp(errors.jump, 1);
+        }
+        if (cmyk) {
+            const std::uint8_t* in = work->cmykRow.get();
+            for (std::uint32_t x = 0; x < image.width; ++x, in += 4, out += 4) {
+                // Ink amounts inverted to "how much light": 255 is none.
+                const int c = inverted ? in[0] : 255 - in[0];
+                const int m = inverted ? in[1] : 255 - in[1];
+                const int y = inverted ? in[2] : 255 - in[2];
+                const int k = inverted ? in[3] : 255 - in[3];
+                out[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+                out[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+                out[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+                out[3] = 255;
+            }
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+
+    DecodedImage result = std::move(work->image);
+    return applyOrientation(std::move(result), readExifOrientation(data));
+}
+
+}  // namespace pixmorrow::formats

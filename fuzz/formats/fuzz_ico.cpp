@@ -1,0 +1,14 @@
+// Feeds arbitrary bytes to the ICO reader: it must either decode or throw DecodeError.
+#include "formats/readers.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        const auto image = pixmorrow::formats::decodeIco(pixmorrow::formats::Bytes(data, size));
+        if (image.bgra.size() != std::size_t{image.width} * image.height * 4) __builtin_trap();
+    } catch (const pixmorrow::formats::DecodeError&) {
+    }
+    return 0;
+}
