@@ -1,5 +1,6 @@
 // The process entry: instance marker, application object, main window, event loop.
 #include "app/app_form.h"
+#include "conversion/codec_library.h"
 #include "platform/icons.h"
 #include "platform/instance_lock.h"
 #include "platform/program_paths.h"
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(pixmorrow::applicationIcon());
 
     pixmorrow::QtDialogs dialogs;
+    // The codec library does the pixel work of most conversions; without it there is no
+    // point in opening the window.
+    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, pixmorrow::programFolder())) return 1;
     pixmorrow::QtFileDialogs fileDialogs;
     pixmorrow::QtShell shell;
     pixmorrow::SteadyTickClock clock;

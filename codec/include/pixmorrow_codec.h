@@ -1,0 +1,151 @@
+/* The codec library: decoding, a raster surface to draw on, a grayscale colour filter and
+ * encoding, behind a plain C interface so the program can load it at run time by name.
+ *
+ * Pixels are 32 bits, B, G, R, A in memory order. Images and surfaces hold premultiplied
+ * alpha. Objects are reference-counted: every make/create call returns one reference that
+ * the caller gives back with the type's unref (paint: destroy). Passing NULL to any unref
+ * or destroy is allowed. Functions that fail return NULL/false and leave a text for
+ * pmc_last_error() on the calling thread. */
+#ifndef PIXMORROW_CODEC_H
+#define PIXMORROW_CODEC_H
+
+#include <stdbool.h>
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(PMC_BUILDING_LIBRARY)
+#define PMC_API __attribute__((visibility("default")))
+#else
+#define PMC_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct pmc_image pmc_image;
+typedef struct pmc_surface pmc_surface;
+typedef struct pmc_canvas pmc_canvas;
+typedef struct pmc_paint pmc_paint;
+typedef struct pmc_colorfilter pmc_colorfilter;
+typedef struct pmc_svgdom pmc_svgdom;
+
+/* Colour types; only BGRA 8888 is supported for raster surfaces. */
+typedef enum pmc_colortype { PMC_COLORTYPE_UNKNOWN = 0, PMC_COLORTYPE_BGRA_8888 = 6 } pmc_colortype;
+
+typedef enum pmc_alphatype {
+    PMC_ALPHATYPE_UNKNOWN = 0,
+    PMC_ALPHATYPE_OPAQUE = 1,
+    PMC_ALPHATYPE_PREMUL = 2,
+    PMC_ALPHATYPE_UNPREMUL = 3
+} pmc_alphatype;
+
+/* Encoded-image formats, in this numbering. JPEG, PNG and WEBP can be written. */
+typedef enum pmc_encodedimageformat {
+    PMC_FORMAT_BMP = 0,
+    PMC_FORMAT_GIF = 1,
+    PMC_FORMAT_ICO = 2,
+    PMC_FORMAT_JPEG = 3,
+    PMC_FORMAT_PNG = 4,
+    PMC_FORMAT_WBMP = 5,
+    PMC_FORMAT_WEBP = 6
+} pmc_encodedimageformat;
+
+typedef struct pmc_image_info {
+    int32_t width;
+    int32_t height;
+    pmc_colortype color_type;
+    pmc_alphatype alpha_type;
+    const void* color_space; /* must be NULL: pixels are used as they are */
+} pmc_image_info;
+
+typedef enum pmc_filtermode { PMC_FILTER_NEAREST = 0, PMC_FILTER_LINEAR = 1 } pmc_filtermode;
+typedef enum pmc_mipmapmode {
+    PMC_MIPMAP_NONE = 0,
+    PMC_MIPMAP_NEAREST = 1,
+    PMC_MIPMAP_LINEAR = 2
+} pmc_mipmapmode;
+
+/* Only nearest sampling without mipmaps is supported: the image is drawn 1:1. */
+typedef struct pmc_sampling_options {
+    pmc_filtermode filter;
+    pmc_mipmapmode mipmap;
+} pmc_sampling_options;
+
+typedef enum pmc_contrastinvertstyle {
+    PMC_INVERT_NONE = 0,
+    PMC_INVERT_BRIGHTNESS = 1,
+    PMC_INVERT_LIGHTNESS = 2
+} pmc_contrastinvertstyle;
+
+typedef struct pmc_highcontrastconfig {
+    bool grayscale;
+    pmc_contrastinvertstyle invert_style;
+    float contrast; /* -1 .. 1; 0 leaves contrast as it is */
+} pmc_highcontrastconfig;
+
+/* Text of the last failure on this thread ("" when none). Valid until the next call. */
+PMC_API const char* pmc_last_error(void);
+
+/* Images. make_from_encoded_* follow the content (JPEG, PNG, GIF, WebP, BMP, ICO, WBMP),
+ * give the first frame of an animation and apply an EXIF orientation. NULL when the bytes
+ * cannot be decoded; an empty path is refused with "File name cannot be empty". */
+PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path_utf8);
+PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size);
+PMC_API int32_t pmc_image_get_width(const pmc_image* image);
+PMC_API int32_t pmc_image_get_height(const pmc_image* image);
+/* Copies the pixels as BGRA 8888 with the given alpha type (PREMUL or UNPREMUL) into dst,
+ * rows dst_row_bytes apart (at least width * 4). */
+PMC_API bool pmc_image_read_pixels(const pmc_image* image, pmc_alphatype alpha_type, void* dst,
+                                   size_t dst_row_bytes);
+/* The image's own premultiplied pixels, rows width * 4 bytes apart; valid while the image is. */
+PMC_API const void* pmc_image_peek_pixels(const pmc_image* image);
+/* Encodes into a new file at path: the call fails, leaving nothing, when the file exists or
+ * cannot be written completely. quality 1..100; WEBP at 100 is lossless. */
+PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path_utf8,
+                                      pmc_encodedimageformat format, int32_t quality);
+PMC_API void pmc_image_ref(const pmc_image* image);
+PMC_API void pmc_image_unref(const pmc_image* image);
+
+/* Surfaces and their canvas. */
+PMC_API pmc_surface* pmc_surface_make_raster(const pmc_image_info* info, size_t row_bytes,
+                                             const void* props);
+/* The surface's canvas, owned by the surface. */
+PMC_API pmc_canvas* pmc_surface_get_canvas(pmc_surface* surface);
+/* An image of the surface's current pixels. It shares them; the surface copies them first
+ * when it is drawn to again while the image lives. */
+PMC_API pmc_image* pmc_surface_make_image_snapshot(pmc_surface* surface);
+PMC_API const void* pmc_surface_peek_pixels(const pmc_surface* surface);
+PMC_API void pmc_surface_ref(const pmc_surface* surface);
+PMC_API void pmc_surface_unref(const pmc_surface* surface);
+
+/* color is 0xAARRGGBB, unpremultiplied. */
+PMC_API void pmc_canvas_clear(pmc_canvas* canvas, uint32_t color);
+/* Draws image with its top-left corner at (x, y), source over; paint may be NULL. */
+PMC_API void pmc_canvas_draw_image(pmc_canvas* canvas, const pmc_image* image, float x, float y,
+                                   const pmc_sampling_options* sampling, const pmc_paint* paint);
+
+/* Paints (not shared: create and destroy). */
+PMC_API pmc_paint* pmc_paint_create(void);
+PMC_API void pmc_paint_destroy(pmc_paint* paint);
+/* The paint takes its own reference to filter; NULL removes the filter. */
+PMC_API void pmc_paint_set_color_filter(pmc_paint* paint, pmc_colorfilter* filter);
+
+/* Colour filters. */
+PMC_API pmc_colorfilter* pmc_colorfilter_make_high_contrast(const pmc_highcontrastconfig* config);
+PMC_API void pmc_colorfilter_ref(const pmc_colorfilter* filter);
+PMC_API void pmc_colorfilter_unref(const pmc_colorfilter* filter);
+
+/* SVG documents (librsvg). */
+PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path_utf8);
+/* The document's own size in pixels, rounded to whole pixels. */
+PMC_API bool pmc_svgdom_get_size(const pmc_svgdom* dom, int32_t* width, int32_t* height);
+/* Renders the document at its own size with its top-left corner at the canvas origin. */
+PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas);
+PMC_API void pmc_svgdom_unref(const pmc_svgdom* dom);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,284 @@
+// The C interface: argument checks, error texts and reference counts around the C++ parts.
+#include "decode.h"
+#include "encode.h"
+#include "objects.h"
+#include "pixels.h"
+
+#include "formats/file_io.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+
+namespace pixmorrow::codec {
+namespace {
+thread_local std::string lastError;
+}
+
+void setLastError(std::string text) {
+    lastError = std::move(text);
+}
+void clearLastError() {
+    lastError.clear();
+}
+const char* lastErrorText() {
+    return lastError.c_str();
+}
+
+}  // namespace pixmorrow::codec
+
+using namespace pixmorrow::codec;
+
+namespace {
+
+pmc_image* makeImage(std::shared_ptr<const PixelBuffer> pixels) {
+    auto* image = new pmc_image;
+    image->pixels = std::move(pixels);
+    return image;
+}
+
+// Runs body, turning any exception into the last error and `failed`.
+template <typename Result, typename Body>
+Result guarded(Result failed, Body&& body) {
+    clearLastError();
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        setLastError("Out of memory");
+    } catch (const std::exception& e) {
+        setLastError(e.what());
+    } catch (...) {
+        setLastError("Unexpected failure");
+    }
+    return failed;
+}
+
+}  // namespace
+
+extern "C" {
+
+PMC_API const char* pmc_last_error(void) {
+    return lastErrorText();
+}
+
+PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (!path || !*path)
+            throw std::runtime_error("File name cannot be empty");
+        const auto bytes = pixmorrow::formats::readWholeFile(path);
+        return makeImage(decodeEncoded(bytes));
+    });
+}
+
+PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (!data && size)
+            throw std::runtime_error("No data");
+        return makeImage(decodeEncoded({static_cast<const std::uint8_t*>(data), size}));
+    });
+}
+
+PMC_API int32_t pmc_image_get_width(const pmc_image* image) {
+    return image ? static_cast<int32_t>(image->pixels->width) : 0;
+}
+
+PMC_API int32_t pmc_image_get_height(const pmc_image* image) {
+    return image ? static_cast<int32_t>(image->pixels->height) : 0;
+}
+
+PMC_API bool pmc_image_read_pixels(const pmc_image* image, pmc_alphatype alphaType, void* dst,
+                                   size_t dstRowBytes) {
+    return guarded(false, [&] {
+        if (!image || !dst)
+            throw std::runtime_error("No image or no destination");
+        const PixelBuffer& p = *image->pixels;
+        if (dstRowBytes < p.rowBytes())
+            throw std::runtime_error("Destination rows are too short");
+        if (alphaType != PMC_ALPHATYPE_PREMUL && alphaType != PMC_ALPHATYPE_UNPREMUL)
+            throw std::runtime_error("Unsupported alpha type");
+        auto* out = static_cast<std::uint8_t*>(dst);
+        for (std::uint32_t y = 0; y < p.height; ++y) {
+            const std::uint8_t* src = p.bytes.data() + std::size_t{y} * p.rowBytes();
+            if (alphaType == PMC_ALPHATYPE_PREMUL)
+                std::memcpy(out + y * dstRowBytes, src, p.rowBytes());
+            else
+                unpremultiplyRow(src, out + y * dstRowBytes, p.width);
+        }
+        return true;
+    });
+}
+
+PMC_API const void* pmc_image_peek_pixels(const pmc_image* image) {
+    return image ? image->pixels->bytes.data() : nullptr;
+}
+
+PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path,
+                                      pmc_encodedimageformat format, int32_t quality) {
+    return guarded(false, [&] {
+        if (!image)
+            throw std::runtime_error("No image");
+        if (!path || !*path)
+            throw std::runtime_error("File name cannot be empty");
+        const int q = std::clamp<int32_t>(quality, 0, 100);
+        std::vector<std::uint8_t> bytes;
+        switch (format) {
+            case PMC_FORMAT_JPEG:
+                bytes = encodeJpeg(*image->pixels, q);
+                break;
+            case PMC_FORMAT_PNG:
+                bytes = encodePng(*image->pixels);
+                break;
+            case PMC_FORMAT_WEBP:
+                bytes = encodeWebp(*image->pixels, q);
+                break;
+            default:
+                throw std::runtime_error("This format cannot be written (" +
+                                         std::to_string(int(format)) + ")");
+        }
+        pixmorrow::formats::writeFileNoReplace(path, bytes);
+        return true;
+    });
+}
+
+PMC_API void pmc_image_ref(const pmc_image* image) {
+    if (image)
+        image->ref();
+}
+
+PMC_API void pmc_image_unref(const pmc_image* image) {
+    if (image)
+        image->unref();
+}
+
+PMC_API pmc_surface* pmc_surface_make_raster(const pmc_image_info* info, size_t rowBytes,
+                                             const void* props) {
+    return guarded<pmc_surface*>(nullptr, [&]() -> pmc_surface* {
+        if (!info)
+            throw std::runtime_error("No image info");
+        if (props)
+            throw std::runtime_error("Surface properties are not supported");
+        if (info->color_type != PMC_COLORTYPE_BGRA_8888 ||
+            info->alpha_type != PMC_ALPHATYPE_PREMUL || info->color_space)
+            throw std::runtime_error(
+                "Only premultiplied BGRA 8888 surfaces without a colour space are supported");
+        if (info->width <= 0 || info->height <= 0)
+            throw std::runtime_error("Surface has no pixels");
+        checkDimensions(std::uint32_t(info->width), std::uint32_t(info->height));
+        if (rowBytes != std::size_t(info->width) * 4)
+            throw std::runtime_error("Row bytes must be width x 4");
+        auto pixels = std::make_shared<PixelBuffer>();
+        pixels->width = std::uint32_t(info->width);
+        pixels->height = std::uint32_t(info->height);
+        pixels->bytes.assign(pixels->rowBytes() * pixels->height, 0);
+        auto* surface = new pmc_surface;
+        surface->pixels = std::move(pixels);
+        surface->canvas.surface = surface;
+        return surface;
+    });
+}
+
+PMC_API pmc_canvas* pmc_surface_get_canvas(pmc_surface* surface) {
+    return surface ? &surface->canvas : nullptr;
+}
+
+PMC_API pmc_image* pmc_surface_make_image_snapshot(pmc_surface* surface) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (!surface)
+            throw std::runtime_error("No surface");
+        return makeImage(surface->pixels);
+    });
+}
+
+PMC_API const void* pmc_surface_peek_pixels(const pmc_surface* surface) {
+    return surface ? surface->pixels->bytes.data() : nullptr;
+}
+
+PMC_API void pmc_surface_ref(const pmc_surface* surface) {
+    if (surface)
+        surface->ref();
+}
+
+PMC_API void pmc_surface_unref(const pmc_surface* surface) {
+    if (surface)
+        surface->unref();
+}
+
+PMC_API void pmc_canvas_clear(pmc_canvas* canvas, uint32_t color) {
+    guarded(false, [&] {
+        if (!canvas || !canvas->surface)
+            return false;
+        const unsigned a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF,
+                       b = color & 0xFF;
+        auto premul = [a](unsigned c) { return (c * a + 127) / 255; };
+        const std::uint32_t value = premul(b) | premul(g) << 8 | premul(r) << 16 | a << 24;
+        fillPixels(canvas->surface->writablePixels(), value);
+        return true;
+    });
+}
+
+PMC_API void pmc_canvas_draw_image(pmc_canvas* canvas, const pmc_image* image, float x, float y,
+                                   const pmc_sampling_options* sampling, const pmc_paint* paint) {
+    guarded(false, [&] {
+        if (!canvas || !canvas->surface || !image)
+            throw std::runtime_error("No canvas or no image");
+        if (sampling &&
+            (sampling->filter != PMC_FILTER_NEAREST || sampling->mipmap != PMC_MIPMAP_NONE))
+            throw std::runtime_error("Only nearest sampling without mipmaps is supported");
+        if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e9f || std::fabs(y) > 1e9f)
+            return false;
+        // Nearest sampling at a fractional offset picks the pixel whose centre is nearest.
+        const long long left = static_cast<long long>(std::ceil(x - 0.5f));
+        const long long top = static_cast<long long>(std::ceil(y - 0.5f));
+        // Drawing a snapshot of this very surface onto it reads the pixels as they were.
+        std::shared_ptr<const PixelBuffer> source = image->pixels;
+        drawPixels(canvas->surface->writablePixels(), *source, left, top,
+                   paint ? paint->filter : nullptr);
+        return true;
+    });
+}
+
+PMC_API pmc_paint* pmc_paint_create(void) {
+    return guarded<pmc_paint*>(nullptr, [] { return new pmc_paint; });
+}
+
+PMC_API void pmc_paint_destroy(pmc_paint* paint) {
+    delete paint;
+}
+
+PMC_API void pmc_paint_set_color_filter(pmc_paint* paint, pmc_colorfilter* filter) {
+    if (!paint)
+        return;
+    if (filter)
+        filter->ref();
+    if (paint->filter)
+        paint->filter->unref();
+    paint->filter = filter;
+}
+
+PMC_API pmc_colorfilter* pmc_colorfilter_make_high_contrast(const pmc_highcontrastconfig* config) {
+    return guarded<pmc_colorfilter*>(nullptr, [&]() -> pmc_colorfilter* {
+        if (!config)
+            throw std::runtime_error("No filter settings");
+        if (config->invert_style < PMC_INVERT_NONE || config->invert_style > PMC_INVERT_LIGHTNESS ||
+            !(config->contrast >= -1.0f && config->contrast <= 1.0f))
+            throw std::runtime_error("Invalid high-contrast settings");
+        auto* filter = new pmc_colorfilter;
+        filter->config = *config;
+        return filter;
+    });
+}
+
+PMC_API void pmc_colorfilter_ref(const pmc_colorfilter* filter) {
+    if (filter)
+        filter->ref();
+}
+
+PMC_API void pmc_colorfilter_unref(const pmc_colorfilter* filter) {
+    if (filter)
+        filter->unref();
+}
+
+}  // extern "C"

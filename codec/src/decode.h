@@ -1,0 +1,22 @@
+// Decoding encoded bytes into premultiplied pixels.
+#pragma once
+
+#include "objects.h"
+
+#include "formats/decoded_image.h"
+
+#include <memory>
+
+namespace pixmorrow::codec {
+
+// Decodes by content; throws formats::DecodeError with the reason when it cannot.
+std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes);
+
+// Readers of this library's own (libpng, libwebp); both give straight BGRA.
+formats::DecodedImage decodePng(formats::Bytes bytes);
+formats::DecodedImage decodeWebp(formats::Bytes bytes);
+
+// Throws unless width x height may be allocated as a picture.
+void checkDimensions(std::uint64_t width, std::uint64_t height);
+
+}  // namespace pixmorrow::codec

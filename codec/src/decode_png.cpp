@@ -1,0 +1,93 @@
+// PNG through libpng: every colour type and depth expanded to 8-bit BGRA.
+#include "decode.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <string>
+
+namespace pixmorrow::codec {
+namespace {
+
+struct Reader {
+    formats::Bytes bytes;
+    std::size_t offset = 0;
+    std::string error;
+};
+
+void readBytes(png_structp png, png_bytep out, png_size_t length) {
+    auto* r = static_cast<Reader*>(png_get_io_ptr(png));
+    if (length > r->bytes.size() - r->offset) {
+        r->error = "PNG data is truncated";
+        png_longjmp(png, 1);
+    }
+    std::memcpy(out, r->bytes.data() + r->offset, length);
+    r->offset += length;
+}
+
+void onError(png_structp png, png_const_charp message) {
+    auto* r = static_cast<Reader*>(png_get_error_ptr(png));
+    if (r->error.empty())
+        r->error = std::string("PNG error: ") + message;
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+}  // namespace
+
+formats::DecodedImage decodePng(formats::Bytes bytes) {
+    Reader reader{bytes, 0, {}};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
+    if (!png)
+        throw formats::DecodeError("Out of memory");
+    png_infop info = png_create_info_struct(png);
+    formats::DecodedImage image;
+    std::vector<png_bytep> rows;
+    // Nothing with a destructor may be created between setjmp and a longjmp back to it.
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        throw formats::DecodeError(reader.error.empty() ? "PNG error" : reader.error);
+    }
+    if (!info)
+        png_error(png, "out of memory");
+    png_set_read_fn(png, &reader, readBytes);
+    png_set_user_limits(png, formats::kMaxSide, formats::kMaxSide);
+    png_set_chunk_malloc_max(png, 64u << 20);
+    png_set_chunk_cache_max(png, 1000);
+    // Ancillary chunks with a bad CRC are skipped rather than failing the picture.
+    png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_QUIET_USE);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
+    if (std::uint64_t{width} * height > formats::kMaxPixels) {
+        reader.error =
+            "Image is too large (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+        png_error(png, "too large");
+    }
+    image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t{width} * 4)
+        png_error(png, "unexpected row layout");
+
+    image.width = width;
+    image.height = height;
+    image.bgra.resize(std::size_t{width} * height * 4);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = image.bgra.data() + std::size_t{y} * width * 4;
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    return image;
+}
+
+}  // namespace pixmorrow::codec

@@ -1,0 +1,212 @@
+#include "encode.h"
+
+#include "pixels.h"
+
+#include <jpeglib.h>
+#include <png.h>
+#include <webp/encode.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace pixmorrow::codec {
+namespace {
+
+struct JpegFailure {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegExit(j_common_ptr info) {
+    auto* failure = reinterpret_cast<JpegFailure*>(info->err);
+    info->err->format_message(info, failure->message);
+    std::longjmp(failure->jump, 1);
+}
+
+void jpegSilence(j_common_ptr, int) {}
+
+struct PngWriter {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+};
+
+void pngWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* w = static_cast<PngWriter*>(png_get_io_ptr(png));
+    w->bytes.insert(w->bytes.end(), data, data + length);
+}
+
+void pngFlush(png_structp) {}
+
+void pngError(png_structp png, png_const_charp message) {
+    auto* w = static_cast<PngWriter*>(png_get_error_ptr(png));
+    w->error = message;
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+const char* webpErrorText(WebPEncodingError error) {
+    switch (error) {
+        case VP8_ENC_ERROR_OUT_OF_MEMORY:
+        case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
+            return "out of memory";
+        case VP8_ENC_ERROR_BAD_DIMENSION:
+            return "WebP cannot hold a picture of this size (16383 pixels a side at most)";
+        case VP8_ENC_ERROR_FILE_TOO_BIG:
+            return "the picture is too large for a WebP file";
+        default:
+            return "the encoder failed";
+    }
+}
+
+}  // namespace
+
+bool isOpaque(const PixelBuffer& pixels) {
+    const std::uint8_t* p = pixels.bytes.data() + 3;
+    const std::size_t n = std::size_t{pixels.width} * pixels.height;
+    unsigned all = 255;
+    for (std::size_t i = 0; i < n; ++i)
+        all &= p[i * 4];
+    return all == 255;
+}
+
+std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality) {
+    JpegFailure failure;
+    jpeg_compress_struct info;
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = jpegExit;
+    failure.manager.emit_message = jpegSilence;
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    const bool opaque = isOpaque(pixels);
+    std::vector<std::uint8_t> row(opaque ? 0 : pixels.rowBytes());
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(out);
+        throw std::runtime_error(std::string("JPEG encoding failed: ") + failure.message);
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &out, &outSize);
+    info.image_width = pixels.width;
+    info.image_height = pixels.height;
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        const std::uint8_t* src =
+            pixels.bytes.data() + std::size_t{info.next_scanline} * pixels.rowBytes();
+        JSAMPROW line = const_cast<JSAMPROW>(src);
+        if (!opaque) {
+            // Premultiplied colour over white is the colour plus the white left uncovered.
+            for (std::size_t i = 0; i < row.size(); i += 4) {
+                const std::uint8_t cover = static_cast<std::uint8_t>(255 - src[i + 3]);
+                row[i] = static_cast<std::uint8_t>(src[i] + cover);
+                row[i + 1] = static_cast<std::uint8_t>(src[i + 1] + cover);
+                row[i + 2] = static_cast<std::uint8_t>(src[i + 2] + cover);
+                row[i + 3] = 255;
+            }
+            line = row.data();
+        }
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> bytes(out, out + outSize);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+    return bytes;
+}
+
+std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels) {
+    PngWriter writer;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer, pngError, pngWarning);
+    if (!png)
+        throw std::runtime_error("PNG encoding failed: out of memory");
+    png_infop info = png_create_info_struct(png);
+    std::vector<std::uint8_t> row(pixels.rowBytes());
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        throw std::runtime_error("PNG encoding failed: " + writer.error);
+    }
+    if (!info)
+        png_error(png, "out of memory");
+    png_set_write_fn(png, &writer, pngWrite, pngFlush);
+    png_set_IHDR(png, info, pixels.width, pixels.height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 6);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (std::uint32_t y = 0; y < pixels.height; ++y) {
+        unpremultiplyRow(pixels.bytes.data() + std::size_t{y} * pixels.rowBytes(), row.data(),
+                         pixels.width);
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::move(writer.bytes);
+}
+
+std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality) {
+    WebPConfig config;
+    if (!WebPConfigInit(&config))
+        throw std::runtime_error("WebP encoding failed: wrong libwebp version");
+    // The command-line encoder's defaults (method 4) with the quality asked for; 100 keeps
+    // every pixel exactly.
+    if (quality >= 100) {
+        config.lossless = 1;
+        config.quality = 75;
+    } else {
+        config.quality = static_cast<float>(quality);
+    }
+    config.method = 4;
+    config.thread_level = 1;
+    if (pixels.width > WEBP_MAX_DIMENSION || pixels.height > WEBP_MAX_DIMENSION)
+        throw std::runtime_error(std::string("WebP encoding failed: ") +
+                                 webpErrorText(VP8_ENC_ERROR_BAD_DIMENSION));
+
+    WebPPicture picture;
+    if (!WebPPictureInit(&picture))
+        throw std::runtime_error("WebP encoding failed: wrong libwebp version");
+    struct PictureFree {
+        WebPPicture* p;
+        ~PictureFree() { WebPPictureFree(p); }
+    } pictureFree{&picture};
+    picture.width = static_cast<int>(pixels.width);
+    picture.height = static_cast<int>(pixels.height);
+    picture.use_argb = config.lossless;
+    const int stride = static_cast<int>(pixels.rowBytes());
+    bool imported;
+    if (isOpaque(pixels)) {
+        imported = WebPPictureImportBGRX(&picture, pixels.bytes.data(), stride);
+    } else {
+        std::vector<std::uint8_t> straight(pixels.bytes.size());
+        for (std::uint32_t y = 0; y < pixels.height; ++y)
+            unpremultiplyRow(pixels.bytes.data() + std::size_t{y} * stride,
+                             straight.data() + std::size_t{y} * stride, pixels.width);
+        imported = WebPPictureImportBGRA(&picture, straight.data(), stride);
+    }
+    if (!imported)
+        throw std::runtime_error(std::string("WebP encoding failed: ") +
+                                 webpErrorText(picture.error_code));
+
+    WebPMemoryWriter memory;
+    WebPMemoryWriterInit(&memory);
+    struct MemoryFree {
+        WebPMemoryWriter* m;
+        ~MemoryFree() { WebPMemoryWriterClear(m); }
+    } memoryFree{&memory};
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &memory;
+    if (!WebPEncode(&config, &picture))
+        throw std::runtime_error(std::string("WebP encoding failed: ") +
+                                 webpErrorText(picture.error_code));
+    return std::vector<std::uint8_t>(memory.mem, memory.mem + memory.size);
+}
+
+}  // namespace pixmorrow::codec

@@ -1,0 +1,74 @@
+// The library's objects behind the C handles.
+#pragma once
+
+#include "pixmorrow_codec.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pixmorrow::codec {
+
+// Premultiplied BGRA pixels, rows width * 4 bytes apart.
+struct PixelBuffer {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> bytes;
+
+    std::size_t rowBytes() const { return std::size_t{width} * 4; }
+};
+
+// Sets the calling thread's last error text.
+void setLastError(std::string text);
+void clearLastError();
+const char* lastErrorText();
+
+// Reference counting shared by every counted object; starts with one reference.
+struct RefCounted {
+    mutable std::atomic<int> refs{1};
+    virtual ~RefCounted() = default;
+    void ref() const { refs.fetch_add(1, std::memory_order_relaxed); }
+    void unref() const {
+        if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
+    }
+};
+
+}  // namespace pixmorrow::codec
+
+struct pmc_image : pixmorrow::codec::RefCounted {
+    // Shared with a surface after a snapshot; never written through an image.
+    std::shared_ptr<const pixmorrow::codec::PixelBuffer> pixels;
+};
+
+struct pmc_surface;
+
+struct pmc_canvas {
+    pmc_surface* surface = nullptr;
+};
+
+struct pmc_surface : pixmorrow::codec::RefCounted {
+    std::shared_ptr<pixmorrow::codec::PixelBuffer> pixels;
+    pmc_canvas canvas;
+
+    // The pixels, made the surface's own first when a snapshot still shares them.
+    pixmorrow::codec::PixelBuffer& writablePixels() {
+        if (pixels.use_count() > 1)
+            pixels = std::make_shared<pixmorrow::codec::PixelBuffer>(*pixels);
+        return *pixels;
+    }
+};
+
+struct pmc_colorfilter : pixmorrow::codec::RefCounted {
+    pmc_highcontrastconfig config{};
+};
+
+struct pmc_paint {
+    pmc_colorfilter* filter = nullptr;
+    ~pmc_paint() {
+        if (filter)
+            filter->unref();
+    }
+};

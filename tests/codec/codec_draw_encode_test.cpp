@@ -1,0 +1,246 @@
+// Surfaces, the grayscale filter, snapshots and encoding through the codec library.
+#include "codec_fixtures.h"
+
+#include <QDir>
+
+namespace pixmorrow::testing {
+namespace {
+
+class CodecDrawTest : public CodecTest {
+protected:
+    CodecLibrary::Image imageOf(int width, int height, const std::vector<Rgba>& pixels) {
+        const QString pam = path(QStringLiteral("src%1.pam").arg(counter_)),
+                      png = path(QStringLiteral("src%1.png").arg(counter_));
+        ++counter_;
+        writePam(pam, width, height, pixels);
+        runTool("convert", {pam, png});
+        CodecLibrary::Image image = codec().makeImageFromEncodedFile(png);
+        EXPECT_TRUE(image) << codec().lastError().toStdString();
+        return image;
+    }
+
+    // The image drawn onto a cleared surface, optionally through a filter.
+    CodecLibrary::Image drawn(const CodecLibrary::Image& image,
+                              const CodecLibrary::ColorFilter* filter) {
+        CodecLibrary::Surface surface = codec().makeRasterSurface(image.width(), image.height());
+        surface.clear(0);
+        CodecLibrary::Paint paint = codec().createPaint();
+        if (filter)
+            paint.setColorFilter(*filter);
+        surface.drawImage(image, 0, 0, &paint);
+        return surface.makeImageSnapshot();
+    }
+
+    int counter_ = 0;
+};
+
+TEST_F(CodecDrawTest, GrayscaleFilterUsesLinearLuminance) {
+    // Worked by hand: unpremultiply, sRGB to linear, Y = 0.2126 R + 0.7152 G + 0.0722 B,
+    // back to sRGB, premultiply. Red: Y = 0.2126 -> sRGB 0.4984 -> 127.10 -> 127.
+    // Green: 0.7152 -> 219.93 -> 220. Blue: 0.0722 -> 75.96 -> 76.
+    // (200, 100, 50): linear 0.5776, 0.1274, 0.0319 -> Y 0.21624 -> 128.10 -> 128.
+    // Red at alpha 128: the same 0.4984 straight, times 128 -> 63.80 -> 64 premultiplied.
+    struct Case {
+        Rgba in;
+        std::uint8_t gray, alpha;
+    };
+    const std::vector<Case> cases = {
+        {{255, 0, 0, 255}, 127, 255},     {{0, 255, 0, 255}, 220, 255},
+        {{0, 0, 255, 255}, 76, 255},      {{200, 100, 50, 255}, 128, 255},
+        {{255, 255, 255, 255}, 255, 255}, {{0, 0, 0, 255}, 0, 255},
+        {{255, 0, 0, 128}, 64, 128},      {{0, 0, 0, 0}, 0, 0},
+    };
+    std::vector<Rgba> pixels;
+    for (const Case& c : cases)
+        pixels.push_back(c.in);
+    CodecLibrary::Image source = imageOf(int(cases.size()), 1, pixels);
+    CodecLibrary::ColorFilter gray = codec().makeHighContrast(true, PMC_INVERT_NONE, 0.0f);
+    CodecLibrary::Image result = drawn(source, &gray);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const auto g = cases[i].gray, a = cases[i].alpha;
+        EXPECT_EQ(premultipliedAt(result, int(i), 0), (std::vector<std::uint8_t>{g, g, g, a}));
+    }
+}
+
+TEST_F(CodecDrawTest, HighContrastInvertsBrightness) {
+    CodecLibrary::Image source = imageOf(2, 1, {{255, 255, 255, 255}, {0, 0, 0, 255}});
+    CodecLibrary::ColorFilter invert = codec().makeHighContrast(false, PMC_INVERT_BRIGHTNESS, 0.0f);
+    CodecLibrary::Image result = drawn(source, &invert);
+    EXPECT_EQ(premultipliedAt(result, 0, 0), (std::vector<std::uint8_t>{0, 0, 0, 255}));
+    EXPECT_EQ(premultipliedAt(result, 1, 0), (std::vector<std::uint8_t>{255, 255, 255, 255}));
+}
+
+TEST_F(CodecDrawTest, DrawingComposesSourceOverAtTheNearestPixel) {
+    CodecLibrary::Image half = imageOf(1, 1, {{255, 0, 0, 128}});
+    CodecLibrary::Surface surface = codec().makeRasterSurface(3, 1);
+    surface.clear(0xFF0000FFu);                    // opaque blue
+    surface.drawImage(half, 1.6f, 0.0f, nullptr);  // lands on x = 2
+    CodecLibrary::Image shot = surface.makeImageSnapshot();
+    EXPECT_EQ(premultipliedAt(shot, 1, 0), (std::vector<std::uint8_t>{255, 0, 0, 255}));
+    // 128 red over blue: red 128, blue 255 * 127 / 255.
+    EXPECT_EQ(premultipliedAt(shot, 2, 0), (std::vector<std::uint8_t>{127, 0, 128, 255}));
+}
+
+TEST_F(CodecDrawTest, SnapshotSharesPixelsUntilTheSurfaceChanges) {
+    CodecLibrary::Surface surface = codec().makeRasterSurface(2, 2);
+    surface.clear(0xFF0000FFu);
+    CodecLibrary::Image shot = surface.makeImageSnapshot();
+    EXPECT_EQ(shot.peekPixels(), surface.peekPixels());
+    surface.clear(0xFFFF0000u);
+    EXPECT_NE(shot.peekPixels(), surface.peekPixels());
+    EXPECT_EQ(premultipliedAt(shot, 1, 1), (std::vector<std::uint8_t>{255, 0, 0, 255}));
+    const auto* now = static_cast<const std::uint8_t*>(surface.peekPixels());
+    EXPECT_EQ(std::vector<std::uint8_t>(now, now + 4), (std::vector<std::uint8_t>{0, 0, 255, 255}));
+}
+
+TEST_F(CodecDrawTest, ReferencesKeepObjectsAlive) {
+    const CodecLibrary::Api& api = codec().api();
+    CodecLibrary::Surface surface = codec().makeRasterSurface(2, 1);
+    pmc_image* shot = api.surface_make_image_snapshot(surface.get());
+    api.image_ref(shot);
+    api.image_unref(shot);
+    EXPECT_EQ(api.image_get_width(shot), 2);
+    // The image outlives its surface.
+    surface.reset();
+    EXPECT_EQ(static_cast<const std::uint8_t*>(api.image_peek_pixels(shot))[3], 0);
+    api.image_unref(shot);
+
+    // A paint holds its own reference to its filter.
+    CodecLibrary::Paint paint = codec().createPaint();
+    {
+        CodecLibrary::ColorFilter filter = codec().makeHighContrast(true, PMC_INVERT_NONE, 0.0f);
+        paint.setColorFilter(filter);
+    }
+    CodecLibrary::Image red = imageOf(1, 1, {{255, 0, 0, 255}});
+    CodecLibrary::Surface target = codec().makeRasterSurface(1, 1);
+    target.drawImage(red, 0, 0, &paint);
+    EXPECT_EQ(premultipliedAt(target.makeImageSnapshot(), 0, 0),
+              (std::vector<std::uint8_t>{127, 127, 127, 255}));
+}
+
+TEST_F(CodecDrawTest, SurfacesOutsideTheLimitsAreRefused) {
+    for (auto [w, h] :
+         {std::pair{0, 5}, std::pair{-1, 5}, std::pair{70000, 1}, std::pair{20000, 20000}}) {
+        EXPECT_THROW(codec().makeRasterSurface(w, h), Error) << w << " x " << h;
+    }
+    const pmc_image_info rgba{4, 4, PMC_COLORTYPE_UNKNOWN, PMC_ALPHATYPE_PREMUL, nullptr};
+    EXPECT_EQ(codec().api().surface_make_raster(&rgba, 16, nullptr), nullptr);
+    const pmc_image_info bgra{4, 4, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
+    EXPECT_EQ(codec().api().surface_make_raster(&bgra, 20, nullptr), nullptr);
+}
+
+class CodecEncodeTest : public CodecDrawTest {
+protected:
+    // 8 x 8: opaque colours, a fully transparent and a half-transparent pixel.
+    CodecLibrary::Image sample() {
+        std::vector<Rgba> pixels(64);
+        for (int i = 0; i < 64; ++i)
+            pixels[i] = {std::uint8_t(i * 4), std::uint8_t(255 - i * 3), std::uint8_t(i * i % 256),
+                         255};
+        pixels[9] = {0, 0, 0, 0};
+        pixels[10] = {200, 100, 50, 128};
+        return imageOf(8, 8, pixels);
+    }
+    QString identify(const QString& format, const QString& file) {
+        return toolOutput("identify", {"-format", format, file});
+    }
+};
+
+TEST_F(CodecEncodeTest, EncodesJpegPngAndWebpFiles) {
+    CodecLibrary::Image image = sample();
+    struct Case {
+        pmc_encodedimageformat format;
+        int quality;
+        const char* name;
+        const char* identified;
+    };
+    const Case cases[] = {
+        {PMC_FORMAT_JPEG, 90, "q90.jpg", "JPEG 8x8 90"},
+        {PMC_FORMAT_PNG, 80, "q80.png", "PNG 8x8"},
+        {PMC_FORMAT_WEBP, 80, "q80.webp", "WEBP 8x8"},
+        {PMC_FORMAT_WEBP, 100, "q100.webp", "WEBP 8x8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = path(c.name);
+        image.encodeToFile(out, c.format, c.quality);
+        const QString format = c.format == PMC_FORMAT_JPEG ? "%m %wx%h %Q" : "%m %wx%h";
+        EXPECT_EQ(identify(format, out), c.identified);
+        CodecLibrary::Image back = codec().makeImageFromEncodedFile(out);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back.width(), 8);
+    }
+    // WebP at 100 is lossless, below it lossy.
+    EXPECT_EQ(readBytes(path("q100.webp")).indexOf("VP8L"), 12);
+    EXPECT_EQ(readBytes(path("q80.webp")).indexOf("VP8L"), -1);
+}
+
+TEST_F(CodecEncodeTest, LosslessOutputsKeepEveryPixel) {
+    CodecLibrary::Image image = sample();
+    const auto original = pixelsOf(image);
+    for (auto [format, name] :
+         {std::pair{PMC_FORMAT_PNG, "exact.png"}, std::pair{PMC_FORMAT_WEBP, "exact.webp"}}) {
+        SCOPED_TRACE(name);
+        image.encodeToFile(path(name), format, 100);
+        CodecLibrary::Image back = codec().makeImageFromEncodedFile(path(name));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(static_cast<const std::uint8_t*>(back.peekPixels()),
+                                      static_cast<const std::uint8_t*>(back.peekPixels()) + 64 * 4),
+            std::vector<std::uint8_t>(
+                static_cast<const std::uint8_t*>(image.peekPixels()),
+                static_cast<const std::uint8_t*>(image.peekPixels()) + 64 * 4));
+        EXPECT_EQ(pixelsOf(back), original);
+    }
+}
+
+TEST_F(CodecEncodeTest, PngIgnoresQuality) {
+    CodecLibrary::Image image = sample();
+    image.encodeToFile(path("a.png"), PMC_FORMAT_PNG, 10);
+    image.encodeToFile(path("b.png"), PMC_FORMAT_PNG, 100);
+    EXPECT_EQ(readBytes(path("a.png")), readBytes(path("b.png")));
+}
+
+TEST_F(CodecEncodeTest, JpegComposesTransparencyOverWhite) {
+    CodecLibrary::Image clear = imageOf(8, 8, std::vector<Rgba>(64, {0, 0, 0, 0}));
+    clear.encodeToFile(path("clear.jpg"), PMC_FORMAT_JPEG, 95);
+    for (const Rgba& p : pixelsOf(codec().makeImageFromEncodedFile(path("clear.jpg"))))
+        ASSERT_GE(std::min({p.r, p.g, p.b}), 250);
+}
+
+TEST_F(CodecEncodeTest, FailedEncodingLeavesNothing) {
+    CodecLibrary::Image image = sample();
+    const QString existing = path("taken.webp");
+    writeBytes(existing, "keep me");
+    writeBytes(path("a-file"), "x");
+    const QString targets[] = {path("no-such-folder/out.png"), path("a-file/out.png"), existing};
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        EXPECT_THROW(image.encodeToFile(target, PMC_FORMAT_WEBP, 80), Error);
+        EXPECT_FALSE(codec().api().image_encode_to_file(image.get(), target.toUtf8().constData(),
+                                                        PMC_FORMAT_PNG, 80));
+        EXPECT_FALSE(QString(codec().lastError()).isEmpty());
+    }
+    EXPECT_EQ(readBytes(existing), "keep me");
+    // Formats that cannot be written fail too.
+    EXPECT_FALSE(codec().api().image_encode_to_file(image.get(), path("x.bmp").toUtf8().constData(),
+                                                    PMC_FORMAT_BMP, 80));
+    EXPECT_FALSE(QFile::exists(path("x.bmp")));
+    // Nothing else appeared, not even a hidden temporary file.
+    QStringList left =
+        QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.removeIf([](const QString& n) { return n.startsWith("src"); });
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"a-file", "taken.webp"}));
+}
+
+TEST_F(CodecEncodeTest, WebpRefusesPicturesOverItsLimit) {
+    CodecLibrary::Surface wide = codec().makeRasterSurface(16384, 1);
+    EXPECT_THROW(wide.makeImageSnapshot().encodeToFile(path("wide.webp"), PMC_FORMAT_WEBP, 80),
+                 Error);
+    EXPECT_FALSE(QFile::exists(path("wide.webp")));
+}
+
+}  // namespace
+}  // namespace pixmorrow::testing
