@@ -1,46 +1,64 @@
 #include "conversion/conversion_engine.h"
 
-#include "platform/error.h"
+#include "conversion/bmp_writer.h"
+#include "conversion/codec_library.h"
+#include "conversion/imaging_component.h"
+#include "conversion/picture_loader.h"
+#include "conversion/work_bitmap.h"
 
 namespace pixmorrow {
 
-struct LibraryRouteBackend::State {};
+// The decoded-picture holder's loader and the work bitmap, reused for every file of a run.
+struct LibraryRouteBackend::State {
+    ImagingComponent imaging;
+    PictureLoader loader{decodeWithCodecLibrary, renderSvg, imaging};
+    WorkBitmap bitmap;
+};
 
 namespace {
 
-[[noreturn]] void unavailable(const char* what) {
-    throw Error(QStringLiteral("%1 is not available in this build").arg(QLatin1String(what)));
+pmc_encodedimageformat codecFormat(CodecFormat format) {
+    switch (format) {
+        case CodecFormat::Jpeg:
+            return PMC_FORMAT_JPEG;
+        case CodecFormat::Png:
+            return PMC_FORMAT_PNG;
+        case CodecFormat::Webp:
+            break;
+    }
+    return PMC_FORMAT_WEBP;
 }
 
 }  // namespace
 
-LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge, QString)
+LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge)
     : bridge_(bridge), state_(std::make_unique<State>()) {}
 
 LibraryRouteBackend::~LibraryRouteBackend() = default;
 
-void LibraryRouteBackend::loadWorkBitmap(const QString&) {
-    unavailable("The picture loader");
+void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
+    state_->bitmap.draw(state_->loader.load(path));
 }
 
 void LibraryRouteBackend::grayscaleWorkBitmap() {
-    unavailable("The work bitmap");
+    GrayscaleBitmap(state_->bitmap);
 }
 
-void LibraryRouteBackend::writeWorkBitmapBmp(const QString&) {
-    unavailable("The BMP writer");
+void LibraryRouteBackend::writeWorkBitmapBmp(const QString& path) {
+    writeBmp(state_->bitmap, path);
 }
 
-void LibraryRouteBackend::writeWorkBitmapTiff(const QString&) {
-    unavailable("The TIFF writer");
+void LibraryRouteBackend::writeWorkBitmapTiff(const QString& path) {
+    state_->imaging.writeTiff(state_->bitmap, path);
 }
 
-void LibraryRouteBackend::writeWorkBitmapWmp(const QString&) {
-    unavailable("The WMP writer");
+void LibraryRouteBackend::writeWorkBitmapWmp(const QString& path) {
+    state_->imaging.writeWmp(state_->bitmap, path);
 }
 
-void LibraryRouteBackend::codecEncode(const QString&, const QString&, CodecFormat, int, bool) {
-    unavailable("The codec library");
+void LibraryRouteBackend::codecEncode(const QString& source, const QString& output,
+                                      CodecFormat format, int quality, bool grayscale) {
+    codecRoute(source, output, codecFormat(format), quality, grayscale);
 }
 
 void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,
@@ -55,7 +73,7 @@ void LibraryRouteBackend::externalQualityConvert(const QString& input, const QSt
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)
     : bridge_(setup.programFolder, setup.dialogs, setup.log),
-      backend_(bridge_, setup.programFolder),
+      backend_(bridge_),
       routes_(backend_, setup.dialogs, setup.settingsFolder) {}
 
 }  // namespace pixmorrow

@@ -25,7 +25,7 @@ struct ConversionSetup {
 // TIFF and JPEG XR writers, the codec library and the external tool.
 class LibraryRouteBackend final : public RouteBackend {
 public:
-    LibraryRouteBackend(ImageMagickBridge& bridge, QString programFolder);
+    explicit LibraryRouteBackend(ImageMagickBridge& bridge);
     ~LibraryRouteBackend() override;
 
     void loadWorkBitmap(const QString& path) override;
