@@ -33,8 +33,8 @@ public:
     void writeWorkBitmapBmp(const QString& path) override;
     void writeWorkBitmapTiff(const QString& path) override;
     void writeWorkBitmapWmp(const QString& path) override;
-    void codecEncode(const QString& source, const QString& output, CodecFormat format,
-                     int quality, bool grayscale) override;
+    void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
+                     bool grayscale) override;
     void externalConvert(const QString& input, const QString& output, bool grayscale) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,
                                 bool grayscale) override;

@@ -113,16 +113,21 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         const QString outputExtension = pixmorrow::outputExtension(options.type);
         const QString wanted = folder + baseNameWithoutLastExtension(source) + outputExtension;
         const QString output = MakeUniqueFileName(wanted);
-        TemporaryOutput temporary(folder, outputExtension);
+        // The external tool picks the format by the name's extension and knows a JPEG file
+        // by ".jpg", not by ".jfif".
+        TemporaryOutput temporary(folder, options.type == QLatin1String("JFIF")
+                                              ? QStringLiteral(".jpg")
+                                              : outputExtension);
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
                                 options.grayscale);
-        const QString written = temporary.commit(output);
-        if (!written.isEmpty()) {
-            const std::int64_t outputSize = GetFileSizeBytes(written);
+        const QStringList written = temporary.commit(output, wanted);
+        for (const QString& name : written) {
+            const std::int64_t outputSize = GetFileSizeBytes(name);
             if (outputSize != -1)
                 totals.outputTotal += outputSize;
-            ++totals.convertedCount;
         }
+        if (!written.isEmpty())
+            ++totals.convertedCount;
     } catch (const ReportedFailure&) {
         // Its message is already on screen.
     } catch (const std::exception& e) {

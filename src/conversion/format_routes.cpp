@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace pixmorrow {
@@ -84,6 +85,10 @@ bool codecRouteUsesTemporaryBmp(const QString& extension) {
     return !isOneOf(extension, {".jpg", ".jpeg", ".jfif", ".webp", ".gif", ".bmp", ".ico"});
 }
 
+bool externalToolReads(const QString& extension) {
+    return !isOneOf(extension, {".wmp", ".svg"});
+}
+
 bool decodedByExternalTool(const QString& extension) {
     return isOneOf(extension, {".avif", ".psd", ".heic", ".heif", ".tga", ".jxl", ".jp2"});
 }
@@ -136,11 +141,23 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             backend_.writeWorkBitmapWmp(output);
             break;
         case WritingRoute::ExternalWhole:
-            backend_.externalConvert(source, output, grayscale);
+        case WritingRoute::ExternalQuality: {
+            // The tool reads neither JPEG XR nor (under its security policy) SVG: it gets
+            // the work bitmap instead, which holds the same picture.
+            std::optional<IntermediateFile> temp;
+            QString input = source;
+            if (!externalToolReads(extension)) {
+                temp.emplace(settingsFolder_ + QStringLiteral("temp.bmp"));
+                backend_.writeWorkBitmapBmp(temp->path());
+                input = temp->path();
+            }
+            if (writingRouteFor(type, extension) == WritingRoute::ExternalWhole) {
+                backend_.externalConvert(input, output, grayscale);
+            } else {
+                backend_.externalQualityConvert(input, output, quality, grayscale);
+            }
             break;
-        case WritingRoute::ExternalQuality:
-            backend_.externalQualityConvert(source, output, quality, grayscale);
-            break;
+        }
         case WritingRoute::CodecLibrary:
             codecLibraryRoute(source, extension, output, type, quality, grayscale);
             break;

@@ -24,6 +24,9 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension);
 // read them itself.
 bool codecRouteUsesTemporaryBmp(const QString& extension);
 
+// Whether the external tool can read a source of this extension itself.
+bool externalToolReads(const QString& extension);
+
 // Source extensions the external tool decodes into "temp.png".
 bool decodedByExternalTool(const QString& extension);
 

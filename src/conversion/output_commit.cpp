@@ -59,24 +59,55 @@ TemporaryOutput::TemporaryOutput(const QString& outputFolder, const QString& ext
     } while (entryExists(path_));
 }
 
-TemporaryOutput::~TemporaryOutput() {
-    if (!committed_)
-        ::unlink(path_.toLocal8Bit().constData());
+// The name the external tool gives frame `n` of a file: "-n" before the extension.
+QString frameFileName(const QString& name, int n) {
+    const qsizetype slash = name.lastIndexOf(u'/');
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const qsizetype cut = dot > slash ? dot : name.size();
+    return name.left(cut) + u'-' + QString::number(n) + name.mid(cut);
 }
 
-QString TemporaryOutput::commit(const QString& wanted) {
-    const std::int64_t size = GetFileSizeBytes(path_);
-    if (size <= 0)
-        return QString();
-    QString target = wanted;
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (renameWithoutReplacing(path_, target)) {
-            committed_ = true;
-            return target;
-        }
-        target = MakeUniqueFileName(wanted);
+TemporaryOutput::~TemporaryOutput() {
+    if (committed_)
+        return;
+    ::unlink(path_.toLocal8Bit().constData());
+    for (int n = 0; entryExists(frameFileName(path_, n)); ++n) {
+        ::unlink(frameFileName(path_, n).toLocal8Bit().constData());
     }
-    throw Error(QStringLiteral("Cannot create file ") + wanted);
+}
+
+namespace {
+
+QString moveIntoFreeName(const QString& from, const QString& first, const QString& series) {
+    QString target = first;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (renameWithoutReplacing(from, target))
+            return target;
+        target = MakeUniqueFileName(series);
+    }
+    throw Error(QStringLiteral("Cannot create file ") + series);
+}
+
+}  // namespace
+
+QStringList TemporaryOutput::commit(const QString& output, const QString& wanted) {
+    QStringList written;
+    if (GetFileSizeBytes(path_) > 0) {
+        written << moveIntoFreeName(path_, output, wanted);
+        committed_ = true;
+        return written;
+    }
+    ::unlink(path_.toLocal8Bit().constData());
+    for (int n = 0; entryExists(frameFileName(path_, n)); ++n) {
+        const QString part = frameFileName(path_, n);
+        if (GetFileSizeBytes(part) <= 0) {
+            ::unlink(part.toLocal8Bit().constData());
+            continue;
+        }
+        const QString series = frameFileName(wanted, n);
+        written << moveIntoFreeName(part, MakeUniqueFileName(series), series);
+    }
+    return written;
 }
 
 }  // namespace pixmorrow

@@ -11,3 +11,10 @@ pixmorrow_add_test(NAME conversion_window_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/conversion_window_test.cpp
   LIBS pixmorrow_app)
 add_dependencies(conversion_window_tests pixmorrow)
+
+# Every input kind to every output type through the real routes, the codec library and the
+# external tool; fixtures are generated with the reference encoders.
+pixmorrow_add_test(NAME conversion_matrix_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/conversion_matrix_test.cpp
+  LIBS pixmorrow_conversion)
+add_dependencies(conversion_matrix_tests pixmorrow_codec pixmorrow_program_data)

@@ -134,6 +134,14 @@ TEST_F(ConversionRunTest, RoutesWriteUnderAHiddenNameWithTheOutputExtension) {
     EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("c.tiff")});
 }
 
+TEST_F(ConversionRunTest, JfifOutputsAreWrittenUnderAJpegName) {
+    QTemporaryDir into;
+    ASSERT_TRUE(run({file(QStringLiteral("j.png"))}, QStringLiteral("JFIF"), into.path()));
+    ASSERT_EQ(converter.outputs.size(), 1);
+    EXPECT_TRUE(converter.outputs.at(0).endsWith(QStringLiteral(".jpg")));
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("j.jfif")});
+}
+
 TEST_F(ConversionRunTest, ANameTakenDuringTheWriteMovesTheOutputToTheNextName) {
     QTemporaryDir into;
     converter.duringWrite = [&](const QString&) {
@@ -145,6 +153,24 @@ TEST_F(ConversionRunTest, ANameTakenDuringTheWriteMovesTheOutputToTheNextName) {
     EXPECT_EQ(readFile(into.filePath(QStringLiteral("d (2).webp"))), QByteArray("PIXELSPIXELS"));
     EXPECT_EQ(totals->outputTotal, 12);
     EXPECT_EQ(entries(into.path()).size(), 2);
+}
+
+TEST_F(ConversionRunTest, FramesTheToolSplitIntoNumberedFilesGetFreeNamesOfTheirOwn) {
+    QTemporaryDir into;
+    writeFile(into.filePath(QStringLiteral("f-0.png")), "EXISTING");
+    converter.writeNothing = true;
+    converter.duringWrite = [&](const QString& output) {
+        const QString stem = output.chopped(4);
+        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
+        writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
+    };
+    const auto totals = run({file(QStringLiteral("f.apng"))}, QStringLiteral("PNG"), into.path());
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0.png"))), QByteArray("EXISTING"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0 (2).png"))), QByteArray("FRAME0"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-1.png"))), QByteArray("FRAME1"));
+    EXPECT_EQ(totals->outputTotal, 12);
+    EXPECT_EQ(entries(into.path()).size(), 3);
 }
 
 TEST_F(ConversionRunTest, AFailingFileIsReportedCountedAndLeavesNothingBehind) {

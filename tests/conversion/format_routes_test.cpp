@@ -184,6 +184,8 @@ TEST_F(FormatRoutesTest, EachSourceKindMeetsItsDecoderAndWriter) {
         {".wmp", "WMP", false, {"load S", "wmp OUT"}},
         {".wmp", "JPEG", false, {"load S", "bmp temp.bmp", "codec temp.bmp OUT jpeg q42"}},
         {".bmp", "ICO", false, {"load S", "magick-q S OUT q42"}},
+        {".wmp", "ICO", false, {"load S", "bmp temp.bmp", "magick-q temp.bmp OUT q42"}},
+        {".svg", "APNG", true, {"load S", "gray", "bmp temp.bmp", "magick temp.bmp OUT gray"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(convert(QString::fromLatin1(c.extension), QString::fromLatin1(c.type), c.gray),
