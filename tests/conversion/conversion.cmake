@@ -18,3 +18,9 @@ pixmorrow_add_test(NAME conversion_matrix_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/conversion_matrix_test.cpp
   LIBS pixmorrow_conversion)
 add_dependencies(conversion_matrix_tests pixmorrow_codec pixmorrow_program_data)
+
+# Not a test: drives the window for screenshots (tests/conversion/screenshots.sh).
+add_executable(conversion_screenshots ${CMAKE_CURRENT_LIST_DIR}/conversion_screenshots.cpp)
+target_link_libraries(conversion_screenshots PRIVATE pixmorrow_app)
+target_compile_definitions(conversion_screenshots PRIVATE PIXMORROW_SCREENSHOT_PROGRAM_DIR="${PIXMORROW_PROGRAM_DIR}")
+add_dependencies(conversion_screenshots pixmorrow)
