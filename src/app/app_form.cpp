@@ -1,6 +1,9 @@
 #include "app/app_form.h"
 
 #include "about/app_identity.h"
+#include "app/quality_spin_box.h"
+#include "app/reset_defaults.h"
+#include "app/settings_folder.h"
 #include "app/wizard_rules.h"
 #include "conversion/conversion_engine.h"
 #include "conversion/conversion_run.h"
@@ -62,7 +65,7 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       intake_(ImageQueue_, Intake::Hooks{[this] { return IncludeSubfolders1->isChecked(); },
-                                         [this] { updateQueueView(); }}) {
+                                         [this] { scannedFileAdded(); }}) {
     setObjectName(QStringLiteral("AppForm"));
     setWindowIcon(applicationIcon());
     resize(478, 421 + 44);
@@ -196,7 +199,7 @@ void TAppForm::buildOptionsPage() {
     grid->addWidget(ComboBoxType, 0, 1);
 
     Label2 = new QLabel(QStringLiteral("Quality:"), TabSheet2);
-    SpinEdit1 = new QSpinBox(TabSheet2);
+    SpinEdit1 = new QualitySpinBox(TabSheet2);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(1, 100);
     SpinEdit1->setValue(100);
@@ -303,6 +306,11 @@ void TAppForm::connectHandlers() {
     on(Help2, &QAction::triggered, &TAppForm::Help2Click);
     on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
     on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+    on(ResettoDefaults1, &QAction::triggered, &TAppForm::ResettoDefaults1Click);
+    // Every change of the field's text, typed or stepped or set, is saved at once.
+    on(static_cast<QualitySpinBox*>(SpinEdit1), &QualitySpinBox::fieldTextChanged,
+       &TAppForm::SpinEdit1Change);
+    on(ComboBoxDestination, &QComboBox::editTextChanged, &TAppForm::ComboBoxDestinationChange);
     on(TimerParam, &QTimer::timeout, &TAppForm::TimerParamTimer);
     on(ListView1, &QAbstractItemView::doubleClicked, &TAppForm::ListView1DblClick);
     on(Open1, &QAction::triggered, &TAppForm::Open1Click);
@@ -324,7 +332,22 @@ void TAppForm::FormCreate() {
         setAppIdentity(identity);
         setWindowTitle(identity.caption);
         setAcceptDrops(true);
-        // Settings folder and store come here, then the language.
+        SettingsFolder = chooseSettingsFolder(services_.programFolder, identity.AppCompanyName,
+                                              identity.AppProductName);
+        settings_.open(SettingsFolder);
+        const QString destination = settings_.startDestination();
+        if (!destination.isEmpty()) {
+            // Applying the stored text is no change to store.
+            const QSignalBlocker blocker(ComboBoxDestination);
+            ComboBoxDestination->setCurrentText(destination);
+        }
+        // A value other than the field's initial 100 changes its text, which saves the file.
+        const int shownBefore = SpinEdit1->value();
+        SpinEdit1->setValue(settings_.startQuality());
+        if (SpinEdit1->value() == shownBefore && settings_.storedQualityOutOfRange()) {
+            // 150 shows as the 100 already there; the file still gets the corrected value.
+            guarded([this] { SpinEdit1Change(); });
+        }
         LoadLanguage(preferredLanguageFile());
         PageControl1->setCurrentWidget(TabSheet1);
         ButtonClearClick();
@@ -449,6 +472,8 @@ void TAppForm::ButtonFolderClick() {
     if (folders.isEmpty()) return;
     LastChosenFolder = folders.front();
     for (const QString& folder : folders) intake_.AddMyFolder(folder);
+    model_->syncRowCount();
+    KacItemVarGuncelle();
 }
 
 void TAppForm::TimerParamTimer() {
@@ -566,10 +591,36 @@ void TAppForm::updateQueueView() {
     QCoreApplication::processEvents();
 }
 
+void TAppForm::scannedFileAdded() {
+    constexpr qint64 kViewUpdateIntervalMs = 40;
+    if (model_->rowCount() == 0 || !viewUpdateTimer_.isValid() ||
+        viewUpdateTimer_.elapsed() >= kViewUpdateIntervalMs) {
+        model_->syncRowCount();
+        KacItemVarGuncelle();
+        viewUpdateTimer_.restart();
+    }
+    QCoreApplication::processEvents();
+}
+
 void TAppForm::DisplayIcons1Click() {
     ListView1->viewport()->update();
 }
 
 void TAppForm::IncludeSubfolders1Click() {}
+
+void TAppForm::SpinEdit1Change() {
+    settings_.storeQuality(SpinEdit1->cleanText());
+}
+
+void TAppForm::ComboBoxDestinationChange() {
+    settings_.storeDestination(ComboBoxDestination->currentText());
+}
+
+void TAppForm::ResettoDefaults1Click() {
+    if (ResetToDefaults(services_.dialogs, services_.shell, SettingsFolder + AppSettings::kFileName,
+                        services_.executablePath)) {
+        QApplication::quit();
+    }
+}
 
 }  // namespace pixmorrow

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "app/app_settings.h"
 #include "conversion/command_runner.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
 #include "queue/intake.h"
 #include "queue/row_icons.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <functional>
@@ -60,6 +62,9 @@ public:
     void ButtonBrowseClick();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void SpinEdit1Change();
+    void ComboBoxDestinationChange();
+    void ResettoDefaults1Click();
     void TimerParamTimer();
     void ListView1DblClick();
     void Open1Click();
@@ -75,6 +80,10 @@ public:
     void ImageListSifirla();
     // After an intake road: row count, count caption, one event-loop pass.
     void updateQueueView();
+    // After each file a folder scan adds: one event-loop pass, so commands run mid-scan; the
+    // row count and caption follow at most every 40 ms (and at once for the first row), as
+    // repainting the window for each of thousands of files would cost more than the scan.
+    void scannedFileAdded();
 
     // Runs a handler through the general error report.
     void guarded(const std::function<void()>& handler);
@@ -143,6 +152,8 @@ public:
     QueueModel* queueModel() const { return model_; }
     // Shows a run's result window; modal by default, tests look at it instead.
     std::function<void(TFormResult&)> showResultForm;
+    // The settings.ini store, opened while the window is created.
+    AppSettings& settings() { return settings_; }
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
@@ -167,7 +178,9 @@ private:
     ImageQueue ImageQueue_;
     DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;
+    AppSettings settings_;
     Intake intake_;
+    QElapsedTimer viewUpdateTimer_;
 };
 
 }  // namespace pixmorrow

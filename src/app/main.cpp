@@ -10,6 +10,7 @@
 #include "platform/tick_clock.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     // Every argument is a path; keep them as given, before Qt looks for options of its own.
@@ -20,6 +21,11 @@ int main(int argc, char** argv) {
     pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
     QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
     QApplication::setWindowIcon(pixmorrow::applicationIcon());
+    // Without a desktop session Qt knows no icon theme; the freedesktop one gives file-type
+    // and command icons all the same.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor")) {
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
 
     pixmorrow::QtDialogs dialogs;
     // The codec library does the pixel work of most conversions; without it there is no

@@ -95,6 +95,15 @@ QMessageBox* createCaptionedMessageBox(const QString& message, DialogKind kind,
         }
         ++captionIndex;
     }
+    // Escape and the close box answer like Cancel, else No, else OK, as the classic dialog's
+    // cancel button does.
+    for (QMessageBox::StandardButton escape :
+         {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {
+        if (QAbstractButton* button = box->button(escape)) {
+            box->setEscapeButton(button);
+            break;
+        }
+    }
     return box;
 }
 

@@ -1,0 +1,54 @@
+#include "app/app_settings.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace pixmorrow {
+
+void AppSettings::open(const QString& settingsFolder) {
+    filePath_ = settingsFolder + kFileName;
+    store_.load(filePath_);
+}
+
+QString AppSettings::startDestination() const {
+    const QString destination = store_.value(kSection, kDestinationKey);
+    if (destination.isEmpty() || !QFileInfo(destination).isDir())
+        return {};
+    return destination;
+}
+
+int AppSettings::startQuality() const {
+    bool ok = false;
+    const int stored = store_.value(kSection, kQualityKey).toInt(&ok);
+    if (!ok)
+        return kDefaultQuality;
+    return std::clamp(stored, kMinQuality, kMaxQuality);
+}
+
+bool AppSettings::storedQualityOutOfRange() const {
+    bool ok = false;
+    const int stored = store_.value(kSection, kQualityKey).toInt(&ok);
+    return ok && stored != std::clamp(stored, kMinQuality, kMaxQuality);
+}
+
+void AppSettings::storeQuality(const QString& fieldText) {
+    write(kQualityKey, QString::number(qualityFromFieldText(fieldText)));
+}
+
+void AppSettings::storeDestination(const QString& text) {
+    write(kDestinationKey, text);
+}
+
+void AppSettings::write(const QString& key, const QString& value) {
+    store_.setValue(kSection, key, value);
+    store_.save(filePath_);
+}
+
+int qualityFromFieldText(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : AppSettings::kMinQuality;
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/ini_store.h"
+
+#include <QString>
+
+namespace pixmorrow {
+
+// The two options kept across runs, "Destination" and "OutputQuality" in the section
+// "Settings" of settings.ini. Every store call writes the whole file at once, so nothing
+// needs saving when the program ends.
+class AppSettings {
+public:
+    static inline const QString kFileName = QStringLiteral("settings.ini");
+    static inline const QString kSection = QStringLiteral("Settings");
+    static inline const QString kDestinationKey = QStringLiteral("Destination");
+    static inline const QString kQualityKey = QStringLiteral("OutputQuality");
+    static constexpr int kDefaultQuality = 80;
+    static constexpr int kMinQuality = 1;
+    static constexpr int kMaxQuality = 100;
+
+    // Reads settingsFolder + "settings.ini" (a missing file is an empty store).
+    void open(const QString& settingsFolder);
+    const QString& filePath() const { return filePath_; }
+    IniStore& store() { return store_; }
+
+    // The stored destination when it names an existing folder, else empty.
+    QString startDestination() const;
+    // The stored quality clamped to 1..100; 80 when missing or not an integer.
+    int startQuality() const;
+    // True when the stored quality is an integer outside 1..100, so the file needs the
+    // corrected value even where the field's text does not change.
+    bool storedQualityOutOfRange() const;
+
+    // Write-through of the quality field's text (read as an integer, 1 when it is not one;
+    // not clamped, as typing passes through values out of range) and of the destination text.
+    // Throw Error when the file cannot be saved.
+    void storeQuality(const QString& fieldText);
+    void storeDestination(const QString& text);
+
+private:
+    void write(const QString& key, const QString& value);
+
+    QString filePath_;
+    IniStore store_;
+};
+
+// The quality field's text as the number stored: an integer, or the field's minimum.
+int qualityFromFieldText(const QString& text);
+
+}  // namespace pixmorrow

@@ -1,0 +1,220 @@
+#include "app/ini_store.h"
+
+#include "platform/error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixmorrow {
+
+namespace {
+
+// Blanks and control characters, the way the file's hand editors expect them trimmed.
+QString trimBlanks(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= u' ')
+        --end;
+    return text.sliced(begin, end - begin).toString();
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+[[noreturn]] void saveFailed(const QString& path, int code) {
+    throw Error(QStringLiteral("The settings could not be saved to \"%1\": %2")
+                    .arg(path, systemError(code)));
+}
+
+}  // namespace
+
+void IniStore::parse(const QByteArray& bytes) {
+    sections_.clear();
+    QByteArrayView data(bytes);
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data = data.sliced(3);
+    const QString text = QString::fromUtf8(data);
+
+    Section* current = nullptr;
+    qsizetype pos = 0;
+    const qsizetype size = text.size();
+    while (pos < size) {
+        qsizetype end = pos;
+        while (end < size && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QString line = trimBlanks(QStringView(text).sliced(pos, end - pos));
+        pos = end;
+        if (pos < size) {
+            const bool crlf = text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n';
+            pos += crlf ? 2 : 1;
+        }
+
+        if (line.isEmpty() || line.startsWith(u';'))
+            continue;
+        if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
+            const QString name = trimBlanks(QStringView(line).sliced(1, line.size() - 2));
+            current = findSection(name);
+            if (current == nullptr) {
+                sections_.push_back({name, {}});
+                current = &sections_.back();
+            }
+            continue;
+        }
+        if (current == nullptr)
+            continue;  // before the first section
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0) {
+            // Kept as it stands, so a hand-written line survives the next save.
+            current->entries.push_back({line, {}, false});
+        } else {
+            current->entries.push_back({trimBlanks(QStringView(line).first(equals)),
+                                        trimBlanks(QStringView(line).sliced(equals + 1)), true});
+        }
+    }
+}
+
+QByteArray IniStore::serialize() const {
+    QString text;
+    for (const Section& section : sections_) {
+        text += u'[' + section.name + QStringLiteral("]\r\n");
+        for (const Entry& entry : section.entries) {
+            text += entry.key;
+            if (entry.hasValue)
+                text += u'=' + entry.value;
+            text += QStringLiteral("\r\n");
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+void IniStore::load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        sections_.clear();
+        return;
+    }
+    parse(file.readAll());
+}
+
+void IniStore::save(const QString& path) const {
+    const QByteArray bytes = serialize();
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    QByteArray temp = target + ".XXXXXX";
+
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        saveFailed(path, errno);
+
+    auto fail = [&](int code) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        saveFailed(path, code);
+    };
+
+    // Keep the permissions a hand-edited file was given; a new file is readable by all,
+    // as any other file the program writes.
+    struct stat old {};
+    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0)
+        fail(errno);
+
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        data += written;
+        left -= written;
+    }
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(temp.constData());
+        saveFailed(path, code);
+    }
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int code = errno;
+        ::unlink(temp.constData());
+        saveFailed(path, code);
+    }
+    // Make the rename itself durable; a failure here leaves a complete file either way.
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+IniStore::Section* IniStore::findSection(const QString& name) {
+    for (Section& section : sections_) {
+        if (sameName(section.name, name))
+            return &section;
+    }
+    return nullptr;
+}
+
+const IniStore::Section* IniStore::findSection(const QString& name) const {
+    for (const Section& section : sections_) {
+        if (sameName(section.name, name))
+            return &section;
+    }
+    return nullptr;
+}
+
+QString IniStore::value(const QString& section, const QString& key, const QString& fallback) const {
+    if (const Section* s = findSection(section)) {
+        for (const Entry& entry : s->entries) {
+            if (entry.hasValue && sameName(entry.key, key))
+                return entry.value;
+        }
+    }
+    return fallback;
+}
+
+bool IniStore::contains(const QString& section, const QString& key) const {
+    if (const Section* s = findSection(section)) {
+        for (const Entry& entry : s->entries) {
+            if (entry.hasValue && sameName(entry.key, key))
+                return true;
+        }
+    }
+    return false;
+}
+
+void IniStore::setValue(const QString& section, const QString& key, const QString& value) {
+    Section* s = findSection(section);
+    if (s == nullptr) {
+        sections_.push_back({section, {}});
+        s = &sections_.back();
+    }
+    for (Entry& entry : s->entries) {
+        if (entry.hasValue && sameName(entry.key, key)) {
+            entry.value = value;
+            return;
+        }
+    }
+    s->entries.push_back({key, value, true});
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,141 @@
+// The translations shipped in resources/Languages: complete, well-formed, and reachable from
+// LanguageCodes.csv.
+#include "localization/language.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+// Every text the program looks up.
+const QStringList kKeys = {
+    "Language",
+    "User Interface Language:",
+    "Translated by:",
+    "OK",
+    "Contribute to Translation",
+    "Copy",
+    "Select All",
+    "Restart Application?",
+    "Yes",
+    "No",
+    "Confirmation",
+    "INFO:Translated By",
+    "About %s",
+    "Info",
+    "Acknowledgements...",
+    "How to uninstall...",
+    "License...",
+    "File not found!",
+    "License",
+    "feedback",
+    "We would really appreciate your feedback.",
+    "What did you like or dislike?",
+    "Include my e-mail:",
+    "Send",
+    "I like it!",
+    "I dislike it!",
+    "Invalid e-mail address!",
+    "Failure",
+    "Your feedback is received.",
+    "Thank you!",
+    "Success",
+    "Something went wrong. Your feedback could not be delivered.",
+    "Please try again later.",
+    "UPDATE AVAILABLE",
+    "Click to download",
+    "No image files have been added!",
+    "Directory does not exist!",
+    "Unable to write to directory!",
+    "WARNING",
+    "Image Files",
+    "All Files (*.*)",
+    "ERROR",
+};
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(ShippedLanguagesTest, EveryLanguageTranslatesEveryTextAndKeepsItsPunctuation) {
+    const QDir folder(QStringLiteral(SHIPPED_LANGUAGES));
+    const QStringList files = folder.entryList({"*.lang.txt"}, QDir::Files, QDir::Name);
+    for (const char* expected : {"German", "French", "Spanish", "Italian", "PortugueseBrazil",
+                                 "Turkish", "Dutch", "Polish"}) {
+        EXPECT_TRUE(files.contains(QString::fromLatin1(expected) + ".lang.txt")) << expected;
+    }
+    for (const QString& file : files) {
+        const QStringList lines = decodeLanguageLines(readFile(folder.filePath(file)), file);
+        for (const QString& key : kKeys) {
+            const QString text = FindTranslation(key, lines);
+            const std::string where = (file + ": " + key).toStdString();
+            EXPECT_FALSE(text.trimmed().isEmpty()) << where;
+            EXPECT_EQ(text, text.trimmed()) << where;
+            EXPECT_EQ(text.count("%s"), key.count("%s")) << where;
+            for (const char* mark : {"...", "?", "!", ":"}) {
+                if (key.endsWith(QLatin1String(mark))) {
+                    EXPECT_TRUE(text.endsWith(QLatin1String(mark))) << where;
+                }
+            }
+            if (key == "All Files (*.*)") {
+                EXPECT_TRUE(text.endsWith("(*.*)")) << where;
+            }
+        }
+        EXPECT_NE(FindTranslation("INFO:Translated By", lines), "INFO:Translated By")
+            << file.toStdString();
+        // No key twice: a second line would never be read.
+        QStringList seen;
+        for (const QString& line : lines) {
+            if (!line.startsWith('{'))
+                continue;
+            const QString key = line.mid(1, line.indexOf('}') - 1);
+            EXPECT_FALSE(seen.contains(key)) << (file + ": " + key).toStdString();
+            EXPECT_TRUE(kKeys.contains(key)) << "unknown key " << (file + ": " + key).toStdString();
+            seen << key;
+        }
+    }
+}
+
+TEST(ShippedLanguagesTest, LanguageCodesNameOnlyShippedFiles) {
+    const QDir folder(QStringLiteral(SHIPPED_LANGUAGES));
+    const QByteArray csv = readFile(folder.filePath("LanguageCodes.csv"));
+    ASSERT_FALSE(csv.isEmpty());
+    struct Case {
+        const char* id;
+        const char* file;
+    } cases[] = {
+        {"1031", "German.lang.txt"},
+        {"3079", "German.lang.txt"},
+        {"2055", "German.lang.txt"},
+        {"1036", "French.lang.txt"},
+        {"3084", "French.lang.txt"},
+        {"3082", "Spanish.lang.txt"},
+        {"2058", "Spanish.lang.txt"},
+        {"1040", "Italian.lang.txt"},
+        {"1046", "PortugueseBrazil.lang.txt"},
+        {"1055", "Turkish.lang.txt"},
+        {"1043", "Dutch.lang.txt"},
+        {"2067", "Dutch.lang.txt"},
+        {"1045", "Polish.lang.txt"},
+        {"1033", ""},
+        {"2057", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(languageFileForIdentifier(csv, c.id), QString::fromLatin1(c.file)) << c.id;
+    }
+    for (const QString& line : QString::fromLatin1(csv).split("\r\n", Qt::SkipEmptyParts)) {
+        const QString file = line.section(',', 1).trimmed();
+        bool numeric = false;
+        line.section(',', 0, 0).trimmed().toUInt(&numeric);
+        if (numeric) {
+            EXPECT_TRUE(folder.exists(file)) << line.toStdString();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pixmorrow
