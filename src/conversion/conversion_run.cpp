@@ -133,6 +133,9 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
     } catch (const std::exception& e) {
         dialogs_.showMessage(perFileErrorText(errorText(e)), QStringLiteral("ERROR"),
                              MessageIcon::Error);
+    } catch (...) {
+        dialogs_.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
+                             MessageIcon::Error);
     }
     reporter_.statusText(QString());
 }

@@ -17,12 +17,12 @@
 namespace pixmorrow {
 namespace {
 
-struct Run {
+struct ToolRun {
     int exitCode = -1;
     QString output;
 };
 
-Run run(const QString& program, const QStringList& arguments,
+ToolRun run(const QString& program, const QStringList& arguments,
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -53,17 +53,17 @@ protected:
 
     QString file(const QString& name) const { return folder_.filePath(name); }
     int magick(const QStringList& arguments) {
-        const Run result = run(bridge_.toolPath(), arguments);
+        const ToolRun result = run(bridge_.toolPath(), arguments);
         EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
         return result.exitCode;
     }
     // "WxH" of the first frame and the number of frames, read by the tool.
     QStringList describe(const QString& argument) {
-        const Run result = run(bridge_.toolPath(), {argument, "-format", "%wx%h %m\\n", "info:-"});
+        const ToolRun result = run(bridge_.toolPath(), {argument, "-format", "%wx%h %m\\n", "info:-"});
         return result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     int ffmpegFrames(const QString& path) {
-        const Run result = run(QStringLiteral("ffprobe"),
+        const ToolRun result = run(QStringLiteral("ffprobe"),
                                {"-v", "error", "-count_frames", "-select_streams", "v:0",
                                 "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", path});
         return result.output.trimmed().toInt();
@@ -114,12 +114,13 @@ TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
         QStringList arguments;
         for (const QString& a : sample.arguments)
             arguments << (a == "%in" ? file("source.png") : a == "%out" ? source : a);
-        const Run made = run(
+        const ToolRun made = run(
             *sample.generator != '\0' ? QString::fromUtf8(sample.generator) : bridge_.toolPath(),
             arguments);
         ASSERT_TRUE(QFileInfo(source).size() > 0) << made.output.toStdString();
-        if (extension == ".psd")
+        if (extension == ".psd") {
             EXPECT_GE(describe(source).size(), 3) << "not layered";
+        }
 
         const QString temp = file(QStringLiteral("temp.png"));
         QFile::remove(temp);
@@ -137,7 +138,7 @@ TEST_F(RealTool, AnimatedGifKeepsAllFramesInWebpAndApng) {
 
     const QString webp = file(QStringLiteral("anim.webp"));
     bridge_.ImageMagickIleDonustur(gif, webp, false);
-    const Run info = run(QStringLiteral("webpmux"), {"-info", webp});
+    const ToolRun info = run(QStringLiteral("webpmux"), {"-info", webp});
     EXPECT_EQ(info.exitCode, 0) << "strict readers must accept the file: "
                                 << info.output.toStdString();
     EXPECT_TRUE(info.output.contains(QStringLiteral("Number of frames: 5")))
@@ -163,7 +164,7 @@ TEST_F(RealTool, QualityConversionWritesGrayGif) {
     const QString gif = file(QStringLiteral("small.gif"));
     bridge_.ImageMagickIleAVIFDonustur(file("source.png"), gif, 7, true);
     EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
-    const Run colourspace = run(bridge_.toolPath(), {gif, "-format", "%[colorspace]", "info:-"});
+    const ToolRun colourspace = run(bridge_.toolPath(), {gif, "-format", "%[colorspace]", "info:-"});
     EXPECT_EQ(colourspace.output.trimmed(), QStringLiteral("Gray"));
 }
 
@@ -226,7 +227,7 @@ TEST_F(RealTool, LauncherSaysSoWhenNoImageMagickIsInstalled) {
                     bin + QLatin1Char('/') + QString::fromUtf8(tool));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), bin);
-    const Run result = run(QStringLiteral("/bin/sh"),
+    const ToolRun result = run(QStringLiteral("/bin/sh"),
                            {bridge_.toolPath(), file("source.png"), file("x.png")}, environment);
     EXPECT_NE(result.exitCode, 0);
     const QStringList lines = result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -236,13 +237,13 @@ TEST_F(RealTool, LauncherSaysSoWhenNoImageMagickIsInstalled) {
 }
 
 TEST_F(RealTool, OwnPolicyAndDelegatesAreInForce) {
-    const Run resources = run(bridge_.toolPath(), {"-list", "resource"});
+    const ToolRun resources = run(bridge_.toolPath(), {"-list", "resource"});
     EXPECT_TRUE(resources.output.contains(QRegularExpression(QStringLiteral("Memory: 2GiB"))))
         << resources.output.toStdString();
     EXPECT_TRUE(resources.output.contains(QStringLiteral("List length: 10000")));
     // A picture wider than the limit is refused, not decoded.
     const QString wide = file(QStringLiteral("wide.png"));
-    const Run refused = run(bridge_.toolPath(), {"-size", "40000x1", "xc:red", wide});
+    const ToolRun refused = run(bridge_.toolPath(), {"-size", "40000x1", "xc:red", wide});
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_FALSE(QFileInfo(wide).size() > 0);
 }
