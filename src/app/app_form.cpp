@@ -13,7 +13,11 @@
 #include "platform/program_paths.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
+#include "online/curl_form_poster.h"
+#include "online/feedback_form.h"
 #include "online/maker_site.h"
+#include "online/new_version_form.h"
+#include "online/update_checker.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/icons.h"
@@ -311,6 +315,9 @@ void TAppForm::connectHandlers() {
     on(static_cast<QualitySpinBox*>(SpinEdit1), &QualitySpinBox::fieldTextChanged,
        &TAppForm::SpinEdit1Change);
     on(ComboBoxDestination, &QComboBox::editTextChanged, &TAppForm::ComboBoxDestinationChange);
+    on(TimerChecker, &QTimer::timeout, &TAppForm::TimerCheckerTimer);
+    on(UpdateNotifications1, &QAction::triggered, &TAppForm::UpdateNotifications1Click);
+    on(SendFeedback1, &QAction::triggered, &TAppForm::SendFeedback1Click);
     on(TimerParam, &QTimer::timeout, &TAppForm::TimerParamTimer);
     on(ListView1, &QAbstractItemView::doubleClicked, &TAppForm::ListView1DblClick);
     on(Open1, &QAction::triggered, &TAppForm::Open1Click);
@@ -621,6 +628,43 @@ void TAppForm::ResettoDefaults1Click() {
                         services_.executablePath)) {
         QApplication::quit();
     }
+}
+
+void TAppForm::TimerCheckerTimer() {
+    if (!Checker) {
+        CheckerSetup setup;
+        if (makeCheckerSetup) {
+            setup = makeCheckerSetup();
+        } else {
+            setup.identity = appIdentity();
+        }
+        Checker = std::make_unique<TChecker>(std::move(setup));
+        Checker->start();
+        return;
+    }
+    if (!Checker->CheckDone()) return;
+    TimerChecker->stop();
+    const CheckResults& results = Checker->results();
+    UpdateNotifications1->setEnabled(true);
+    if (results.ShowUpdate == 0) UpdateNotifications1->setChecked(false);
+    if (results.NoticePending && !NewVer) {
+        NewVer = new TNewVer(results.ServerVersion, results.DownloadURL, appIdentity(),
+                             services_.shell, services_.dialogs, this);
+    }
+}
+
+void TAppForm::UpdateNotifications1Click() {
+    // The action has already toggled its check mark; the store follows it from the next start.
+    QSettingsUpdateStore store;
+    storeShowUpdate(store, UpdateNotifications1->isChecked());
+}
+
+void TAppForm::SendFeedback1Click() {
+    CurlFormPoster::Options options;
+    options.userAgent = appIdentity().AppProductName + u'/' + appIdentity().AppVersion;
+    CurlFormPoster poster(options);
+    TFeedbackForm feedback(services_.dialogs, poster, appIdentity(), this);
+    feedback.exec();
 }
 
 }  // namespace pixmorrow

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -30,6 +31,9 @@ namespace pixmorrow {
 
 class QueueModel;
 class TFormResult;
+class TChecker;
+class TNewVer;
+struct CheckerSetup;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -65,6 +69,9 @@ public:
     void SpinEdit1Change();
     void ComboBoxDestinationChange();
     void ResettoDefaults1Click();
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
     void TimerParamTimer();
     void ListView1DblClick();
     void Open1Click();
@@ -154,6 +161,12 @@ public:
     std::function<void(TFormResult&)> showResultForm;
     // The settings.ini store, opened while the window is created.
     AppSettings& settings() { return settings_; }
+
+    // The update check of this run (started by the first TimerChecker tick) and the notice it
+    // may open. Tests set makeCheckerSetup to check against their own store and service.
+    std::unique_ptr<TChecker> Checker;
+    TNewVer* NewVer = nullptr;
+    std::function<CheckerSetup()> makeCheckerSetup;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 

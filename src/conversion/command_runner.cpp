@@ -214,6 +214,7 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
         bool exited = false;
         bool timedOut = false;
         Clock::time_point drainUntil{};
+        Clock::time_point lastRepaint{};
         char buffer[256];
 
         for (;;) {
@@ -248,8 +249,11 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
                 const QString piece = decoder.decode(QByteArrayView(buffer, std::strlen(buffer)));
                 log.appendText(piece);
             }
-            if (keepUiAlive)
+            // Repaint now and then, not after every piece of a chatty tool.
+            if (keepUiAlive && Clock::now() - lastRepaint >= kPollStep) {
                 keepUiAlive();
+                lastRepaint = Clock::now();
+            }
         }
 
         // Output closed but the tool still running: wait for it, within the same limit.
