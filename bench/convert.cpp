@@ -23,7 +23,8 @@ using namespace pixmorrow;
 class PrintingDialogs final : public Dialogs {
 public:
     void showMessage(const QString& text, const QString& title, MessageIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(QString(text).replace(u'\r', u' ')));
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title),
+                     qPrintable(QString(text).replace(u'\r', u' ')));
         ++messages;
     }
     int MessageDlgWithCaptions(const QString&, DialogKind, DialogButtons, const QStringList&,
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
     }
     const QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     PrintingDialogs dialogs;
-    if (!loadCodecLibraryAtStart(dialogs, programFolder)) return 2;
+    if (!loadCodecLibraryAtStart(dialogs, programFolder))
+        return 2;
 
     QTemporaryDir settings;
     CommandLog log;
@@ -76,7 +78,8 @@ int main(int argc, char** argv) {
     ConversionEngine engine({programFolder, settings.path() + u'/', dialogs, log});
     ConversionRun run(dialogs, reporter, clock, engine.converter());
     const auto totals = run.run(files, options);
-    if (!totals) return 2;
+    if (!totals)
+        return 2;
     std::printf("%lld files, %lld converted, %s, in %s, out %s: %s %s\n",
                 static_cast<long long>(totals->processedCount),
                 static_cast<long long>(totals->convertedCount), qPrintable(totals->elapsedText()),

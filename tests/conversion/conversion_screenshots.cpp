@@ -20,19 +20,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() < 2) return 2;
+    if (arguments.size() < 2)
+        return 2;
     const QString shots = arguments.front();
     const QString programFolder = QStringLiteral(PIXMORROW_SCREENSHOT_PROGRAM_DIR);
     QDir().mkpath(shots + QStringLiteral("/converted"));
 
     pixmorrow::QtDialogs dialogs;
-    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, programFolder)) return 1;
+    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, programFolder))
+        return 1;
     pixmorrow::QtFileDialogs fileDialogs;
     pixmorrow::QtShell shell;
     pixmorrow::SteadyTickClock clock;
-    pixmorrow::AppServices services{dialogs, fileDialogs, shell, clock,
-                                    programFolder + QStringLiteral("/pixmorrow"), programFolder,
-                                    arguments.mid(1)};
+    pixmorrow::AppServices services{
+        dialogs,       fileDialogs,     shell, clock, programFolder + QStringLiteral("/pixmorrow"),
+        programFolder, arguments.mid(1)};
     pixmorrow::TAppForm form(services);
     form.show();
 
