@@ -6,7 +6,12 @@
 #include "app/reset_defaults.h"
 #include "app/settings_folder.h"
 #include "app/wizard_rules.h"
+#include "conversion/conversion_engine.h"
+#include "conversion/conversion_run.h"
 #include "conversion/output_types.h"
+#include "conversion/result_form.h"
+#include "conversion/run_window.h"
+#include "platform/program_paths.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
 #include "localization/translate_form.h"
@@ -47,6 +52,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace pixmorrow {
 
@@ -99,6 +106,9 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     StatusBar1 = new QStatusBar(this);
     StatusPanel0 = new QLabel(StatusBar1);
     StatusBar1->addWidget(StatusPanel0, 1);
+    StatusPanelProgress = new QLabel(StatusBar1);
+    StatusBar1->addPermanentWidget(StatusPanelProgress);
+    showResultForm = [](TFormResult& form) { form.exec(); };
     setStatusBar(StatusBar1);
 
     buildMenus();
@@ -293,6 +303,8 @@ void TAppForm::connectHandlers() {
     on(ButtonClear, &QPushButton::clicked, &TAppForm::ButtonClearClick);
     on(PageControl1, &QTabWidget::currentChanged, &TAppForm::PageControl1Change);
     on(ComboBoxType, &QComboBox::currentIndexChanged, &TAppForm::ComboBoxTypeChange);
+    on(ButtonProcess, &QPushButton::clicked, &TAppForm::ButtonProcessClick);
+    on(ButtonBrowse, &QPushButton::clicked, &TAppForm::ButtonBrowseClick);
     on(AddFiles1, &QAction::triggered, &TAppForm::AddFiles1Click);
     on(AddFolder1, &QAction::triggered, &TAppForm::AddFolder1Click);
     on(Exit1, &QAction::triggered, &TAppForm::Exit1Click);
@@ -383,6 +395,50 @@ void TAppForm::ComboBoxTypeChange() {
     Label2->setVisible(visible);
     SpinEdit1->setVisible(visible);
     Label3->setVisible(visible);
+}
+
+void TAppForm::ButtonProcessClick() {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    std::optional<RunTotals> totals;
+    try {
+        // The window repaints during the run but takes no input until it is over.
+        RunInputBlocker blocker(this);
+        WindowRunReporter reporter(StatusPanel0, StatusPanelProgress, ComboBoxDestination,
+                                   PageControl1, TabSheet1);
+        const QString folder = SettingsFolder.isEmpty()
+                                   ? withTrailingSeparator(services_.programFolder)
+                                   : SettingsFolder;
+        ConversionEngine engine({services_.programFolder, folder, services_.dialogs, CommandLog1});
+        ConversionRun run(services_.dialogs, reporter, services_.clock, engine.converter());
+        QStringList sources;
+        for (const TMyRecord& record : ImageQueue_.items()) sources << record.FName;
+        totals = run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
+                                   CheckBoxGrayscale->isChecked(),
+                                   ComboBoxDestination->currentText()});
+        // Input held back during the run reaches the blocker now, not the window.
+        QCoreApplication::processEvents();
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+    if (!totals) return;
+
+    TFormResult form(
+        services_.shell,
+        [this] { return resultFolderToOpen(ComboBoxDestination->currentText(), ImageQueue_); },
+        this);
+    form.showTotals(*totals);
+    showResultForm(form);
+}
+
+void TAppForm::ButtonBrowseClick() {
+    const QStringList folders = services_.fileDialogs.chooseFolders(
+        QStringLiteral("Select folder:"), QStringLiteral("Select"), LastChosenFolder, false);
+    if (folders.isEmpty() || folders.front().isEmpty()) return;
+    LastChosenFolder = folders.front();
+    // The destination's change handling stores the new text.
+    ComboBoxDestination->setCurrentText(LastChosenFolder);
 }
 
 void TAppForm::Help2Click() {

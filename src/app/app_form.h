@@ -30,6 +30,7 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TFormResult;
 class TChecker;
 class TNewVer;
 struct CheckerSetup;
@@ -61,6 +62,8 @@ public:
     void ButtonDeleteClick();
     void ButtonClearClick();
     void ComboBoxTypeChange();
+    void ButtonProcessClick();
+    void ButtonBrowseClick();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
     void SpinEdit1Change();
@@ -123,6 +126,8 @@ public:
     CommandLog CommandLog1;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;
+    // "file i of N" while a run goes on.
+    QLabel* StatusPanelProgress = nullptr;
     QTimer* TimerParam = nullptr;
     QTimer* TimerChecker = nullptr;
 
@@ -157,6 +162,8 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+    // Shows a run's result window; modal by default, tests look at it instead.
+    std::function<void(TFormResult&)> showResultForm;
     // The settings.ini store, opened while the window is created.
     AppSettings& settings() { return settings_; }
 

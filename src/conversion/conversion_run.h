@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace pixmorrow {
+
+class Dialogs;
+class FileConverter;
+class TickClock;
+
+// What the options page hands to a run.
+struct ConversionOptions {
+    QString type = QStringLiteral("WEBP");  // one of outputTypes()
+    int quality = 100;
+    bool grayscale = false;
+    QString destination;  // a folder, or kSameFolderAsOriginal
+};
+
+inline const QString kSameFolder = QStringLiteral("Same Folder as Original");
+
+// The window side of a run: status text, progress, focus and page changes.
+class RunReporter {
+public:
+    virtual ~RunReporter() = default;
+    virtual void statusText(const QString& text) = 0;
+    // File `index` (from 1) of `count` is being converted; (0, 0) when the run is over.
+    virtual void progress(std::int64_t index, std::int64_t count) = 0;
+    virtual void focusDestination() = 0;
+    virtual void showQueuePage() = 0;
+};
+
+// The sums of a completed run and the texts the result window shows for them.
+struct RunTotals {
+    std::int64_t processedCount = 0;
+    std::int64_t inputTotal = 0;
+    std::int64_t outputTotal = 0;
+    std::uint32_t elapsedMilliseconds = 0;
+    std::int64_t convertedCount = 0;  // files that produced an output
+
+    QString processedText() const;
+    QString elapsedText() const;
+    QString diskSpaceCaption() const;  // "Saved Disk Space:" or "Increased Disk Space:"
+    QString diskSpaceText() const;     // "1.43 MB (75%)"
+};
+
+// The text of the per-file error box for an error's own text.
+QString perFileErrorText(const QString& message);
+
+// One press of Process: the preconditions, then every queued file in order through the
+// converter, each output moved into a free name without replacing anything. Returns the
+// totals, or nothing when a precondition stopped the run (its warning already shown).
+class ConversionRun {
+public:
+    ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
+                  FileConverter& converter);
+
+    std::optional<RunTotals> run(const QStringList& sources, const ConversionOptions& options);
+
+private:
+    bool destinationUsable(const QString& destination);
+    void convertOne(const QString& source, const ConversionOptions& options, RunTotals& totals);
+
+    Dialogs& dialogs_;
+    RunReporter& reporter_;
+    TickClock& clock_;
+    FileConverter& converter_;
+};
+
+}  // namespace pixmorrow

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace pixmorrow {
+
+class ImageQueue;
+class Shell;
+struct RunTotals;
+
+// The folder Open Folder opens: the destination as typed, or for "Same Folder as Original"
+// the folder of the first queued file (without a trailing separator); empty when none.
+QString resultFolderToOpen(const QString& destination, const ImageQueue& queue);
+
+// The small modal window that sums up a run. Open Folder reads the destination and the queue
+// at the moment of the click, through `folderToOpen`.
+class TFormResult : public QDialog {
+    Q_OBJECT
+public:
+    TFormResult(Shell& shell, std::function<QString()> folderToOpen, QWidget* parent = nullptr);
+
+    // Fills the three values from a completed run.
+    void showTotals(const RunTotals& totals);
+
+    void Button1Click();
+    void Button2Click();
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+private:
+    Shell& shell_;
+    std::function<QString()> folderToOpen_;
+};
+
+}  // namespace pixmorrow

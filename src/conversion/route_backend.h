@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace pixmorrow {
+
+// Output formats of the codec library route.
+enum class CodecFormat { Jpeg, Png, Webp };
+
+// The machinery the format routes drive: the picture loader and the work bitmap, the bitmap
+// writers, the codec library and the external tool. The routes decide which is used when;
+// every call fails by throwing an error with the text the user sees.
+class RouteBackend {
+public:
+    virtual ~RouteBackend() = default;
+
+    // Loads `path` with the picture loader (decoder by extension) and draws it onto the work
+    // bitmap, replacing what it held.
+    virtual void loadWorkBitmap(const QString& path) = 0;
+    virtual void grayscaleWorkBitmap() = 0;
+    virtual void writeWorkBitmapBmp(const QString& path) = 0;
+    virtual void writeWorkBitmapTiff(const QString& path) = 0;
+    virtual void writeWorkBitmapWmp(const QString& path) = 0;
+
+    // The codec library route from a decodable file: draw it onto a transparent surface,
+    // through the grayscale filter when asked, and encode the surface into `output`.
+    virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
+                             int quality, bool grayscale) = 0;
+
+    // The external tool's general conversion and its conversion with a quality. They show
+    // their own error messages and raise none; the caller checks for the output.
+    virtual void externalConvert(const QString& input, const QString& output, bool grayscale) = 0;
+    virtual void externalQualityConvert(const QString& input, const QString& output, int quality,
+                                        bool grayscale) = 0;
+};
+
+}  // namespace pixmorrow
