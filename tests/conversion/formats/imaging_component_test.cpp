@@ -183,10 +183,13 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
             }
         }
     }
-    // The fuzzers' finds stay fixed.
-    const std::string fixture =
-        std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/wmp-failed-decode-leak.wmp";
-    EXPECT_THROW(decodeJxr(readBytes(fixture)), formats::DecodeError);
+    // The fuzzers' finds stay fixed, in this process and through the child process.
+    for (const char* name : {"wmp-failed-decode-leak.wmp", "wmp-orientation-assert.wmp"}) {
+        SCOPED_TRACE(name);
+        const auto bytes = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
+        EXPECT_THROW(decodeJxrInProcess(bytes), formats::DecodeError);
+        EXPECT_THROW(decodeJxr(bytes), formats::DecodeError);
+    }
 }
 
 }  // namespace
