@@ -62,7 +62,7 @@ TEST(ImagingComponent, TiffRoundTripsAndImageMagickAgrees) {
         EXPECT_EQ(magickBgra(path), expected);
         const auto info =
             runCommand("identify -format '%[channels] %[compression] %z' " + quoted(path));
-        EXPECT_EQ(std::string(info.begin(), info.end()), "srgb Zip 8");
+        EXPECT_EQ(std::string(info.begin(), info.end()), "srgb LZW 8");
     }
 }
 
