@@ -190,6 +190,15 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
         EXPECT_THROW(decodeJxrInProcess(bytes), formats::DecodeError);
         EXPECT_THROW(decodeJxr(bytes), formats::DecodeError);
     }
+    // A division by zero deep inside jxrlib: only the child process dies.
+    const auto fatal =
+        readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/wmp-tile-division-by-zero.wmp");
+    try {
+        decodeJxr(fatal);
+        FAIL() << "decoded";
+    } catch (const formats::DecodeError& e) {
+        EXPECT_STREQ(e.what(), "WMP: the decoder failed on damaged data");
+    }
 }
 
 }  // namespace
