@@ -5,7 +5,11 @@
 #include "conversion/output_types.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
+#include "online/curl_form_poster.h"
+#include "online/feedback_form.h"
 #include "online/maker_site.h"
+#include "online/new_version_form.h"
+#include "online/update_checker.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/icons.h"
@@ -75,6 +79,9 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     MemoCMD->setReadOnly(true);
     MemoCMD->setFixedHeight(89);
     MemoCMD->hide();
+    CommandLog1.onChange = [this](const QString&) {
+        MemoCMD->setPlainText(CommandLog1.lines().join(QLatin1Char('\n')));
+    };
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -114,10 +121,12 @@ void TAppForm::buildImagesPage() {
     auto* page = new QVBoxLayout(TabSheet1);
     auto* top = new QHBoxLayout;
     ButtonFiles = makeButton(QStringLiteral("Add Files"), QStringLiteral("add"), 90, TabSheet1);
-    ButtonFolder = makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
+    ButtonFolder =
+        makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
     ButtonDelete = makeButton(QStringLiteral("Delete"), QStringLiteral("delete"), 90, TabSheet1);
     ButtonClear = makeButton(QStringLiteral("Clear"), QStringLiteral("clear"), 90, TabSheet1);
-    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear}) top->addWidget(b);
+    for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear})
+        top->addWidget(b);
     top->addStretch(1);
     page->addLayout(top);
 
@@ -218,7 +227,8 @@ void TAppForm::buildOptionsPage() {
 
     auto* bottom = new QHBoxLayout;
     ButtonBack = makeButton(QStringLiteral("Back"), QStringLiteral("previous"), 134, TabSheet2);
-    ButtonProcess = makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
+    ButtonProcess =
+        makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
     bottom->addWidget(ButtonBack);
     bottom->addStretch(1);
     bottom->addWidget(ButtonProcess);
@@ -227,8 +237,10 @@ void TAppForm::buildOptionsPage() {
 
 void TAppForm::buildMenus() {
     FileMenu = menuBar()->addMenu(QStringLiteral("File"));
-    AddFiles1 = FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
-    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")), QStringLiteral("Add Folder..."));
+    AddFiles1 =
+        FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
+    AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")),
+                                     QStringLiteral("Add Folder..."));
     FileMenu->addSeparator();
     Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("Exit"));
 
@@ -252,9 +264,11 @@ void TAppForm::buildMenus() {
     UpdateNotifications1->setChecked(true);
     UpdateNotifications1->setEnabled(false);
     UpdateNotificationsBar = HelpMenu->addSeparator();
-    Language1 = HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
+    Language1 =
+        HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
     Language1->setVisible(false);
-    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")), QStringLiteral("Send &Feedback..."));
+    SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")),
+                                        QStringLiteral("Send &Feedback..."));
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
 }
 
@@ -264,7 +278,8 @@ void TAppForm::guarded(const std::function<void()>& handler) {
 
 void TAppForm::connectHandlers() {
     auto on = [this](auto* sender, auto signal, void (TAppForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
     on(ButtonNext, &QPushButton::clicked, &TAppForm::ButtonNextClick);
     on(ButtonBack, &QPushButton::clicked, &TAppForm::ButtonBackClick);
@@ -280,6 +295,9 @@ void TAppForm::connectHandlers() {
     on(Help2, &QAction::triggered, &TAppForm::Help2Click);
     on(DisplayIcons1, &QAction::triggered, &TAppForm::DisplayIcons1Click);
     on(IncludeSubfolders1, &QAction::triggered, &TAppForm::IncludeSubfolders1Click);
+    on(TimerChecker, &QTimer::timeout, &TAppForm::TimerCheckerTimer);
+    on(UpdateNotifications1, &QAction::triggered, &TAppForm::UpdateNotifications1Click);
+    on(SendFeedback1, &QAction::triggered, &TAppForm::SendFeedback1Click);
     on(TimerParam, &QTimer::timeout, &TAppForm::TimerParamTimer);
     on(ListView1, &QAbstractItemView::doubleClicked, &TAppForm::ListView1DblClick);
     on(Open1, &QAction::triggered, &TAppForm::Open1Click);
@@ -326,7 +344,8 @@ void TAppForm::ButtonBackClick() {
 }
 
 void TAppForm::PageControl1Change() {
-    if (PageControl1->currentIndex() != 1) return;
+    if (PageControl1->currentIndex() != 1)
+        return;
     if (shouldSwitchWebpToPng(ImageQueue_, ComboBoxType->currentText())) {
         ComboBoxType->setCurrentIndex(1);
     }
@@ -342,7 +361,8 @@ void TAppForm::ComboBoxTypeChange() {
 
 void TAppForm::Help2Click() {
     try {
-        services_.shell.openUrl(makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
+        services_.shell.openUrl(
+            makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
     } catch (...) {
         // The help page not opening is not worth a message.
     }
@@ -515,5 +535,42 @@ void TAppForm::DisplayIcons1Click() {
 }
 
 void TAppForm::IncludeSubfolders1Click() {}
+
+void TAppForm::TimerCheckerTimer() {
+    if (!Checker) {
+        CheckerSetup setup;
+        if (makeCheckerSetup) {
+            setup = makeCheckerSetup();
+        } else {
+            setup.identity = appIdentity();
+        }
+        Checker = std::make_unique<TChecker>(std::move(setup));
+        Checker->start();
+        return;
+    }
+    if (!Checker->CheckDone()) return;
+    TimerChecker->stop();
+    const CheckResults& results = Checker->results();
+    UpdateNotifications1->setEnabled(true);
+    if (results.ShowUpdate == 0) UpdateNotifications1->setChecked(false);
+    if (results.NoticePending && !NewVer) {
+        NewVer = new TNewVer(results.ServerVersion, results.DownloadURL, appIdentity(),
+                             services_.shell, services_.dialogs, this);
+    }
+}
+
+void TAppForm::UpdateNotifications1Click() {
+    // The action has already toggled its check mark; the store follows it from the next start.
+    QSettingsUpdateStore store;
+    storeShowUpdate(store, UpdateNotifications1->isChecked());
+}
+
+void TAppForm::SendFeedback1Click() {
+    CurlFormPoster::Options options;
+    options.userAgent = appIdentity().AppProductName + u'/' + appIdentity().AppVersion;
+    CurlFormPoster poster(options);
+    TFeedbackForm feedback(services_.dialogs, poster, appIdentity(), this);
+    feedback.exec();
+}
 
 }  // namespace pixmorrow

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_services.h"
+#include "conversion/command_runner.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
 #include "queue/intake.h"
@@ -10,6 +11,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -27,6 +29,9 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+class TChecker;
+class TNewVer;
+struct CheckerSetup;
 
 // The main window: a two-page wizard (Images, Options) with menus, a status bar and two
 // timers. Handlers are thin: they run the queue, intake, conversion and online parts, each
@@ -57,6 +62,9 @@ public:
     void ComboBoxTypeChange();
     void DisplayIcons1Click();
     void IncludeSubfolders1Click();
+    void TimerCheckerTimer();
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
     void TimerParamTimer();
     void ListView1DblClick();
     void Open1Click();
@@ -102,6 +110,8 @@ public:
     QPushButton* ButtonBack = nullptr;
     QPushButton* ButtonProcess = nullptr;
     QPlainTextEdit* MemoCMD = nullptr;
+    // The external converter's log; MemoCMD shows its lines.
+    CommandLog CommandLog1;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QTimer* TimerParam = nullptr;
@@ -138,6 +148,12 @@ public:
     // The folder last picked in a folder dialog (Add Folder, destination Browse...).
     QString LastChosenFolder;
     QueueModel* queueModel() const { return model_; }
+
+    // The update check of this run (started by the first TimerChecker tick) and the notice it
+    // may open. Tests set makeCheckerSetup to check against their own store and service.
+    std::unique_ptr<TChecker> Checker;
+    TNewVer* NewVer = nullptr;
+    std::function<CheckerSetup()> makeCheckerSetup;
 
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 

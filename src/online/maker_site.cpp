@@ -16,4 +16,8 @@ QString makerUrl(const QString& scheme, const QString& path) {
     return scheme + QStringLiteral("://") + makerHost() + path;
 }
 
+QString makerHomePage() {
+    return makerUrl(QStringLiteral("http"), QStringLiteral("/"));
+}
+
 }  // namespace pixmorrow

@@ -11,4 +11,7 @@ QString makerHost();
 // scheme + "://" + makerHost() + path, e.g. makerUrl("http", "/help/pixmorrow/").
 QString makerUrl(const QString& scheme, const QString& path);
 
+// The maker's home page.
+QString makerHomePage();
+
 }  // namespace pixmorrow

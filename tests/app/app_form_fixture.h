@@ -22,6 +22,9 @@ protected:
     void SetUp() override {
         qputenv("PIXMORROW_PROGRAM_DIR", programDir.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
+        // The update check's timer may fire during a test: keep it off the network (nothing
+        // listens on this port, so it fails at once).
+        qputenv("PIXMORROW_SERVICE_HOST", "127.0.0.1:9");
     }
 
     TAppForm& form(QStringList arguments = {}) {

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "about/app_identity.h"
+#include "online/feedback_logic.h"
+#include "online/translator.h"
+
+#include <QDialog>
+#include <QFrame>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace pixmorrow {
+
+class Dialogs;
+class FormPoster;
+
+// One of the two choices at the top: a caption with a picture at its left that paints its own
+// colours, so selection shows under any style.
+class FeedbackPanel : public QFrame {
+    Q_OBJECT
+public:
+    FeedbackPanel(const QString& caption, const QString& picture, QWidget* parent);
+
+    void setSelected(bool selected);
+    bool selected() const { return selected_; }
+    QString caption() const;
+    void setCaption(const QString& caption);
+
+    QLabel* image() const { return image_; }
+
+signals:
+    void pressed(Qt::MouseButton button);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QLabel* image_ = nullptr;
+    QLabel* caption_ = nullptr;
+    bool selected_ = false;
+};
+
+// The feedback window: like or dislike, a text, an optional e-mail address, and Send. Shown
+// modally; every opening starts empty.
+class TFeedbackForm : public QDialog {
+    Q_OBJECT
+public:
+    TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIdentity& identity,
+                  QWidget* parent = nullptr, Translator translate = defaultTranslator(),
+                  QString host = QString());
+    ~TFeedbackForm() override;
+
+    void FormCreate();
+    void Image1MouseDown(Qt::MouseButton button);
+    void Image2MouseDown(Qt::MouseButton button);
+    void BitBtn1Click();
+
+    // What the Send button would send from the current controls.
+    FeedbackInput input() const;
+
+    FeedbackPanel* Panel4 = nullptr;
+    FeedbackPanel* Panel5 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+private:
+    void guarded(const std::function<void()>& handler);
+    void showChoice();
+    void limitMemo();
+
+    Dialogs& dialogs_;
+    AppIdentity identity_;
+    Translator translate_;
+    FeedbackChoice choice_;
+    FeedbackSender sender_;
+};
+
+}  // namespace pixmorrow

@@ -1,0 +1,277 @@
+#include "online/new_version_form.h"
+
+#include "platform/error_report.h"
+#include "platform/icons.h"
+#include "platform/shell.h"
+
+#include <QCursor>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace pixmorrow {
+
+namespace {
+
+constexpr int kClientWidth = 320;
+constexpr int kClientHeight = 68;
+
+QFont pixelFont(const QFont& base, int pixels, bool bold = false, bool underline = false) {
+    QFont font = base;
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+PressButton pressButton(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return PressButton::Left;
+        case Qt::RightButton:
+            return PressButton::Right;
+        case Qt::MiddleButton:
+            return PressButton::Middle;
+        default:
+            return PressButton::Other;
+    }
+}
+
+}  // namespace
+
+TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
+                 const AppIdentity& identity, Shell& shell, Dialogs& dialogs, QWidget* parent,
+                 Translator translate)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      serverVersion_(serverVersion),
+      downloadUrl_(downloadUrl),
+      identity_(identity),
+      shell_(shell),
+      dialogs_(dialogs),
+      translate_(std::move(translate)) {
+    setObjectName(QStringLiteral("NewVer"));
+    // The notice must not take the focus from the window the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(kClientWidth, kClientHeight);
+    setCursor(Qt::ArrowCursor);
+    QFont base = font();
+    base.setPixelSize(11);
+    setFont(base);
+
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::Box);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(Panel1);
+
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    Image1 = new QLabel(Panel1);
+    Image1->setFixedSize(60, 60);
+    Image1->setAlignment(Qt::AlignCenter);
+    row->addWidget(Image1, 0, Qt::AlignVCenter);
+    row->setContentsMargins(3, 0, 0, 0);
+
+    Panel2 = new QFrame(Panel1);
+    Panel2->setFrameShape(QFrame::NoFrame);
+    auto* text = new QVBoxLayout(Panel2);
+    text->setContentsMargins(3, 3, 3, 3);
+    text->setSpacing(0);
+    Label1 = new QLabel(Panel2);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setFont(pixelFont(base, 13, true));
+    Label2 = new QLabel(Panel2);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->setWordWrap(true);
+    Label2->setFont(pixelFont(base, 13, false, true));
+    Label2->setCursor(Qt::PointingHandCursor);
+    Label2->setAttribute(Qt::WA_TranslucentBackground);
+    text->addWidget(Label1);
+    text->addWidget(Label2, 1);
+    row->addWidget(Panel2, 1);
+
+    Panel3 = new QFrame(Panel1);
+    Panel3->setFrameShape(QFrame::NoFrame);
+    Panel3->setFixedWidth(22);
+    auto* side = new QVBoxLayout(Panel3);
+    side->setContentsMargins(0, 0, 0, 0);
+    Button1 = new QToolButton(Panel3);
+    Button1->setFixedSize(22, 22);
+    Button1->setIcon(namedIcon(QStringLiteral("close")));
+    Button1->setAutoRaise(true);
+    Button1->setCursor(Qt::PointingHandCursor);
+    side->addWidget(Button1);
+    side->addStretch(1);
+    row->addWidget(Panel3);
+
+    // Surfaces that drag the window, and the two that must not pass a press on to Panel1.
+    for (QObject* o :
+         {static_cast<QObject*>(this), static_cast<QObject*>(Panel1), static_cast<QObject*>(Image1),
+          static_cast<QObject*>(Label1), static_cast<QObject*>(Panel3),
+          static_cast<QObject*>(Panel2), static_cast<QObject*>(Label2)}) {
+        o->installEventFilter(this);
+    }
+
+    TimerStart = new QTimer(this);
+    TimerStart->setInterval(1);
+    TimerStart->setSingleShot(true);
+    TimerClose = new QTimer(this);
+    TimerClose->setInterval(1000);
+    TimerLink = new QTimer(this);
+    TimerLink->setInterval(100);
+    connect(TimerStart, &QTimer::timeout, this, [this] { guarded([this] { TimerStartTimer(); }); });
+    connect(TimerClose, &QTimer::timeout, this, [this] { guarded([this] { TimerCloseTimer(); }); });
+    connect(TimerLink, &QTimer::timeout, this, [this] { guarded([this] { TimerLinkTimer(); }); });
+    connect(Button1, &QToolButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+
+    guarded([this] { FormCreate(); });
+    TimerStart->start();
+    TimerClose->start();
+    TimerLink->start();
+}
+
+TNewVer::~TNewVer() = default;
+
+void TNewVer::guarded(const std::function<void()>& handler) {
+    reportingErrors(dialogs_, handler);
+}
+
+QRect TNewVer::homeGeometry() const {
+    QRect area(0, 0, 1024, 768);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    return QRect(noticeTopLeft(area, size()), size());
+}
+
+void TNewVer::FormCreate() {
+    Image1->setPixmap(applicationIcon().pixmap(48, 48));
+    setGeometry(homeGeometry());
+    Label1->setText(translate_(QStringLiteral("UPDATE AVAILABLE")));
+    Label2->setText(noticeLinkText(translate_, identity_.AppProductName, serverVersion_));
+}
+
+void TNewVer::animate(const QRect& from, const QRect& to, bool hideAfter) {
+    if (animation_)
+        animation_->stop();
+    // Zooming needs the fixed size lifted while it runs.
+    setMinimumSize(1, 1);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    animation_ = new QPropertyAnimation(this, "geometry", this);
+    animation_->setDuration(kNoticeAnimationMs);
+    animation_->setStartValue(from);
+    animation_->setEndValue(to);
+    QPropertyAnimation* running = animation_;
+    connect(running, &QPropertyAnimation::finished, this, [this, running, hideAfter] {
+        const QRect home = homeGeometry();
+        if (hideAfter) {
+            close();
+        }
+        setFixedSize(kClientWidth, kClientHeight);
+        setGeometry(home);
+        if (animation_ == running)
+            animation_ = nullptr;
+        running->deleteLater();
+    });
+    animation_->start();
+}
+
+void TNewVer::TimerStartTimer() {
+    TimerStart->stop();
+    const QRect home = homeGeometry();
+    setGeometry(noticeZoomPoint(home));
+    show();
+    animate(noticeZoomPoint(home), home, false);
+    if (QWidget* owner = parentWidget())
+        owner->activateWindow();
+}
+
+void TNewVer::TimerCloseTimer() {
+    if (!countdown_.tick())
+        return;
+    TimerClose->stop();
+    if (!isVisible()) {
+        close();
+        return;
+    }
+    animate(geometry(), noticeZoomPoint(geometry()), true);
+}
+
+void TNewVer::TimerLinkTimer() {
+    if (!isVisible())
+        return;
+    const bool inside = Label2->rect().contains(Label2->mapFromGlobal(QCursor::pos()));
+    QPalette palette = Label2->palette();
+    const QPalette::ColorRole role = inside ? QPalette::Highlight : QPalette::WindowText;
+    palette.setColor(QPalette::WindowText, this->palette().color(role));
+    Label2->setPalette(palette);
+}
+
+void TNewVer::Label2Click() {
+    try {
+        shell_.openUrl(noticeLinkTarget(downloadUrl_));
+    } catch (...) {
+        // The page not opening is not worth a message.
+    }
+    close();
+}
+
+void TNewVer::Button1Click() {
+    close();
+}
+
+void TNewVer::FormMouseDown(PressButton button, QPoint screenPos) {
+    drag_.press(button, screenPos);
+}
+
+void TNewVer::FormMouseMove(QPoint screenPos) {
+    if (!drag_.dragging())
+        return;
+    move(drag_.move(screenPos, pos()));
+}
+
+void TNewVer::FormMouseUp() {
+    drag_.release();
+}
+
+bool TNewVer::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint screenPos = mouse->globalPosition().toPoint();
+    if (watched == Label2) {
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+            Label2->rect().contains(mouse->position().toPoint())) {
+            guarded([this] { Label2Click(); });
+        }
+        return true;
+    }
+    if (watched == Panel2)
+        return true;  // no drag from the text's panel
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            guarded([&] { FormMouseDown(pressButton(mouse->button()), screenPos); });
+            break;
+        case QEvent::MouseMove:
+            guarded([&] { FormMouseMove(screenPos); });
+            break;
+        default:
+            guarded([this] { FormMouseUp(); });
+            break;
+    }
+    return true;
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace pixmorrow {
+
+// The reply body as text: in the charset the Content-Type names, else (none named, or one we
+// cannot decode) UTF-8.
+QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType);
+
+// The charset parameter of a Content-Type value, lower-cased; empty when there is none.
+QByteArray charsetOf(const QByteArray& contentType);
+
+// The reply's lines, split at CR, LF or CR LF. A final line break ends the last line rather
+// than starting an empty one.
+QStringList splitReplyLines(const QString& reply);
+
+// The value of "<tag>value</tag>" filling a whole line (tag in lower case, exact match,
+// nothing trimmed); empty otherwise, and for an empty line or tag name.
+QString ReadReplyTag(const QString& line, const QString& tag);
+
+}  // namespace pixmorrow

@@ -1,0 +1,189 @@
+// The update notice: its countdown, drag and link rules, and the window over them.
+#include "online/maker_site.h"
+#include "online/new_version_form.h"
+#include "support/recording_dialogs.h"
+#include "support/recording_shell.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+void pump(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+}
+
+TEST(NoticeRules, TheCountdownEndsOnTheEleventhTickOnly) {
+    NoticeCountdown countdown;
+    EXPECT_EQ(countdown.remaining(), 11);
+    for (int tick = 1; tick <= 10; ++tick)
+        EXPECT_FALSE(countdown.tick()) << tick;
+    EXPECT_TRUE(countdown.tick());
+    EXPECT_FALSE(countdown.tick());
+    EXPECT_EQ(countdown.remaining(), 0);
+}
+
+TEST(NoticeRules, AnyButtonButTheRightOneDrags) {
+    struct Case {
+        PressButton button;
+        bool drags;
+    };
+    for (const Case c : {Case{PressButton::Left, true}, Case{PressButton::Middle, true},
+                         Case{PressButton::Other, true}, Case{PressButton::Right, false}}) {
+        NoticeDrag drag;
+        drag.press(c.button, {100, 100});
+        EXPECT_EQ(drag.dragging(), c.drags);
+        const QPoint moved = drag.move({110, 95}, {500, 5});
+        EXPECT_EQ(moved, c.drags ? QPoint(510, 0) : QPoint(500, 5));
+        // Each move counts from the last recorded position.
+        EXPECT_EQ(drag.move({111, 95}, moved), c.drags ? QPoint(511, 0) : moved);
+        drag.release();
+        EXPECT_FALSE(drag.dragging());
+        EXPECT_EQ(drag.move({200, 200}, {1, 1}), QPoint(1, 1));
+    }
+}
+
+TEST(NoticeRules, PlacedTopRightWithFivePixelMargins) {
+    EXPECT_EQ(noticeTopLeft(QRect(0, 0, 1920, 1080), QSize(320, 68)), QPoint(1595, 5));
+    EXPECT_EQ(noticeTopLeft(QRect(100, 30, 800, 600), QSize(320, 68)), QPoint(575, 35));
+}
+
+TEST(NoticeRules, TheLinkOpensTheDownloadLinkOrTheHomePage) {
+    const QString home = makerHomePage();
+    EXPECT_TRUE(home.startsWith(QStringLiteral("http://")));
+    struct Case {
+        QString url;
+        QString opened;
+    };
+    const std::vector<Case> cases = {
+        {"", home},
+        {"https://downloads.example/pixmorrow-2.1.zip",
+         "https://downloads.example/pixmorrow-2.1.zip"},
+        {"http://downloads.example/a b", "http://downloads.example/a b"},
+        // The link arrives over the network and goes to the shell: web addresses only.
+        {"file:///etc/passwd", home},
+        {"/usr/bin/xterm", home},
+        {"javascript:alert(1)", home},
+        {"https://", home},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(noticeLinkTarget(c.url), c.opened) << c.url.toStdString();
+}
+
+class NoticeWindow : public ::testing::Test {
+protected:
+    std::unique_ptr<TNewVer> make(const QString& url = QStringLiteral("https://dl.example/p.zip")) {
+        return std::make_unique<TNewVer>(
+            QStringLiteral("2.1"), url, identity, shell, dialogs, nullptr, [](const QString& key) {
+                return key == QStringLiteral("UPDATE AVAILABLE") ? QStringLiteral("AKTUALISIERUNG")
+                                                                 : key;
+            });
+    }
+    AppIdentity identity{
+        QStringLiteral("TARNWICK"), QStringLiteral("Pixmorrow"), QStringLiteral("2.0"), {}};
+    testing::RecordingShell shell;
+    testing::RecordingDialogs dialogs;
+};
+
+TEST_F(NoticeWindow, OpensBorderlessOnTopWithoutTaskbarEntryInTheTopRightCorner) {
+    auto notice = make();
+    const Qt::WindowFlags flags = notice->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_EQ(notice->Label1->text(), "AKTUALISIERUNG");
+    EXPECT_EQ(notice->Label2->text(), "Click to download Pixmorrow 2.1");
+    EXPECT_TRUE(notice->Label2->wordWrap());
+    EXPECT_FALSE(notice->isVisible());
+    pump(400);  // TimerStart, then the zoom
+    EXPECT_TRUE(notice->isVisible());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(notice->geometry(), QRect(area.right() + 1 - 320 - 5, area.top() + 5, 320, 68));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(NoticeWindow, ClosesOnTheEleventhSecondWhateverTheUserDoes) {
+    auto notice = make();
+    pump(300);
+    ASSERT_TRUE(notice->isVisible());
+    for (int second = 1; second <= 10; ++second) {
+        notice->FormMouseDown(PressButton::Left, {10 * second, 10});
+        notice->FormMouseMove({10 * second + 3, 12});
+        notice->TimerLinkTimer();
+        notice->TimerCloseTimer();
+        notice->FormMouseUp();
+    }
+    EXPECT_TRUE(notice->isVisible());
+    notice->TimerCloseTimer();
+    EXPECT_FALSE(notice->TimerClose->isActive());
+    pump(400);  // the zoom out
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(NoticeWindow, TheCloseTimerRunsFromCreation) {
+    auto notice = make();
+    EXPECT_TRUE(notice->TimerClose->isActive());
+    EXPECT_EQ(notice->TimerClose->interval(), 1000);
+    EXPECT_EQ(notice->TimerLink->interval(), 100);
+}
+
+TEST_F(NoticeWindow, OnlyTheFreeSurfacesStartADrag) {
+    auto notice = make();
+    pump(300);
+    QTest::mousePress(notice->Panel1, Qt::RightButton);
+    EXPECT_FALSE(notice->drag().dragging());
+    QTest::mousePress(notice->Label2, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_FALSE(notice->drag().dragging());
+    QTest::mousePress(notice->Panel2, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_FALSE(notice->drag().dragging());
+    QTest::mousePress(notice->Label1, Qt::MiddleButton);
+    EXPECT_TRUE(notice->drag().dragging());
+    QTest::mouseRelease(notice->Label1, Qt::MiddleButton);
+    EXPECT_FALSE(notice->drag().dragging());
+    QTest::mousePress(notice->Image1, Qt::LeftButton);
+    EXPECT_TRUE(notice->drag().dragging());
+    const QPoint before = notice->pos();
+    const QPoint pressed = notice->Image1->mapToGlobal(notice->Image1->rect().center());
+    notice->FormMouseMove(pressed + QPoint(-40, 20));
+    EXPECT_EQ(notice->pos(), before + QPoint(-40, 20));
+}
+
+TEST_F(NoticeWindow, ClickingTheLinkOpensItAndCloses) {
+    for (const QString& url : {QStringLiteral("https://dl.example/p.zip"), QString()}) {
+        shell.calls.clear();
+        auto notice = make(url);
+        pump(300);
+        QTest::mouseClick(notice->Label2, Qt::LeftButton);
+        ASSERT_EQ(shell.calls.size(), 1u);
+        EXPECT_EQ(shell.calls[0], "openUrl " + (url.isEmpty() ? makerHomePage() : url));
+        EXPECT_FALSE(notice->isVisible());
+    }
+}
+
+TEST_F(NoticeWindow, TheCloseButtonHides) {
+    auto notice = make();
+    pump(300);
+    QTest::mouseClick(notice->Button1, Qt::LeftButton);
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_FALSE(notice->Button1->icon().isNull());
+}
+
+}  // namespace
+}  // namespace pixmorrow
