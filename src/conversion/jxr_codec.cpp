@@ -4,6 +4,12 @@
 
 #include <JXRGlue.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -90,18 +96,83 @@ void check(ERR err, const char* step) {
         failDecode(std::string(step) + " failed (error " + std::to_string(err) + ")");
 }
 
-// The container is a TIFF-like header; jxrlib trusts much of it, so the basic shape is
-// checked first: signature, a first IFD inside the file with its entries inside too.
-void checkContainer(formats::Bytes data) {
+// The container is a TIFF-like header that jxrlib trusts: some of its values reach
+// assert() (which ends the process) and its metadata readers are fragile. A copy is made
+// whose directory keeps only the entries needed for the pixels, each checked here.
+std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
     if (data.size() < 16 || data[0] != 'I' || data[1] != 'I' || data[2] != 0xBC)
         failDecode("not a JPEG XR file");
-    const std::uint32_t ifd =
-        std::uint32_t{data[4]} | data[5] << 8 | data[6] << 16 | std::uint32_t{data[7]} << 24;
+    auto le16 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(data[at] | data[at + 1] << 8);
+    };
+    auto le32 = [&](std::size_t at) {
+        return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 |
+               std::uint32_t{data[at + 2]} << 16 | std::uint32_t{data[at + 3]} << 24;
+    };
+    const std::uint32_t ifd = le32(4);
     if (ifd < 8 || ifd > data.size() - 2)
         failDecode("damaged file header");
-    const std::uint32_t entries = data[ifd] | data[ifd + 1] << 8;
-    if (entries == 0 || (data.size() - ifd - 2) / 12 < entries)
+    const std::uint32_t entries = le16(ifd);
+    if (entries == 0 || entries == 0xFFFF || (data.size() - ifd - 2) / 12 < entries)
         failDecode("damaged file header");
+
+    std::vector<std::uint8_t> copy(data.begin(), data.end());
+    std::size_t kept = 0;
+    bool havePixelFormat = false, haveImage = false;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::size_t at = ifd + 2 + std::size_t{i} * 12;
+        const std::uint32_t tag = le16(at), count = le32(at + 4), value = le32(at + 8);
+        bool keep = false;
+        switch (tag) {
+            case 0xBC01:  // pixel format: a 16-byte GUID at `value`
+                keep = value <= data.size() && data.size() - value >= 16;
+                havePixelFormat = havePixelFormat || keep;
+                break;
+            case 0xBC02:  // transformation
+                if (count != 1 || value >= 8)
+                    failDecode("invalid orientation");
+                keep = true;
+                break;
+            case 0xBC80:  // width
+            case 0xBC81:  // height
+                if (value == 0)
+                    failDecode("invalid image size");
+                keep = true;
+                break;
+            case 0xBCC0:  // image offset
+            case 0xBCC2:  // alpha offset
+                if (count != 1 || value >= data.size())
+                    failDecode("image data outside the file");
+                keep = true;
+                haveImage = haveImage || tag == 0xBCC0;
+                break;
+            case 0xBCC1:  // image byte count
+            case 0xBCC3:  // alpha byte count
+            case 0xBC82:  // resolutions
+            case 0xBC83:
+                if (count != 1)
+                    failDecode("damaged file header");
+                keep = true;
+                break;
+            case 0xBC00:  // compression, image type, data discard levels
+            case 0xBC04:
+            case 0xBCC4:
+            case 0xBCC5:
+                keep = true;
+                break;
+            default:  // metadata, colour profiles: not needed for the pixels
+                break;
+        }
+        if (keep) {
+            std::memcpy(copy.data() + ifd + 2 + kept * 12, data.data() + at, 12);
+            ++kept;
+        }
+    }
+    if (!havePixelFormat || !haveImage)
+        failDecode("damaged file header");
+    copy[ifd] = static_cast<std::uint8_t>(kept);
+    copy[ifd + 1] = static_cast<std::uint8_t>(kept >> 8);
+    return copy;
 }
 
 struct Native {
@@ -145,11 +216,10 @@ struct EncoderHolder {
 
 }  // namespace
 
-formats::DecodedImage decodeJxr(formats::Bytes data) {
-    checkContainer(data);
+formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
+    std::vector<std::uint8_t> data = sanitizedContainer(file);
     DecoderHolder h;
-    check(CreateWS_Memory(&h.stream, const_cast<std::uint8_t*>(data.data()), data.size()),
-          "opening");
+    check(CreateWS_Memory(&h.stream, data.data(), data.size()), "opening");
     check(PKImageDecode_Create_WMP(&h.decoder), "creating the decoder");
     check(h.decoder->Initialize(h.decoder, h.stream), "reading the header");
 
@@ -267,6 +337,102 @@ formats::DecodedImage decodeJxr(formats::Bytes data) {
         }
     }
     image.hasAlpha = alpha && anyAlpha;
+    return image;
+}
+
+namespace {
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool readAll(int fd, void* data, std::size_t size) {
+    auto* p = static_cast<std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct ChildHeader {
+    std::uint32_t ok, width, height, hasAlpha, messageLength;
+};
+
+}  // namespace
+
+formats::DecodedImage decodeJxr(formats::Bytes data) {
+    // jxrlib ends the process on some damaged files (assertions); a child process takes
+    // that risk and hands back the pixels through a pipe.
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        failDecode("cannot start the decoder");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        failDecode("cannot start the decoder");
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        ChildHeader header{};
+        std::string message;
+        formats::DecodedImage image;
+        try {
+            image = decodeJxrInProcess(data);
+            header = {1, image.width, image.height, image.hasAlpha ? 1u : 0u, 0};
+        } catch (const std::exception& e) {
+            message = e.what();
+            header.messageLength = static_cast<std::uint32_t>(message.size());
+        }
+        const bool sent = writeAll(fds[1], &header, sizeof header) &&
+                          (header.ok ? writeAll(fds[1], image.bgra.data(), image.bgra.size())
+                                     : writeAll(fds[1], message.data(), message.size()));
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(fds[1]);
+    ChildHeader header{};
+    formats::DecodedImage image;
+    std::string message;
+    bool complete = readAll(fds[0], &header, sizeof header);
+    if (complete && header.ok) {
+        try {
+            image = formats::allocateImage(header.width, header.height, "WMP");
+        } catch (...) {
+            ::close(fds[0]);
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            throw;
+        }
+        image.hasAlpha = header.hasAlpha != 0;
+        complete = readAll(fds[0], image.bgra.data(), image.bgra.size());
+    } else if (complete) {
+        message.resize(std::min<std::uint32_t>(header.messageLength, 4096));
+        complete = readAll(fds[0], message.data(), message.size());
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!complete || !WIFEXITED(status))
+        failDecode("the decoder failed on damaged data");
+    if (!header.ok)
+        throw formats::DecodeError(message);
     return image;
 }
 

@@ -12,7 +12,11 @@ namespace pixmorrow {
 
 // Decodes the first image; 8-bit gray, 24/32-bit RGB/BGR(A) and 48/64-bit RGB(A) pixel
 // formats. Throws formats::DecodeError("WMP: ...").
+// The decoding runs in a child process, since jxrlib ends the process on some damaged files.
 formats::DecodedImage decodeJxr(formats::Bytes data);
+
+// The same in this process: for the fuzzer, which needs to see jxrlib's coverage.
+formats::DecodedImage decodeJxrInProcess(formats::Bytes data);
 
 // Encodes BGRA pixels (alpha dropped, rows top-down, `stride` bytes apart) as a lossless
 // 24-bit JPEG XR file in memory. Throws std::runtime_error.

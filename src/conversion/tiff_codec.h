@@ -19,6 +19,6 @@ enum class TiffCompression { Lzw, Deflate };
 // the horizontal predictor. Throws std::runtime_error.
 std::vector<std::uint8_t> encodeTiff(const std::uint8_t* bgra, std::uint32_t width,
                                      std::uint32_t height, std::size_t stride,
-                                     TiffCompression compression = TiffCompression::Deflate);
+                                     TiffCompression compression = TiffCompression::Lzw);
 
 }  // namespace pixmorrow

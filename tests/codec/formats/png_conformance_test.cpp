@@ -22,6 +22,11 @@ struct PngCase {
     bool transparency;
 };
 
+std::string caseName(const PngCase& c);
+void PrintTo(const PngCase& c, std::ostream* out) {
+    *out << caseName(c);
+}
+
 std::string caseName(const PngCase& c) {
     return "type" + std::to_string(c.colourType) + "_depth" + std::to_string(c.depth) +
            (c.interlaced ? "_adam7" : "") + (c.transparency ? "_trns" : "");
