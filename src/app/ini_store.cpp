@@ -1,6 +1,7 @@
 #include "app/ini_store.h"
 
 #include "platform/error.h"
+#include "platform/text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,17 +16,6 @@
 namespace pixmorrow {
 
 namespace {
-
-// Blanks and control characters, the way the file's hand editors expect them trimmed.
-QString trimBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -56,7 +46,7 @@ void IniStore::parse(const QByteArray& bytes) {
         qsizetype end = pos;
         while (end < size && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        const QString line = trimBlanks(QStringView(text).sliced(pos, end - pos));
+        const QString line = trimBlanksAndControls(QStringView(text).sliced(pos, end - pos));
         pos = end;
         if (pos < size) {
             const bool crlf = text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n';
@@ -66,7 +56,7 @@ void IniStore::parse(const QByteArray& bytes) {
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
-            const QString name = trimBlanks(QStringView(line).sliced(1, line.size() - 2));
+            const QString name = trimBlanksAndControls(QStringView(line).sliced(1, line.size() - 2));
             current = findSection(name);
             if (current == nullptr) {
                 sections_.push_back({name, {}});
@@ -81,8 +71,8 @@ void IniStore::parse(const QByteArray& bytes) {
             // Kept as it stands, so a hand-written line survives the next save.
             current->entries.push_back({line, {}, false});
         } else {
-            current->entries.push_back({trimBlanks(QStringView(line).first(equals)),
-                                        trimBlanks(QStringView(line).sliced(equals + 1)), true});
+            current->entries.push_back({trimBlanksAndControls(QStringView(line).first(equals)),
+                                        trimBlanksAndControls(QStringView(line).sliced(equals + 1)), true});
         }
     }
 }

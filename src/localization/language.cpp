@@ -2,6 +2,7 @@
 
 #include "localization/language_identifiers.h"
 #include "platform/error.h"
+#include "platform/text.h"
 #include "platform/program_paths.h"
 
 #include <QDirIterator>
@@ -22,25 +23,6 @@ const QString kLangSuffix = QStringLiteral(".lang.txt");
 LanguageState& state() {
     static LanguageState s;
     return s;
-}
-
-QString trimControls(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
-
-QString asciiLower(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return out;
 }
 
 // Lines ended by CR LF, LF or CR; a final line end does not start another line.
@@ -133,8 +115,8 @@ QString languageFileForIdentifier(const QByteArray& csv, const QString& identifi
         const qsizetype comma = line.indexOf(u',');
         if (comma < 0)
             continue;
-        if (trimControls(QStringView(line).first(comma)) == identifier) {
-            return trimControls(QStringView(line).sliced(comma + 1));
+        if (trimBlanksAndControls(QStringView(line).first(comma)) == identifier) {
+            return trimBlanksAndControls(QStringView(line).sliced(comma + 1));
         }
     }
     return {};
@@ -164,7 +146,7 @@ void LoadLanguage(const QString& preferredName) {
     ListLanguageFiles(s.LanguageFolder);
 
     QString preferred = preferredName;
-    if (trimControls(preferred).isEmpty()) {
+    if (trimBlanksAndControls(preferred).isEmpty()) {
         preferred.clear();
         const QString codesPath = s.LanguageFolder + QStringLiteral("/LanguageCodes.csv");
         if (QFileInfo(codesPath).isFile()) {

@@ -46,16 +46,6 @@ bool IsValidEmail(const QString& email) {
     return whole;
 }
 
-QString trimBlanksAndControls(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 void FeedbackChoice::clickLike() {
     if (like_) {
         like_ = false;

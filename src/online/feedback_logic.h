@@ -3,6 +3,7 @@
 #include "about/app_identity.h"
 #include "online/form_post.h"
 #include "online/translator.h"
+#include "platform/text.h"
 
 #include <QString>
 
@@ -21,9 +22,6 @@ inline const char kEmailPattern[] = "^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\\.[a-zA-Z0-
 
 // True when the whole of `email` matches kEmailPattern (PCRE2).
 bool IsValidEmail(const QString& email);
-
-// The text without leading and trailing blanks and control characters.
-QString trimBlanksAndControls(const QString& text);
 
 // The two selectable panels at the top: at most one is selected, a click on the selected one
 // clears it.

@@ -15,14 +15,6 @@ const QStringList& supportedExtensions() {
     return extensions;
 }
 
-QString asciiLower(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return out;
-}
-
 QString lowerExtension(const QString& name) {
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0) return {};

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/text.h"
+
 namespace pixmorrow {
 
 // The extensions the queue accepts, dot included, in the order they are tested.
@@ -15,8 +17,5 @@ QString lowerExtension(const QString& name);
 // The supported-input test: true when the lower-cased extension is one of the 20 accepted.
 // Looks at the name only.
 bool Destekleniyormu(const QString& name);
-
-// Lowers the ASCII letters A to Z only.
-QString asciiLower(const QString& text);
 
 }  // namespace pixmorrow

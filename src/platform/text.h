@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace pixmorrow {
+
+// The text without leading and trailing blanks and control characters (codes up to U+0020),
+// the trimming that hand-edited files and typed fields get everywhere in the program.
+QString trimBlanksAndControls(QStringView text);
+
+// Lowers the ASCII letters A to Z only; every other character stays as it is.
+QString asciiLower(const QString& text);
+
+}  // namespace pixmorrow
