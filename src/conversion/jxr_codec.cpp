@@ -293,6 +293,7 @@ formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
                     out[3] = 255;
                     break;
                 case Native::Bgr:
+                case Native::Bgrx:  // the padding byte carries nothing
                     out[0] = in[0];
                     out[1] = in[1];
                     out[2] = in[2];
@@ -302,12 +303,6 @@ formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
                     out[0] = in[2];
                     out[1] = in[1];
                     out[2] = in[0];
-                    out[3] = 255;
-                    break;
-                case Native::Bgrx:
-                    out[0] = in[0];
-                    out[1] = in[1];
-                    out[2] = in[2];
                     out[3] = 255;
                     break;
                 case Native::Bgra:
