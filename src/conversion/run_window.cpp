@@ -36,6 +36,23 @@ bool isInputEvent(QEvent::Type type) {
     }
 }
 
+// The window an input event for `watched` belongs to: its own top-level widget, or for a popup
+// (a menu, a combo's list) the window that opened it. Objects that are not widgets (actions,
+// shortcuts) belong to the nearest widget among their parents.
+QWidget* owningWindow(QObject* watched) {
+    QObject* object = watched;
+    while (object && !object->isWidgetType())
+        object = object->parent();
+    auto* widget = static_cast<QWidget*>(object);
+    while (widget) {
+        QWidget* window = widget->window();
+        if (!window->windowFlags().testFlag(Qt::Popup) || !window->parentWidget())
+            return window;
+        widget = window->parentWidget();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 RunInputBlocker::RunInputBlocker(QWidget* window) : window_(window) {
@@ -49,19 +66,9 @@ RunInputBlocker::~RunInputBlocker() {
 bool RunInputBlocker::eventFilter(QObject* watched, QEvent* event) {
     if (!window_ || !isInputEvent(event->type()))
         return false;
-    if (watched == window_.data())
-        return true;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget && widget->window() == window_.data())
-        return true;
-    // Shortcuts and menus of the window arrive at its actions and menus.
-    QObject* parent = watched->parent();
-    while (parent) {
-        if (parent == window_.data())
-            return event->type() != QEvent::Close;
-        parent = parent->parent();
-    }
-    return false;
+    // Only the blocked window itself: a message box or any other dialog opened during the run
+    // is a window of its own, even when the blocked window is its parent, and takes input.
+    return owningWindow(watched) == window_.data();
 }
 
 QString progressText(std::int64_t index, std::int64_t count) {

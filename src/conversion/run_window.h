@@ -14,7 +14,8 @@ namespace pixmorrow {
 
 // Keeps user input away from one window while a run holds the event loop, so the window
 // can repaint between files without taking clicks, keys or drops meant for it. Windows of
-// their own (message boxes raised during the run) still take input.
+// their own (message boxes and dialogs raised during the run, even when the blocked window
+// is their parent) still take input; the blocked window's menus and shortcuts do not.
 class RunInputBlocker final : public QObject {
 public:
     explicit RunInputBlocker(QWidget* window);

@@ -35,27 +35,56 @@ constexpr std::array<ButtonKind, 12> kButtonOrder = {{
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Warning: return QMessageBox::Warning;
-        case MessageIcon::Error: return QMessageBox::Critical;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::Icon kindIcon(DialogKind kind) {
     switch (kind) {
-        case DialogKind::Warning: return QMessageBox::Warning;
-        case DialogKind::Error: return QMessageBox::Critical;
-        case DialogKind::Information: return QMessageBox::Information;
-        case DialogKind::Confirmation: return QMessageBox::Question;
-        case DialogKind::Custom: break;
+        case DialogKind::Warning:
+            return QMessageBox::Warning;
+        case DialogKind::Error:
+            return QMessageBox::Critical;
+        case DialogKind::Information:
+            return QMessageBox::Information;
+        case DialogKind::Confirmation:
+            return QMessageBox::Question;
+        case DialogKind::Custom:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 const char* const kResultProperty = "pixmorrowResult";
+
+// A box that waits for the user shows the plain arrow, even while a run has set the busy
+// cursor for the whole application; the run's cursor comes back when the box closes.
+class ArrowWhileWaiting {
+public:
+    ArrowWhileWaiting() : active_(QApplication::overrideCursor() != nullptr) {
+        if (active_)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileWaiting() {
+        if (active_)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileWaiting(const ArrowWhileWaiting&) = delete;
+    ArrowWhileWaiting& operator=(const ArrowWhileWaiting&) = delete;
+
+private:
+    bool active_;
+};
 
 }  // namespace
 
@@ -69,6 +98,7 @@ QString withLineBreaks(const QString& text) {
 void QtDialogs::showMessage(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(boxIcon(icon), title, withLineBreaks(text), QMessageBox::Ok,
                     QApplication::activeWindow());
+    ArrowWhileWaiting arrow;
     box.exec();
 }
 
@@ -121,6 +151,7 @@ int QtDialogs::MessageDlgWithCaptions(const QString& message, DialogKind kind,
                                       const QString& title) {
     std::unique_ptr<QMessageBox> box(
         createCaptionedMessageBox(message, kind, buttons, captions, title));
+    ArrowWhileWaiting arrow;
     box->exec();
     return captionedMessageBoxResult(box.get());
 }
