@@ -5,28 +5,33 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 std::string photoPath() {
-    if (const char* p = std::getenv("PIXMORROW_BENCH_PHOTO")) return p;
+    if (const char* p = std::getenv("PIXMORROW_BENCH_PHOTO"))
+        return p;
     static const std::string made = [] {
         const std::string path = "/tmp/pixmorrow-bench-photo-12mp.jpg";
         if (access(path.c_str(), R_OK) != 0) {
             const std::string command =
-                "convert -seed 42 -size 4000x3000 plasma:fractal -quality 90 " + path + " 2>/dev/null";
-            if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot make %s\n", path.c_str());
+                "convert -seed 42 -size 4000x3000 plasma:fractal -quality 90 " + path +
+                " 2>/dev/null";
+            if (std::system(command.c_str()) != 0)
+                std::fprintf(stderr, "cannot make %s\n", path.c_str());
         }
         return path;
     }();
     return made;
 }
 
-pmc_image* decodePhoto() { return pmc_image_make_from_encoded_file(photoPath().c_str()); }
+pmc_image* decodePhoto() {
+    return pmc_image_make_from_encoded_file(photoPath().c_str());
+}
 
 void BM_JpegDecode12MP(benchmark::State& state) {
     for (auto _ : state) {
@@ -38,7 +43,8 @@ void BM_JpegDecode12MP(benchmark::State& state) {
         benchmark::DoNotOptimize(image);
         pmc_image_unref(image);
     }
-    state.counters["MP/s"] = benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_JpegDecode12MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -48,8 +54,8 @@ void BM_Draw12MP(benchmark::State& state) {
         state.SkipWithError(pmc_last_error());
         return;
     }
-    const pmc_image_info info{pmc_image_get_width(image), pmc_image_get_height(image), PMC_COLORTYPE_BGRA_8888,
-                              PMC_ALPHATYPE_PREMUL, nullptr};
+    const pmc_image_info info{pmc_image_get_width(image), pmc_image_get_height(image),
+                              PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
     pmc_surface* surface = pmc_surface_make_raster(&info, std::size_t(info.width) * 4, nullptr);
     pmc_paint* paint = pmc_paint_create();
     if (state.range(0)) {
@@ -67,7 +73,12 @@ void BM_Draw12MP(benchmark::State& state) {
     pmc_surface_unref(surface);
     pmc_image_unref(image);
 }
-BENCHMARK(BM_Draw12MP)->Arg(0)->Arg(1)->ArgName("gray")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Draw12MP)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("gray")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_Encode12MP(benchmark::State& state) {
     pmc_image* image = decodePhoto();

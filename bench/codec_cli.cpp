@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     pmc_paint* paint = pmc_paint_create();
-    const pmc_image_info info{pmc_image_get_width(image), pmc_image_get_height(image), PMC_COLORTYPE_BGRA_8888,
-                              PMC_ALPHATYPE_PREMUL, nullptr};
+    const pmc_image_info info{pmc_image_get_width(image), pmc_image_get_height(image),
+                              PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
     pmc_surface* surface = pmc_surface_make_raster(&info, std::size_t(info.width) * 4, nullptr);
     if (!surface) {
         std::fprintf(stderr, "%s\n", pmc_last_error());
@@ -50,9 +50,11 @@ int main(int argc, char** argv) {
     pmc_canvas_draw_image(canvas, image, 0, 0, &nearest, paint);
     pmc_image_unref(image);
     pmc_image* snapshot = pmc_surface_make_image_snapshot(surface);
-    const bool ok = pmc_image_encode_to_file(snapshot, argv[2], static_cast<pmc_encodedimageformat>(std::atoi(argv[3])),
-                                             std::atoi(argv[4]));
-    if (!ok) std::fprintf(stderr, "%s\n", pmc_last_error());
+    const bool ok = pmc_image_encode_to_file(
+        snapshot, argv[2], static_cast<pmc_encodedimageformat>(std::atoi(argv[3])),
+        std::atoi(argv[4]));
+    if (!ok)
+        std::fprintf(stderr, "%s\n", pmc_last_error());
     pmc_image_unref(snapshot);
     pmc_surface_unref(surface);
     pmc_paint_destroy(paint);

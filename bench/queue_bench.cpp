@@ -13,7 +13,8 @@ using pixmorrow::ImageQueue;
 std::vector<QString> paths(std::size_t n) {
     std::vector<QString> out;
     out.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) out.push_back(QStringLiteral("/home/user/Pictures/holiday/IMG_%1.jpg").arg(i));
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back(QStringLiteral("/home/user/Pictures/holiday/IMG_%1.jpg").arg(i));
     return out;
 }
 
@@ -21,7 +22,8 @@ void BM_AppendMillion(benchmark::State& state) {
     const auto names = paths(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         ImageQueue q;
-        for (const QString& p : names) q.append(p);
+        for (const QString& p : names)
+            q.append(p);
         benchmark::DoNotOptimize(q.size());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -31,11 +33,13 @@ BENCHMARK(BM_AppendMillion)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 void BM_DeleteEverySecond(benchmark::State& state) {
     const auto names = paths(static_cast<std::size_t>(state.range(0)));
     std::vector<std::size_t> rows;
-    for (std::size_t i = 1; i < names.size(); i += 2) rows.push_back(i);
+    for (std::size_t i = 1; i < names.size(); i += 2)
+        rows.push_back(i);
     for (auto _ : state) {
         state.PauseTiming();
         ImageQueue q;
-        for (const QString& p : names) q.append(p);
+        for (const QString& p : names)
+            q.append(p);
         state.ResumeTiming();
         q.removeRows(rows);
         benchmark::DoNotOptimize(q.size());
@@ -50,10 +54,12 @@ void BM_DeleteEverySecondOneByOne(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         ImageQueue q;
-        for (const QString& p : names) q.append(p);
+        for (const QString& p : names)
+            q.append(p);
         state.ResumeTiming();
         for (std::size_t i = names.size(); i-- > 0;) {
-            if (i % 2 == 1) q.removeAt(i);
+            if (i % 2 == 1)
+                q.removeAt(i);
         }
         benchmark::DoNotOptimize(q.size());
     }

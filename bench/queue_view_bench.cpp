@@ -33,14 +33,15 @@ struct Services {
     testing::RecordingShell shell;
     testing::FakeClock clock;
     DesktopIconSource icons;
-    AppServices app{dialogs, fileDialogs, shell, clock, QStringLiteral("/nonexistent"),
-                    QDir::tempPath(), {}, &icons};
+    AppServices app{dialogs,          fileDialogs, shell, clock, QStringLiteral("/nonexistent"),
+                    QDir::tempPath(), {},          &icons};
 };
 
 void BM_ScrollMillionRows(benchmark::State& state) {
     Services s;
     TAppForm form(s.app);
-    for (int i = 0; i < 1'000'000; ++i) form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
+    for (int i = 0; i < 1'000'000; ++i)
+        form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
     form.resize(800, 600);
     form.show();
     QElapsedTimer t;
@@ -64,7 +65,8 @@ BENCHMARK(BM_ScrollMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_PageThroughMillionRows(benchmark::State& state) {
     Services s;
     TAppForm form(s.app);
-    for (int i = 0; i < 1'000'000; ++i) form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
+    for (int i = 0; i < 1'000'000; ++i)
+        form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
     form.resize(800, 600);
     form.show();
     form.updateQueueView();
@@ -127,10 +129,14 @@ void BM_ScanPart(benchmark::State& state) {
     const int part = static_cast<int>(state.range(0));
     for (auto _ : state) {
         form.ButtonClearClick();
-        Intake intake(form.imageQueue(), {[] { return true; }, [&] {
-                                              if (part == 0) form.queueModel()->syncRowCount();
-                                              if (part == 1) form.KacItemVarGuncelle();
-                                              if (part == 2) QCoreApplication::processEvents();
+        Intake intake(form.imageQueue(), {[] { return true; },
+                                          [&] {
+                                              if (part == 0)
+                                                  form.queueModel()->syncRowCount();
+                                              if (part == 1)
+                                                  form.KacItemVarGuncelle();
+                                              if (part == 2)
+                                                  QCoreApplication::processEvents();
                                               if (part == 3) {
                                                   form.queueModel()->syncRowCount();
                                                   QCoreApplication::processEvents();
@@ -147,7 +153,14 @@ void BM_ScanPart(benchmark::State& state) {
                                   "caption + event pass"};
     state.SetLabel(names[part]);
 }
-BENCHMARK(BM_ScanPart)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ScanPart)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 void BM_FindTwentyThousand(benchmark::State& state) {
     QTemporaryDir dir;
@@ -162,7 +175,8 @@ BENCHMARK(BM_FindTwentyThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

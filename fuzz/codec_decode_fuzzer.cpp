@@ -10,17 +10,21 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pmc_image* image = pmc_image_make_from_encoded_data(data, size);
     if (!image) {
-        if (std::strlen(pmc_last_error()) == 0) std::abort();
+        if (std::strlen(pmc_last_error()) == 0)
+            std::abort();
         return 0;
     }
     const std::int32_t width = pmc_image_get_width(image), height = pmc_image_get_height(image);
-    if (width <= 0 || height <= 0 || width > 65535 || height > 65535) std::abort();
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535)
+        std::abort();
     // Touch every pixel, so a short buffer shows under the address sanitizer.
     std::vector<std::uint8_t> straight(std::size_t(width) * 4);
     const auto* pixels = static_cast<const std::uint8_t*>(pmc_image_peek_pixels(image));
     unsigned sum = 0;
-    for (std::size_t i = 0; i < std::size_t(width) * height * 4; ++i) sum += pixels[i];
-    if (height == 1) pmc_image_read_pixels(image, PMC_ALPHATYPE_UNPREMUL, straight.data(), straight.size());
+    for (std::size_t i = 0; i < std::size_t(width) * height * 4; ++i)
+        sum += pixels[i];
+    if (height == 1)
+        pmc_image_read_pixels(image, PMC_ALPHATYPE_UNPREMUL, straight.data(), straight.size());
     pmc_image_unref(image);
     return sum == 0xFFFFFFFFu;
 }

@@ -27,26 +27,33 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 const std::vector<std::uint8_t>& file(const std::string& kind) {
     static std::map<std::string, std::vector<std::uint8_t>> files;
     auto found = files.find(kind);
-    if (found != files.end()) return found->second;
+    if (found != files.end())
+        return found->second;
     const auto folder = std::filesystem::temp_directory_path() / "pixmorrow-bench-png";
     std::filesystem::create_directories(folder);
     const std::string photo = (folder / "photo.png").string();
     if (!std::filesystem::exists(photo)) {
-        const std::string make = "convert -seed 7 -size 4000x3000 plasma:fractal -blur 0x1 -depth 8 -type TrueColor " + photo;
-        if (std::system(make.c_str()) != 0) throw std::runtime_error("convert failed");
+        const std::string make =
+            "convert -seed 7 -size 4000x3000 plasma:fractal -blur 0x1 -depth 8 -type TrueColor " +
+            photo;
+        if (std::system(make.c_str()) != 0)
+            throw std::runtime_error("convert failed");
     }
     const std::string path = (folder / (kind + ".png")).string();
     if (!std::filesystem::exists(path)) {
         std::string options;
-        if (kind == "rgba") options = "-alpha set -channel A -fx '0.5+0.5*sin(i/40)' +channel -type TrueColorAlpha";
-        if (kind == "interlaced") options = "-interlace PNG";
+        if (kind == "rgba")
+            options = "-alpha set -channel A -fx '0.5+0.5*sin(i/40)' +channel -type TrueColorAlpha";
+        if (kind == "interlaced")
+            options = "-interlace PNG";
         std::string out = path;
         if (kind == "palette") {
             options = "-colors 256";
             out = "PNG8:" + path;
         }
         const std::string make = "convert " + photo + " " + options + " " + out;
-        if (std::system(make.c_str()) != 0) throw std::runtime_error("convert failed");
+        if (std::system(make.c_str()) != 0)
+            throw std::runtime_error("convert failed");
     }
     return files[kind] = readFile(path);
 }
@@ -58,7 +65,8 @@ struct Source {
 
 void readData(png_structp png, png_bytep out, png_size_t length) {
     auto* s = static_cast<Source*>(png_get_io_ptr(png));
-    if (s->size - s->pos < length) png_error(png, "truncated");
+    if (s->size - s->pos < length)
+        png_error(png, "truncated");
     std::memcpy(out, s->data + s->pos, length);
     s->pos += length;
 }
@@ -83,7 +91,8 @@ void decodeWithLibpng(const std::vector<std::uint8_t>& bytes, std::vector<std::u
     const std::uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     pixels.resize(std::size_t{w} * h * 4);
     std::vector<png_bytep> rows(h);
-    for (std::uint32_t y = 0; y < h; ++y) rows[y] = pixels.data() + std::size_t{y} * w * 4;
+    for (std::uint32_t y = 0; y < h; ++y)
+        rows[y] = pixels.data() + std::size_t{y} * w * 4;
     png_read_image(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
 }
@@ -94,7 +103,8 @@ void ours(benchmark::State& state, const char* kind) {
         auto image = pixmorrow::formats::decodePng(bytes);
         benchmark::DoNotOptimize(image.bgra.data());
     }
-    state.counters["MP/s"] = benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void libpng(benchmark::State& state, const char* kind) {
@@ -106,7 +116,8 @@ void libpng(benchmark::State& state, const char* kind) {
         decodeWithLibpng(bytes, pixels);
         benchmark::DoNotOptimize(pixels.data());
     }
-    state.counters["MP/s"] = benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(12.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 }  // namespace

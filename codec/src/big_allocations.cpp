@@ -45,10 +45,12 @@ std::unordered_map<void*, Mapped>& registry() {
 }
 
 void* mapBig(std::size_t size) {
-    if (size > (std::size_t{1} << 46)) return nullptr;
+    if (size > (std::size_t{1} << 46))
+        return nullptr;
     const std::size_t length = (size + kHuge - 1) / kHuge * kHuge + kHuge;
     void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (base == MAP_FAILED) return nullptr;
+    if (base == MAP_FAILED)
+        return nullptr;
     auto aligned = (reinterpret_cast<std::uintptr_t>(base) + kHuge - 1) & ~(kHuge - 1);
     void* p = reinterpret_cast<void*>(aligned);
     madvise(p, length - (aligned - reinterpret_cast<std::uintptr_t>(base)), MADV_HUGEPAGE);
@@ -64,13 +66,15 @@ void* mapBig(std::size_t size) {
 
 void* allocate(std::size_t size) noexcept {
     if (size >= kThreshold) {
-        if (void* p = mapBig(size)) return p;
+        if (void* p = mapBig(size))
+            return p;
     }
     return std::malloc(size ? size : 1);
 }
 
 void release(void* p) noexcept {
-    if (!p) return;
+    if (!p)
+        return;
     // malloc never hands out 2 MiB aligned blocks in practice; only those need a look-up.
     if ((reinterpret_cast<std::uintptr_t>(p) & (kHuge - 1)) == 0) {
         Mapped mapped{nullptr, 0};
@@ -92,24 +96,46 @@ void release(void* p) noexcept {
 
 void* allocateOrThrow(std::size_t size) {
     for (;;) {
-        if (void* p = allocate(size)) return p;
+        if (void* p = allocate(size))
+            return p;
         std::new_handler handler = std::get_new_handler();
-        if (!handler) throw std::bad_alloc();
+        if (!handler)
+            throw std::bad_alloc();
         handler();
     }
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocateOrThrow(size); }
-void* operator new[](std::size_t size) { return allocateOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+void* operator new(std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    release(p);
+}
 
 #endif

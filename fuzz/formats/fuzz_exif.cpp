@@ -7,7 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const pixmorrow::formats::Bytes bytes(data, size);
     const int orientation = pixmorrow::formats::readExifOrientation(bytes);
-    if (orientation < 1 || orientation > 8) __builtin_trap();
+    if (orientation < 1 || orientation > 8)
+        __builtin_trap();
     try {
         pixmorrow::formats::decodeJpeg(bytes);
     } catch (const pixmorrow::formats::DecodeError&) {

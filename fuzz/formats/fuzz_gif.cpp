@@ -7,7 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
         const auto image = pixmorrow::formats::decodeGif(pixmorrow::formats::Bytes(data, size));
-        if (image.bgra.size() != std::size_t{image.width} * image.height * 4) __builtin_trap();
+        if (image.bgra.size() != std::size_t{image.width} * image.height * 4)
+            __builtin_trap();
     } catch (const pixmorrow::formats::DecodeError&) {
     }
     return 0;

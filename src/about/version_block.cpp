@@ -21,20 +21,24 @@ qsizetype aligned(qsizetype offset) {
 
 bool VersionBlock::parseNode(const QByteArray& b, qsizetype offset, qsizetype limit, int depth,
                              Node& out, qsizetype& end) {
-    if (depth > kMaxDepth || offset < 0 || limit - offset < 6) return false;
+    if (depth > kMaxDepth || offset < 0 || limit - offset < 6)
+        return false;
     const qsizetype length = word(b, offset);
     const std::uint16_t valueLength = word(b, offset + 2);
     out.type = word(b, offset + 4);
-    if (length < 6 || length > limit - offset) return false;
+    if (length < 6 || length > limit - offset)
+        return false;
     const qsizetype blockEnd = offset + length;
 
     qsizetype at = offset + 6;
     QString key;
     for (;;) {
-        if (blockEnd - at < 2) return false;  // key not terminated inside the block
+        if (blockEnd - at < 2)
+            return false;  // key not terminated inside the block
         std::uint16_t c = word(b, at);
         at += 2;
-        if (c == 0) break;
+        if (c == 0)
+            break;
         key.append(QChar(c));
     }
     out.key = key;
@@ -43,15 +47,18 @@ bool VersionBlock::parseNode(const QByteArray& b, qsizetype offset, qsizetype li
     // Text values count 16-bit units, binary values bytes.
     const qsizetype valueBytes = out.type == 1 ? qsizetype{valueLength} * 2 : valueLength;
     if (valueBytes > 0) {
-        if (at > blockEnd || valueBytes > blockEnd - at) return false;
+        if (at > blockEnd || valueBytes > blockEnd - at)
+            return false;
         out.value = b.mid(at, valueBytes);
         at = aligned(at + valueBytes);
     }
     while (at < blockEnd) {
-        if (blockEnd - at < 6) break;  // trailing padding
+        if (blockEnd - at < 6)
+            break;  // trailing padding
         Node child;
         qsizetype childEnd = 0;
-        if (!parseNode(b, at, blockEnd, depth + 1, child, childEnd)) return false;
+        if (!parseNode(b, at, blockEnd, depth + 1, child, childEnd))
+            return false;
         out.children.push_back(std::move(child));
         at = aligned(childEnd);
     }
@@ -62,8 +69,10 @@ bool VersionBlock::parseNode(const QByteArray& b, qsizetype offset, qsizetype li
 std::optional<VersionBlock> VersionBlock::parse(const QByteArray& bytes) {
     VersionBlock block;
     qsizetype end = 0;
-    if (!parseNode(bytes, 0, bytes.size(), 0, block.root_, end)) return std::nullopt;
-    if (block.root_.key != QStringLiteral("VS_VERSION_INFO")) return std::nullopt;
+    if (!parseNode(bytes, 0, bytes.size(), 0, block.root_, end))
+        return std::nullopt;
+    if (block.root_.key != QStringLiteral("VS_VERSION_INFO"))
+        return std::nullopt;
     return block;
 }
 
@@ -77,7 +86,8 @@ std::optional<QByteArray> VersionBlock::value(const QString& path) const {
                 break;
             }
         }
-        if (next == nullptr) return std::nullopt;
+        if (next == nullptr)
+            return std::nullopt;
         node = next;
     }
     return node->value;
@@ -85,11 +95,13 @@ std::optional<QByteArray> VersionBlock::value(const QString& path) const {
 
 std::optional<QString> VersionBlock::text(const QString& path) const {
     auto bytes = value(path);
-    if (!bytes) return std::nullopt;
+    if (!bytes)
+        return std::nullopt;
     QString s;
     for (qsizetype i = 0; i + 1 < bytes->size(); i += 2) {
         std::uint16_t c = word(*bytes, i);
-        if (c == 0) break;
+        if (c == 0)
+            break;
         s.append(QChar(c));
     }
     return s;

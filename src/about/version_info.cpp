@@ -31,7 +31,8 @@ TEXEVersionData GetEXEVersionData(const QString& fileName) {
     const VersionBlock block = readBlock(fileName);
     auto translation = block.value(QStringLiteral("\\VarFileInfo\\Translation\\"));
     if (!translation || translation->size() < 4) {
-        throw Error(QStringLiteral("The version resource of \"%1\" has no translation").arg(fileName));
+        throw Error(
+            QStringLiteral("The version resource of \"%1\" has no translation").arg(fileName));
     }
     const auto* raw = reinterpret_cast<const uchar*>(translation->constData());
     const QString table = QStringLiteral("%1%2")
@@ -57,7 +58,8 @@ TEXEVersionData GetEXEVersionData(const QString& fileName) {
     for (const auto& [name, field] : fields) {
         auto text = block.text(QStringLiteral("\\StringFileInfo\\") + table + u'\\' +
                                QString::fromUtf16(name));
-        if (text) *field = *text;
+        if (text)
+            *field = *text;
     }
     return data;
 }
@@ -67,9 +69,11 @@ std::uint32_t GetEXEFixedFileVersion(const QString& fileName) {
     try {
         const VersionBlock block = readBlock(fileName);
         auto fixed = block.value(QStringLiteral("\\"));
-        if (!fixed || fixed->size() < 52) return kUnreadable;
+        if (!fixed || fixed->size() < 52)
+            return kUnreadable;
         const auto* raw = reinterpret_cast<const uchar*>(fixed->constData());
-        if (qFromLittleEndian<quint32>(raw) != 0xFEEF04BDu) return kUnreadable;
+        if (qFromLittleEndian<quint32>(raw) != 0xFEEF04BDu)
+            return kUnreadable;
         return qFromLittleEndian<quint32>(raw + 8);
     } catch (const Error&) {
         return kUnreadable;

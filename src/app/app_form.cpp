@@ -11,7 +11,6 @@
 #include "conversion/output_types.h"
 #include "conversion/result_form.h"
 #include "conversion/run_window.h"
-#include "platform/program_paths.h"
 #include "localization/language.h"
 #include "localization/language_preference.h"
 #include "localization/translate_form.h"
@@ -22,11 +21,12 @@
 #include "online/update_checker.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
+#include "platform/file_dialogs.h"
 #include "platform/icons.h"
+#include "platform/program_paths.h"
 #include "platform/shell.h"
 #include "queue/queue_model.h"
 #include "queue/supported_input.h"
-#include "platform/file_dialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,14 +34,14 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
-#include <QMimeData>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -146,8 +146,9 @@ void TAppForm::buildImagesPage() {
     page->addLayout(top);
 
     IconSource& icons = services_.iconSource ? *services_.iconSource : desktopIcons_;
-    model_ = new QueueModel(ImageQueue_, ImageList16Temp, icons,
-                            [this] { return DisplayIcons1 == nullptr || DisplayIcons1->isChecked(); }, this);
+    model_ = new QueueModel(
+        ImageQueue_, ImageList16Temp, icons,
+        [this] { return DisplayIcons1 == nullptr || DisplayIcons1->isChecked(); }, this);
     ListView1 = new QTableView(TabSheet1);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(model_);
@@ -181,8 +182,9 @@ void TAppForm::buildImagesPage() {
     Delete1 = PopupMenu1->addAction(namedIcon(QStringLiteral("delete")), QStringLiteral("Delete"));
     Clear1 = PopupMenu1->addAction(namedIcon(QStringLiteral("clear")), QStringLiteral("Clear"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListView1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
+    });
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -411,10 +413,11 @@ void TAppForm::ButtonProcessClick() {
         ConversionEngine engine({services_.programFolder, folder, services_.dialogs, CommandLog1});
         ConversionRun run(services_.dialogs, reporter, services_.clock, engine.converter());
         QStringList sources;
-        for (const TMyRecord& record : ImageQueue_.items()) sources << record.FName;
-        totals = run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
-                                   CheckBoxGrayscale->isChecked(),
-                                   ComboBoxDestination->currentText()});
+        for (const TMyRecord& record : ImageQueue_.items())
+            sources << record.FName;
+        totals =
+            run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
+                              CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText()});
         // Input held back during the run reaches the blocker now, not the window.
         QCoreApplication::processEvents();
     } catch (...) {
@@ -422,7 +425,8 @@ void TAppForm::ButtonProcessClick() {
         throw;
     }
     QApplication::restoreOverrideCursor();
-    if (!totals) return;
+    if (!totals)
+        return;
 
     TFormResult form(
         services_.shell,
@@ -435,7 +439,8 @@ void TAppForm::ButtonProcessClick() {
 void TAppForm::ButtonBrowseClick() {
     const QStringList folders = services_.fileDialogs.chooseFolders(
         QStringLiteral("Select folder:"), QStringLiteral("Select"), LastChosenFolder, false);
-    if (folders.isEmpty() || folders.front().isEmpty()) return;
+    if (folders.isEmpty() || folders.front().isEmpty())
+        return;
     LastChosenFolder = folders.front();
     // The destination's change handling stores the new text.
     ComboBoxDestination->setCurrentText(LastChosenFolder);
@@ -469,9 +474,11 @@ void TAppForm::ButtonFilesClick() {
         "*.wmp *.avif *.psd *.heic *.heif *.svg *.tga *.jxl *.jp2");
     const QString filter = TranslateText(QStringLiteral("Image Files")) + QStringLiteral(" (") +
                            patterns + QStringLiteral(");;") +
-                           TranslateText(QStringLiteral("All Files (*.*)")).replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+                           TranslateText(QStringLiteral("All Files (*.*)"))
+                               .replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
     const QStringList chosen = services_.fileDialogs.openFiles(filter, QStringLiteral("webp"));
-    if (chosen.isEmpty()) return;
+    if (chosen.isEmpty())
+        return;
     intake_.addChosenFiles(chosen);
     updateQueueView();
 }
@@ -479,9 +486,11 @@ void TAppForm::ButtonFilesClick() {
 void TAppForm::ButtonFolderClick() {
     const QStringList folders = services_.fileDialogs.chooseFolders(
         QStringLiteral("Select folder:"), QStringLiteral("Select"), LastChosenFolder, true);
-    if (folders.isEmpty()) return;
+    if (folders.isEmpty())
+        return;
     LastChosenFolder = folders.front();
-    for (const QString& folder : folders) intake_.AddMyFolder(folder);
+    for (const QString& folder : folders)
+        intake_.AddMyFolder(folder);
     model_->syncRowCount();
     KacItemVarGuncelle();
 }
@@ -501,13 +510,15 @@ void TAppForm::dropPaths(const QStringList& paths) {
 }
 
 void TAppForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
 }
 
 void TAppForm::dropEvent(QDropEvent* event) {
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
     }
     event->acceptProposedAction();
     guarded([this, paths] { dropPaths(paths); });
@@ -533,17 +544,20 @@ void TAppForm::ListView1DblClick() {
 
 void TAppForm::Open1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0) services_.shell.openPath(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row >= 0)
+        services_.shell.openPath(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
 }
 
 void TAppForm::Properties1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0) services_.shell.showItemProperties(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row >= 0)
+        services_.shell.showItemProperties(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
 }
 
 void TAppForm::ShowinExplorer1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0) services_.shell.showItemInFileManager(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row >= 0)
+        services_.shell.showItemInFileManager(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
 }
 
 void TAppForm::Delete1Click() {
@@ -621,8 +635,11 @@ void TAppForm::IncludeSubfolders1Click() {}
 void TAppForm::Language1Click() {
     const QString folder = SettingsFolder.isEmpty() ? services_.programFolder : SettingsFolder;
     const QString page = makerUrl(QStringLiteral("https"), QStringLiteral("/translation/"));
-    TranslateFormServices chooser{services_.dialogs, services_.shell, services_.executablePath,
-                                  folder, page,
+    TranslateFormServices chooser{services_.dialogs,
+                                  services_.shell,
+                                  services_.executablePath,
+                                  folder,
+                                  page,
                                   [this](const QString& file) { SetLanguageFile(file); },
                                   [] { QCoreApplication::quit(); }};
     TTranslateForm form(chooser, languageState(), this);
@@ -666,11 +683,13 @@ void TAppForm::TimerCheckerTimer() {
         Checker->start();
         return;
     }
-    if (!Checker->CheckDone()) return;
+    if (!Checker->CheckDone())
+        return;
     TimerChecker->stop();
     const CheckResults& results = Checker->results();
     UpdateNotifications1->setEnabled(true);
-    if (results.ShowUpdate == 0) UpdateNotifications1->setChecked(false);
+    if (results.ShowUpdate == 0)
+        UpdateNotifications1->setChecked(false);
     if (results.NoticePending && !NewVer) {
         NewVer = new TNewVer(results.ServerVersion, results.DownloadURL, appIdentity(),
                              services_.shell, services_.dialogs, this);

@@ -56,7 +56,8 @@ void IniStore::parse(const QByteArray& bytes) {
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
-            const QString name = trimBlanksAndControls(QStringView(line).sliced(1, line.size() - 2));
+            const QString name =
+                trimBlanksAndControls(QStringView(line).sliced(1, line.size() - 2));
             current = findSection(name);
             if (current == nullptr) {
                 sections_.push_back({name, {}});
@@ -72,7 +73,8 @@ void IniStore::parse(const QByteArray& bytes) {
             current->entries.push_back({line, {}, false});
         } else {
             current->entries.push_back({trimBlanksAndControls(QStringView(line).first(equals)),
-                                        trimBlanksAndControls(QStringView(line).sliced(equals + 1)), true});
+                                        trimBlanksAndControls(QStringView(line).sliced(equals + 1)),
+                                        true});
         }
     }
 }

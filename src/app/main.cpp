@@ -15,7 +15,8 @@
 int main(int argc, char** argv) {
     // Every argument is a path; keep them as given, before Qt looks for options of its own.
     QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QApplication app(argc, argv);
     pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
@@ -30,12 +31,17 @@ int main(int argc, char** argv) {
     pixmorrow::QtDialogs dialogs;
     // The codec library does the pixel work of most conversions; without it there is no
     // point in opening the window.
-    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, pixmorrow::programFolder())) return 1;
+    if (!pixmorrow::loadCodecLibraryAtStart(dialogs, pixmorrow::programFolder()))
+        return 1;
     pixmorrow::QtFileDialogs fileDialogs;
     pixmorrow::QtShell shell;
     pixmorrow::SteadyTickClock clock;
-    pixmorrow::AppServices services{dialogs, fileDialogs, shell, clock,
-                                    pixmorrow::executablePath(), pixmorrow::programFolder(),
+    pixmorrow::AppServices services{dialogs,
+                                    fileDialogs,
+                                    shell,
+                                    clock,
+                                    pixmorrow::executablePath(),
+                                    pixmorrow::programFolder(),
                                     arguments};
     pixmorrow::TAppForm form(services);
     form.show();

@@ -6,7 +6,8 @@
 namespace pixmorrow {
 
 bool shouldSwitchWebpToPng(const ImageQueue& queue, const QString& outputType) {
-    if (queue.empty() || outputType != QStringLiteral("WEBP")) return false;
+    if (queue.empty() || outputType != QStringLiteral("WEBP"))
+        return false;
     return lowerExtension(queue.at(0).FName) == QStringLiteral(".webp");
 }
 

@@ -2,8 +2,8 @@
 
 #include "localization/language_identifiers.h"
 #include "platform/error.h"
-#include "platform/text.h"
 #include "platform/program_paths.h"
+#include "platform/text.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -7,7 +7,8 @@ namespace pixmorrow {
 
 QIcon DesktopIconSource::iconFor(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists()) return {};
+    if (!info.exists())
+        return {};
     static QFileIconProvider provider;
     return provider.icon(info);
 }

@@ -9,7 +9,8 @@ void ImageQueue::append(const QString& path) {
 }
 
 void ImageQueue::removeAt(std::size_t index) {
-    if (index >= items_.size()) return;
+    if (index >= items_.size())
+        return;
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
@@ -18,9 +19,12 @@ void ImageQueue::removeRows(std::span<const std::size_t> sortedRows) {
     std::size_t write = 0;
     std::size_t next = 0;  // position in sortedRows
     for (std::size_t read = 0; read < items_.size(); ++read) {
-        while (next < sortedRows.size() && sortedRows[next] < read) ++next;
-        if (next < sortedRows.size() && sortedRows[next] == read) continue;
-        if (write != read) items_[write] = std::move(items_[read]);
+        while (next < sortedRows.size() && sortedRows[next] < read)
+            ++next;
+        if (next < sortedRows.size() && sortedRows[next] == read)
+            continue;
+        if (write != read)
+            items_[write] = std::move(items_[read]);
         ++write;
     }
     items_.resize(write);

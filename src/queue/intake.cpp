@@ -14,13 +14,15 @@ namespace pixmorrow {
 
 bool isExistingFolder(const QString& path) {
     struct stat st;
-    return !path.isEmpty() && ::stat(path.toLocal8Bit().constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.isEmpty() && ::stat(path.toLocal8Bit().constData(), &st) == 0 &&
+           S_ISDIR(st.st_mode);
 }
 
 Intake::Intake(ImageQueue& queue, Hooks hooks) : queue_(queue), hooks_(std::move(hooks)) {}
 
 void Intake::addChosenFiles(const QStringList& paths) {
-    for (const QString& path : paths) queue_.append(path);
+    for (const QString& path : paths)
+        queue_.append(path);
 }
 
 void Intake::addPaths(const QStringList& paths) {
@@ -41,17 +43,22 @@ void Intake::AddAllFilesInDir(const QString& folder) {
 void Intake::scan(const QString& folder, std::vector<FolderId>& path) {
     const QByteArray native = folder.toLocal8Bit();
     struct stat self;
-    if (::stat(native.constData(), &self) != 0 || !S_ISDIR(self.st_mode)) return;
-    const FolderId id{static_cast<unsigned long long>(self.st_dev), static_cast<unsigned long long>(self.st_ino)};
-    if (std::find(path.begin(), path.end(), id) != path.end()) return;
+    if (::stat(native.constData(), &self) != 0 || !S_ISDIR(self.st_mode))
+        return;
+    const FolderId id{static_cast<unsigned long long>(self.st_dev),
+                      static_cast<unsigned long long>(self.st_ino)};
+    if (std::find(path.begin(), path.end(), id) != path.end())
+        return;
 
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.constData()), ::closedir);
-    if (!dir) return;
+    if (!dir)
+        return;
     path.push_back(id);
     const QString prefix = withTrailingSeparator(folder);
     while (const dirent* entry = ::readdir(dir.get())) {
         const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
         const QString child = prefix + QString::fromLocal8Bit(name);
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -59,12 +66,15 @@ void Intake::scan(const QString& folder, std::vector<FolderId>& path) {
             isFolder = isExistingFolder(child);
         }
         if (isFolder) {
-            if (hooks_.includeSubfolders && hooks_.includeSubfolders()) scan(child, path);
+            if (hooks_.includeSubfolders && hooks_.includeSubfolders())
+                scan(child, path);
             continue;
         }
-        if (!Destekleniyormu(child)) continue;
+        if (!Destekleniyormu(child))
+            continue;
         queue_.append(child);
-        if (hooks_.afterFileAdded) hooks_.afterFileAdded();
+        if (hooks_.afterFileAdded)
+            hooks_.afterFileAdded();
     }
     path.pop_back();
 }

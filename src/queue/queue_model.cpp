@@ -24,7 +24,8 @@ void QueueModel::syncRowCount() {
     const int target = length > static_cast<std::size_t>(std::numeric_limits<int>::max())
                            ? std::numeric_limits<int>::max()
                            : static_cast<int>(length);
-    if (target == rows_) return;
+    if (target == rows_)
+        return;
     if (target > rows_) {
         beginInsertRows({}, rows_, target - 1);
         rows_ = target;
@@ -50,7 +51,8 @@ int QueueModel::columnCount(const QModelIndex& parent) const {
 }
 
 QIcon QueueModel::rowIcon(std::size_t row) const {
-    if (!displayIcons_ || !displayIcons_()) return icons_.icon(1);
+    if (!displayIcons_ || !displayIcons_())
+        return icons_.icon(1);
     TMyRecord& entry = queue_.at(row);
     if (entry.FImageIndex == 0) {
         entry.FImageIndex = icons_.add(iconSource_.iconFor(entry.FName));
@@ -59,26 +61,37 @@ QIcon QueueModel::rowIcon(std::size_t row) const {
 }
 
 QVariant QueueModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= queue_.size()) return {};
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= queue_.size())
+        return {};
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == FilenameColumn) {
-        if (role == Qt::DisplayRole) return queue_.at(row).FName;
-        if (role == Qt::DecorationRole) return rowIcon(row);
+        if (role == Qt::DisplayRole)
+            return queue_.at(row).FName;
+        if (role == Qt::DecorationRole)
+            return rowIcon(row);
     } else if (index.column() == SizeColumn) {
-        if (role == Qt::DisplayRole) return sizeText(queue_.at(row).FName);
-        if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+        if (role == Qt::DisplayRole)
+            return sizeText(queue_.at(row).FName);
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignCenter);
     }
     return {};
 }
 
 QVariant QueueModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) return {};
-    if (role == Qt::TextAlignmentRole && section == SizeColumn) return int(Qt::AlignCenter);
-    if (role != Qt::DisplayRole) return {};
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole && section == SizeColumn)
+        return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole)
+        return {};
     switch (section) {
-        case FilenameColumn: return QStringLiteral("Filename");
-        case SizeColumn: return QStringLiteral("Size (bytes)");
-        default: return {};
+        case FilenameColumn:
+            return QStringLiteral("Filename");
+        case SizeColumn:
+            return QStringLiteral("Size (bytes)");
+        default:
+            return {};
     }
 }
 

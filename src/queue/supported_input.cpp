@@ -17,10 +17,12 @@ const QStringList& supportedExtensions() {
 
 QString lowerExtension(const QString& name) {
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0) return {};
-    const qsizetype boundary = std::max({name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'),
-                                         name.lastIndexOf(u':')});
-    if (dot < boundary) return {};
+    if (dot < 0)
+        return {};
+    const qsizetype boundary =
+        std::max({name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'), name.lastIndexOf(u':')});
+    if (dot < boundary)
+        return {};
     return asciiLower(name.mid(dot));
 }
 

@@ -1,6 +1,6 @@
+#include "about/version_info.h"
 #include "about/elf_fixture.h"
 #include "about/version_block.h"
-#include "about/version_info.h"
 #include "platform/error.h"
 #include "support/test_paths.h"
 #include "version_block_writer.h"
@@ -19,13 +19,19 @@ VersionDescription description(std::uint16_t codePage, bool withTrademarks) {
     d.fileVersion = {3, 7, 1, 9};
     d.productVersion = {3, 7, 0, 0};
     d.translations = {{0x0409, codePage}, {0x0407, 0x04E4}};
-    d.strings = {{"CompanyName", "Acme"},           {"FileDescription", "Tool"},
-                 {"FileVersion", "3.7.1.9"},        {"InternalName", "tool"},
-                 {"LegalCopyright", "(C) Acme \xC3\xA9"}, {"OriginalFileName", "tool.exe"},
-                 {"ProductName", "Tool Suite"},     {"ProductVersion", "3.7"},
-                 {"Comments", "none"},              {"PrivateBuild", "pb"},
+    d.strings = {{"CompanyName", "Acme"},
+                 {"FileDescription", "Tool"},
+                 {"FileVersion", "3.7.1.9"},
+                 {"InternalName", "tool"},
+                 {"LegalCopyright", "(C) Acme \xC3\xA9"},
+                 {"OriginalFileName", "tool.exe"},
+                 {"ProductName", "Tool Suite"},
+                 {"ProductVersion", "3.7"},
+                 {"Comments", "none"},
+                 {"PrivateBuild", "pb"},
                  {"SpecialBuild", "sb"}};
-    if (withTrademarks) d.strings.insert(d.strings.begin() + 5, {"LegalTrademarks", "TM"});
+    if (withTrademarks)
+        d.strings.insert(d.strings.begin() + 5, {"LegalTrademarks", "TM"});
     return d;
 }
 
@@ -42,7 +48,8 @@ protected:
         return path;
     }
     QString elfWithBlock(const QString& name, const QByteArray& block) {
-        return write(name, testing::makeElf({{".text", QByteArray(32, '\x90')}, {kVersionSectionName, block}}));
+        return write(name, testing::makeElf(
+                               {{".text", QByteArray(32, '\x90')}, {kVersionSectionName, block}}));
     }
     QTemporaryDir dir;
 };
@@ -59,7 +66,8 @@ TEST_F(VersionFiles, TheRealExecutableNamesItself) {
 
 TEST_F(VersionFiles, StringsComeFromTheFirstTranslationsTable) {
     for (std::uint16_t codePage : {std::uint16_t{0x04E4}, std::uint16_t{0x04B0}}) {
-        const QString path = elfWithBlock(QStringLiteral("cp.bin"), blockBytes(description(codePage, true)));
+        const QString path =
+            elfWithBlock(QStringLiteral("cp.bin"), blockBytes(description(codePage, true)));
         const TEXEVersionData data = GetEXEVersionData(path);
         EXPECT_EQ(data.CompanyName, QStringLiteral("Acme")) << codePage;
         EXPECT_EQ(data.LegalTrademarks, QStringLiteral("TM"));
@@ -76,19 +84,21 @@ TEST_F(VersionFiles, StringsComeFromTheFirstTranslationsTable) {
 }
 
 TEST_F(VersionFiles, AMissingStringLeavesOnlyItsFieldEmpty) {
-    const QString path = elfWithBlock(QStringLiteral("notm.bin"), blockBytes(description(0x04E4, false)));
+    const QString path =
+        elfWithBlock(QStringLiteral("notm.bin"), blockBytes(description(0x04E4, false)));
     const TEXEVersionData data = GetEXEVersionData(path);
     EXPECT_TRUE(data.LegalTrademarks.isEmpty());
-    for (const QString* field : {&data.CompanyName, &data.FileDescription, &data.FileVersion,
-                                 &data.InternalName, &data.LegalCopyright, &data.OriginalFileName,
-                                 &data.ProductName, &data.ProductVersion, &data.Comments,
-                                 &data.PrivateBuild, &data.SpecialBuild}) {
+    for (const QString* field :
+         {&data.CompanyName, &data.FileDescription, &data.FileVersion, &data.InternalName,
+          &data.LegalCopyright, &data.OriginalFileName, &data.ProductName, &data.ProductVersion,
+          &data.Comments, &data.PrivateBuild, &data.SpecialBuild}) {
         EXPECT_FALSE(field->isEmpty());
     }
 }
 
 TEST_F(VersionFiles, AFileWithoutTheSectionHasNoVersion) {
-    const QString plain = write(QStringLiteral("plain.bin"), testing::makeElf({{".text", QByteArray(8, '\0')}}));
+    const QString plain =
+        write(QStringLiteral("plain.bin"), testing::makeElf({{".text", QByteArray(8, '\0')}}));
     const QString text = write(QStringLiteral("text.txt"), QByteArray("hello"));
     const QString empty = write(QStringLiteral("empty"), QByteArray());
     for (const QString& path : {plain, text, empty, dir.filePath(QStringLiteral("missing"))}) {
@@ -105,7 +115,8 @@ TEST_F(VersionFiles, AFileWithoutTheSectionHasNoVersion) {
 TEST_F(VersionFiles, DamagedBlocksAreErrorsNeverOutOfBoundsReads) {
     const QByteArray good = blockBytes(description(0x04E4, true));
     std::vector<QByteArray> damaged;
-    for (qsizetype cut : {qsizetype{0}, qsizetype{3}, qsizetype{6}, qsizetype{40}, good.size() / 2, good.size() - 1}) {
+    for (qsizetype cut : {qsizetype{0}, qsizetype{3}, qsizetype{6}, qsizetype{40}, good.size() / 2,
+                          good.size() - 1}) {
         damaged.push_back(good.left(cut));
     }
     QByteArray longer = good;
@@ -113,7 +124,9 @@ TEST_F(VersionFiles, DamagedBlocksAreErrorsNeverOutOfBoundsReads) {
     longer[1] = '\x7F';  // claims more than there is
     damaged.push_back(longer);
     QByteArray nokey = good;
-    for (qsizetype i = 6; i < nokey.size(); ++i) if (nokey[i] == 0) nokey[i] = 'A';  // no terminator
+    for (qsizetype i = 6; i < nokey.size(); ++i)
+        if (nokey[i] == 0)
+            nokey[i] = 'A';  // no terminator
     damaged.push_back(nokey);
     int n = 0;
     for (const QByteArray& block : damaged) {

@@ -29,8 +29,9 @@ protected:
 
     TAppForm& form(QStringList arguments = {}) {
         if (!form_) {
-            AppServices services{dialogs, fileDialogs, shell, clock, builtExecutable(),
-                                 programDir.path(), std::move(arguments)};
+            AppServices services{
+                dialogs,           fileDialogs,         shell, clock, builtExecutable(),
+                programDir.path(), std::move(arguments)};
             form_ = std::make_unique<TAppForm>(services);
         }
         return *form_;

@@ -4,9 +4,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
@@ -17,7 +17,8 @@ namespace {
 using testing::AppFormTest;
 
 void addFiles(TAppForm& f, const QStringList& paths) {
-    for (const QString& p : paths) f.imageQueue().append(p);
+    for (const QString& p : paths)
+        f.imageQueue().append(p);
     f.updateQueueView();
 }
 
@@ -38,8 +39,9 @@ TEST_F(AppFormTest, StartsOnTheImagesPageWithTheCaptionFromTheVersionResource) {
 }
 
 TEST_F(AppFormTest, AnExecutableWithoutVersionResourceIsReportedAndTheWindowStillOpens) {
-    AppServices services{dialogs, fileDialogs, shell, clock, QStringLiteral("/nonexistent/pixmorrow"),
-                         programDir.path(), {}};
+    AppServices services{
+        dialogs,           fileDialogs, shell, clock, QStringLiteral("/nonexistent/pixmorrow"),
+        programDir.path(), {}};
     TAppForm f(services);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Pixmorrow"));
@@ -73,7 +75,8 @@ TEST_F(AppFormTest, EnteringOptionsSwitchesWebpToPngOnlyForAWebpFirstFile) {
     };
     for (const Case& c : cases) {
         ImageQueue q;
-        for (const QString& p : c.files) q.append(p);
+        for (const QString& p : c.files)
+            q.append(p);
         EXPECT_EQ(shouldSwitchWebpToPng(q, QString::fromLatin1(c.type)) ? "PNG" : c.type,
                   std::string(c.after));
     }
@@ -158,7 +161,8 @@ TEST_F(AppFormTest, OnlineHelpOpensTheProductsHelpPage) {
     qunsetenv("PIXMORROW_SERVICE_HOST");
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0], QStringLiteral("openUrl http://127.0.0.1:8080/help/pixmorrow/"));
-    EXPECT_EQ(onlineHelpPath(QStringLiteral("Pix Morrow Pro")), QStringLiteral("/help/pix-morrow-pro/"));
+    EXPECT_EQ(onlineHelpPath(QStringLiteral("Pix Morrow Pro")),
+              QStringLiteral("/help/pix-morrow-pro/"));
     EXPECT_EQ(f.Help2->shortcut(), QKeySequence(Qt::Key_F1));
 }
 

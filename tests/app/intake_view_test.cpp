@@ -4,11 +4,11 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QMimeData>
-#include <QDragEnterEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -31,7 +31,8 @@ class CountingIcons final : public IconSource {
 public:
     QIcon iconFor(const QString& path) override {
         ++calls;
-        if (!QFileInfo::exists(path)) return {};
+        if (!QFileInfo::exists(path))
+            return {};
         QPixmap p(16, 16);
         p.fill(QColor::fromHsv((calls * 40) % 360, 200, 200));
         return QIcon(p);
@@ -43,8 +44,9 @@ class IntakeViewTest : public testing::AppFormTest {
 protected:
     TAppForm& viewForm(QStringList arguments = {}) {
         if (!built_) {
-            AppServices services{dialogs, fileDialogs, shell, clock, testing::builtExecutable(),
-                                 programDir.path(), std::move(arguments), &icons};
+            AppServices services{
+                dialogs,           fileDialogs,          shell, clock, testing::builtExecutable(),
+                programDir.path(), std::move(arguments), &icons};
             built_ = std::make_unique<TAppForm>(services);
         }
         return *built_;
@@ -55,7 +57,8 @@ protected:
     void select(std::initializer_list<int> rows) {
         for (int row : rows) {
             built_->ListView1->selectionModel()->select(
-                built_->queueModel()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                built_->queueModel()->index(row, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
     QTemporaryDir files;
@@ -71,8 +74,10 @@ TEST_F(IntakeViewTest, ADropIsHandledInItsOrderWithFoldersScannedAtTheirPlace) {
     TAppForm& f = viewForm();
     f.PageControl1->setCurrentIndex(1);
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(files.filePath("one.jpg")), QUrl::fromLocalFile(files.filePath("two.jpg")),
-                  QUrl::fromLocalFile(files.filePath("notes.txt")), QUrl::fromLocalFile(files.filePath("folder"))});
+    mime.setUrls({QUrl::fromLocalFile(files.filePath("one.jpg")),
+                  QUrl::fromLocalFile(files.filePath("two.jpg")),
+                  QUrl::fromLocalFile(files.filePath("notes.txt")),
+                  QUrl::fromLocalFile(files.filePath("folder"))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&f, &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -94,7 +99,8 @@ TEST_F(IntakeViewTest, ADropIsHandledInItsOrderWithFoldersScannedAtTheirPlace) {
 
 TEST_F(IntakeViewTest, TheCommandLineIsQueuedOnceAfterTheEventLoopStarts) {
     writeBytes(files.filePath("Shots/a.tif"), 5);
-    TAppForm& f = viewForm({files.filePath("My Pictures/x.webp"), files.filePath("Shots"), "readme.txt"});
+    TAppForm& f =
+        viewForm({files.filePath("My Pictures/x.webp"), files.filePath("Shots"), "readme.txt"});
     EXPECT_TRUE(f.imageQueue().empty());
     QTest::qWait(30);
     ASSERT_EQ(f.imageQueue().size(), 2u);
@@ -107,7 +113,8 @@ TEST_F(IntakeViewTest, TheCommandLineIsQueuedOnceAfterTheEventLoopStarts) {
 }
 
 TEST_F(IntakeViewTest, ClearDuringARunningScanEmptiesTheQueueAndTheScanGoesOn) {
-    for (int i = 0; i < 30; ++i) writeBytes(files.filePath(QStringLiteral("big/%1.png").arg(i)), 1);
+    for (int i = 0; i < 30; ++i)
+        writeBytes(files.filePath(QStringLiteral("big/%1.png").arg(i)), 1);
     TAppForm& f = viewForm();
     // The scan's first event pass, after the first file, runs this queued click mid-scan.
     QMetaObject::invokeMethod(f.ButtonClear, "click", Qt::QueuedConnection);
@@ -141,7 +148,8 @@ TEST_F(IntakeViewTest, SizesAreLookedUpAtEachDrawWithTheLocalesSeparators) {
     writeBytes(files.filePath("big.png"), 1234567);
     writeBytes(files.filePath("zero.png"), 0);
     TAppForm& f = viewForm();
-    f.dropPaths({files.filePath("big.png"), files.filePath("zero.png"), files.filePath("gone.png")});
+    f.dropPaths(
+        {files.filePath("big.png"), files.filePath("zero.png"), files.filePath("gone.png")});
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(cell(0, 1, Qt::DisplayRole).toString(), QStringLiteral("1,234,567"));
     EXPECT_EQ(cell(1, 1, Qt::DisplayRole).toString(), QStringLiteral("0"));
@@ -185,7 +193,8 @@ TEST_F(IntakeViewTest, RowIconsAreFetchedOnceAndTheStockIconShowsWhenIconsAreOff
 
 TEST_F(IntakeViewTest, RowActionsUseTheFirstSelectedRowOnly) {
     TAppForm& f = viewForm();
-    for (int i = 1; i <= 6; ++i) f.imageQueue().append(QStringLiteral("/pics/My Photo %1.png").arg(i));
+    for (int i = 1; i <= 6; ++i)
+        f.imageQueue().append(QStringLiteral("/pics/My Photo %1.png").arg(i));
     f.updateQueueView();
     f.Open1->trigger();
     f.Properties1->trigger();
@@ -196,15 +205,16 @@ TEST_F(IntakeViewTest, RowActionsUseTheFirstSelectedRowOnly) {
     f.Properties1->trigger();
     f.ShowinExplorer1->trigger();
     f.ListView1DblClick();
-    EXPECT_EQ(shell.calls, (std::vector<QString>{"openPath /pics/My Photo 3.png",
-                                                 "showItemProperties /pics/My Photo 3.png",
-                                                 "showItemInFileManager /pics/My Photo 3.png",
-                                                 "openPath /pics/My Photo 3.png"}));
+    EXPECT_EQ(shell.calls,
+              (std::vector<QString>{
+                  "openPath /pics/My Photo 3.png", "showItemProperties /pics/My Photo 3.png",
+                  "showItemInFileManager /pics/My Photo 3.png", "openPath /pics/My Photo 3.png"}));
 }
 
 TEST_F(IntakeViewTest, TheDeleteKeyDeletesTheSelectedRows) {
     TAppForm& f = viewForm();
-    for (int i = 1; i <= 4; ++i) f.imageQueue().append(QStringLiteral("/p/%1.png").arg(i));
+    for (int i = 1; i <= 4; ++i)
+        f.imageQueue().append(QStringLiteral("/p/%1.png").arg(i));
     f.updateQueueView();
     QTest::keyClick(f.ListView1, Qt::Key_Delete);
     EXPECT_EQ(f.imageQueue().size(), 4u);

@@ -1,5 +1,5 @@
-#include "platform/error.h"
 #include "platform/error_report.h"
+#include "platform/error.h"
 #include "support/recording_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +24,15 @@ TEST(GeneralErrorReport, AppendsAFullStopAfterCharactersPastIt) {
         {"", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(generalErrorText(QString::fromUtf8(c.message)), QString::fromUtf8(c.shown)) << c.message;
+        EXPECT_EQ(generalErrorText(QString::fromUtf8(c.message)), QString::fromUtf8(c.shown))
+            << c.message;
     }
 }
 
 TEST(GeneralErrorReport, ShowsTheErrorInABoxTitledWithTheApplicationTitleAndGoesOn) {
     testing::RecordingDialogs dialogs;
-    EXPECT_FALSE(reportingErrors(dialogs, [] { throw Error(QStringLiteral("Settings cannot be saved")); }));
+    EXPECT_FALSE(
+        reportingErrors(dialogs, [] { throw Error(QStringLiteral("Settings cannot be saved")); }));
     EXPECT_FALSE(reportingErrors(dialogs, [] { throw std::runtime_error("plain failure"); }));
     EXPECT_TRUE(reportingErrors(dialogs, [] {}));
     ASSERT_EQ(dialogs.messages.size(), 2u);

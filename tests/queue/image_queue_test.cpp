@@ -9,13 +9,15 @@ namespace {
 
 ImageQueue queueOf(int n) {
     ImageQueue q;
-    for (int i = 1; i <= n; ++i) q.append(QStringLiteral("/p/%1.png").arg(i));
+    for (int i = 1; i <= n; ++i)
+        q.append(QStringLiteral("/p/%1.png").arg(i));
     return q;
 }
 
 std::vector<QString> names(const ImageQueue& q) {
     std::vector<QString> out;
-    for (const TMyRecord& r : q.items()) out.push_back(r.FName);
+    for (const TMyRecord& r : q.items())
+        out.push_back(r.FName);
     return out;
 }
 

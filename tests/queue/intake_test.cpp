@@ -1,5 +1,5 @@
-#include "queue/image_queue.h"
 #include "queue/intake.h"
+#include "queue/image_queue.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -24,7 +24,8 @@ void touch(const QString& path) {
 
 std::vector<QString> names(const ImageQueue& q, const QString& root) {
     std::vector<QString> out;
-    for (const TMyRecord& r : q.items()) out.push_back(QDir(root).relativeFilePath(r.FName));
+    for (const TMyRecord& r : q.items())
+        out.push_back(QDir(root).relativeFilePath(r.FName));
     return out;
 }
 
@@ -32,16 +33,19 @@ std::vector<QString> names(const ImageQueue& q, const QString& root) {
 QStringList listingOrder(const QString& folder) {
     QStringList out;
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (it.hasNext()) out << it.next().section(u'/', -1);
+    while (it.hasNext())
+        out << it.next().section(u'/', -1);
     return out;
 }
 
 class IntakeTest : public ::testing::Test {
 protected:
     Intake intake() {
-        return Intake(queue, {[this] { return includeSubfolders; }, [this] {
+        return Intake(queue, {[this] { return includeSubfolders; },
+                              [this] {
                                   ++added;
-                                  if (afterAdd) afterAdd();
+                                  if (afterAdd)
+                                      afterAdd();
                               }});
     }
     QTemporaryDir dir;
@@ -57,8 +61,10 @@ TEST_F(IntakeTest, ScansDepthFirstInListingOrderAndHonoursIncludeSubfolders) {
     touch(dir.filePath("c.txt"));
     std::vector<QString> expected;
     for (const QString& entry : listingOrder(dir.path())) {
-        if (entry == "a.png") expected.push_back("a.png");
-        if (entry == "sub") expected.push_back("sub/b.png");
+        if (entry == "a.png")
+            expected.push_back("a.png");
+        if (entry == "sub")
+            expected.push_back("sub/b.png");
     }
     intake().AddAllFilesInDir(dir.path());
     EXPECT_EQ(names(queue, dir.path()), expected);
@@ -84,11 +90,13 @@ TEST_F(IntakeTest, AFolderLinkBackIntoTheScanIsNotFollowedAgain) {
     touch(dir.filePath("top/a.png"));
     touch(dir.filePath("top/inner/b.png"));
     ASSERT_EQ(::symlink(dir.filePath("top").toLocal8Bit().constData(),
-                        dir.filePath("top/inner/loop").toLocal8Bit().constData()), 0);
+                        dir.filePath("top/inner/loop").toLocal8Bit().constData()),
+              0);
     // A link to a folder elsewhere still counts as a folder.
     touch(dir.filePath("other/c.png"));
     ASSERT_EQ(::symlink(dir.filePath("other").toLocal8Bit().constData(),
-                        dir.filePath("top/elsewhere").toLocal8Bit().constData()), 0);
+                        dir.filePath("top/elsewhere").toLocal8Bit().constData()),
+              0);
     intake().AddAllFilesInDir(dir.filePath("top"));
     std::vector<QString> got = names(queue, dir.filePath("top"));
     std::sort(got.begin(), got.end());
@@ -114,11 +122,13 @@ TEST_F(IntakeTest, UnreadableAndMissingFoldersAreSkippedSilently) {
 }
 
 TEST_F(IntakeTest, CommandsDuringTheEventPassesLeaveTheScanCorrect) {
-    for (int i = 0; i < 20; ++i) touch(dir.filePath(QStringLiteral("f%1.png").arg(i)));
+    for (int i = 0; i < 20; ++i)
+        touch(dir.filePath(QStringLiteral("f%1.png").arg(i)));
     touch(dir.filePath("second/s.png"));
     // Clear after the third file, then a nested scan of another folder and a delete.
     afterAdd = [this] {
-        if (added == 3) queue.clear();
+        if (added == 3)
+            queue.clear();
         if (added == 5) {
             afterAdd = nullptr;
             intake().AddAllFilesInDir(dir.filePath("second"));
@@ -129,7 +139,8 @@ TEST_F(IntakeTest, CommandsDuringTheEventPassesLeaveTheScanCorrect) {
     intake().AddAllFilesInDir(dir.path());
     // 20 files found; 3 cleared; the nested scan added one and one entry was removed.
     EXPECT_EQ(queue.size(), 17u + 1u - 1u);
-    for (const TMyRecord& r : queue.items()) EXPECT_TRUE(QFileInfo::exists(r.FName));
+    for (const TMyRecord& r : queue.items())
+        EXPECT_TRUE(QFileInfo::exists(r.FName));
 }
 
 TEST_F(IntakeTest, DroppedAndCommandLinePathsAreTestedOrScanned) {
@@ -137,8 +148,8 @@ TEST_F(IntakeTest, DroppedAndCommandLinePathsAreTestedOrScanned) {
     touch(dir.filePath("real.png"));
     intake().addPaths({dir.filePath("My Pictures/x.webp"), dir.filePath("shots"), "readme.txt",
                        dir.filePath("real.png"), dir.filePath("real.png")});
-    EXPECT_EQ(names(queue, dir.path()),
-              (std::vector<QString>{"My Pictures/x.webp", "shots/one.jpg", "real.png", "real.png"}));
+    EXPECT_EQ(names(queue, dir.path()), (std::vector<QString>{"My Pictures/x.webp", "shots/one.jpg",
+                                                              "real.png", "real.png"}));
 
     queue.clear();
     intake().addChosenFiles({"notes.txt", "/missing/a.png"});

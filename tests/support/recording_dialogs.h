@@ -30,12 +30,14 @@ public:
 
     void showMessage(const QString& text, const QString& title, MessageIcon icon) override {
         messages.push_back({text, title, icon});
-        if (onMessage) onMessage(messages.back());
+        if (onMessage)
+            onMessage(messages.back());
     }
     int MessageDlgWithCaptions(const QString& message, DialogKind kind, DialogButtons buttons,
                                const QStringList& captions, const QString& title) override {
         questions.push_back({message, kind, buttons, captions, title});
-        if (answers.empty()) return ResultNo;
+        if (answers.empty())
+            return ResultNo;
         int answer = answers.front();
         answers.pop_front();
         return answer;

@@ -36,7 +36,8 @@ public:
 
 private:
     static QStringList next(std::deque<QStringList>& answers) {
-        if (answers.empty()) return {};
+        if (answers.empty())
+            return {};
         QStringList answer = answers.front();
         answers.pop_front();
         return answer;

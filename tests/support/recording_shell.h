@@ -19,7 +19,9 @@ public:
     };
 
     void openUrl(const QString& url) override { calls.push_back(QStringLiteral("openUrl ") + url); }
-    void openPath(const QString& path) override { calls.push_back(QStringLiteral("openPath ") + path); }
+    void openPath(const QString& path) override {
+        calls.push_back(QStringLiteral("openPath ") + path);
+    }
     void showItemProperties(const QString& path) override {
         calls.push_back(QStringLiteral("showItemProperties ") + path);
     }

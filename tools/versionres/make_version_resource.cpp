@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     }
     try {
         std::ifstream in(argv[1], std::ios::binary);
-        if (!in) throw std::runtime_error(std::string("cannot read ") + argv[1]);
+        if (!in)
+            throw std::runtime_error(std::string("cannot read ") + argv[1]);
         std::stringstream text;
         text << in.rdbuf();
         auto bytes = pixmorrow::versionres::buildVersionInfo(
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
 
         std::ofstream file(argv[2], std::ios::binary | std::ios::trunc);
         file << out.str();
-        if (!file) throw std::runtime_error(std::string("cannot write ") + argv[2]);
+        if (!file)
+            throw std::runtime_error(std::string("cannot write ") + argv[2]);
     } catch (const std::exception& e) {
         std::cerr << "make_version_resource: " << e.what() << '\n';
         return 1;
