@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes, as a file, to the animated-PNG test.
-#include "conversion/animated_png.h"
+#include "conversion/formats/animated_png.h"
 
 #include <QCoreApplication>
 #include <QDir>

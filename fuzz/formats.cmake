@@ -14,7 +14,7 @@ endforeach()
 # The decode entry alone, without the rest of the conversion library.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PIXMORROW_FUZZ_JXR REQUIRED IMPORTED_TARGET libjxr)
-pixmorrow_formats_fuzzer(wmp ${PROJECT_SOURCE_DIR}/src/conversion/jxr_codec.cpp)
+pixmorrow_formats_fuzzer(wmp ${PROJECT_SOURCE_DIR}/src/conversion/formats/jxr_codec.cpp)
 target_include_directories(fuzz_wmp PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_wmp PRIVATE pixmorrow_formats PkgConfig::PIXMORROW_FUZZ_JXR)
 

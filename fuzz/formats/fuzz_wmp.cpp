@@ -1,5 +1,5 @@
 // Our JPEG XR decode entry (container checks, then jxrlib) on arbitrary bytes.
-#include "conversion/jxr_codec.h"
+#include "conversion/formats/jxr_codec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "app/app_services.h"
 #include "app/app_settings.h"
-#include "conversion/command_runner.h"
+#include "conversion/external/command_runner.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
 #include "queue/intake.h"

@@ -1,6 +1,6 @@
 // The process entry: instance marker, application object, main window, event loop.
 #include "app/app_form.h"
-#include "conversion/codec_library.h"
+#include "conversion/routes/codec_library.h"
 #include "platform/icons.h"
 #include "platform/instance_lock.h"
 #include "platform/program_paths.h"

@@ -3,8 +3,8 @@
 // (virtual) display. A box that swallows them stays open; the watchdog then closes it and the
 // test fails instead of hanging.
 #include "app/app_form.h"
-#include "conversion/codec_library.h"
-#include "conversion/result_form.h"
+#include "conversion/routes/codec_library.h"
+#include "conversion/run/result_form.h"
 #include "platform/qt_dialogs.h"
 #include "platform/tick_clock.h"
 #include "support/recording_file_dialogs.h"

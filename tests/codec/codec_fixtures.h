@@ -1,7 +1,7 @@
 // Pictures for the codec tests, made at test time with ImageMagick and the WebP tools.
 #pragma once
 
-#include "conversion/codec_library.h"
+#include "conversion/routes/codec_library.h"
 #include "platform/error.h"
 #include "support/test_paths.h"
 

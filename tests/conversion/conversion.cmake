@@ -1,26 +1,26 @@
 pixmorrow_add_test(NAME conversion_tests
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/run_texts_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/conversion_run_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/format_routes_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/result_form_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/run/run_texts_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/run/conversion_run_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/routes/format_routes_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/run/result_form_test.cpp
   LIBS pixmorrow_conversion)
 
 # The main window's side of a run, over recording services.
 pixmorrow_add_test(NAME conversion_window_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/conversion_window_test.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/run/conversion_window_test.cpp
   LIBS pixmorrow_app)
 add_dependencies(conversion_window_tests pixmorrow)
 
 # Every input kind to every output type through the real routes, the codec library and the
 # external tool; fixtures are generated with the reference encoders.
 pixmorrow_add_test(NAME conversion_matrix_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/conversion_matrix_test.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/conversion_matrix_test.cpp
   LIBS pixmorrow_conversion)
 add_dependencies(conversion_matrix_tests pixmorrow_codec pixmorrow_program_data)
 
-# Not a test: drives the window for screenshots (tests/conversion/screenshots.sh).
-add_executable(conversion_screenshots ${CMAKE_CURRENT_LIST_DIR}/conversion_screenshots.cpp)
+# Not a test: drives the window for screenshots (tests/conversion/run/screenshots.sh).
+add_executable(conversion_screenshots ${CMAKE_CURRENT_LIST_DIR}/run/conversion_screenshots.cpp)
 target_link_libraries(conversion_screenshots PRIVATE pixmorrow_app)
 target_compile_definitions(conversion_screenshots PRIVATE PIXMORROW_SCREENSHOT_PROGRAM_DIR="${PIXMORROW_PROGRAM_DIR}")
 add_dependencies(conversion_screenshots pixmorrow)

@@ -1,4 +1,4 @@
-#include "conversion/picture_loader.h"
+#include "conversion/formats/picture_loader.h"
 #include "formats/readers.h"
 #include "formats/test_support.h"
 #include "platform/error.h"

@@ -1,5 +1,5 @@
-#include "conversion/work_bitmap.h"
-#include "conversion/bmp_writer.h"
+#include "conversion/formats/work_bitmap.h"
+#include "conversion/formats/bmp_writer.h"
 #include "formats/readers.h"
 #include "formats/test_support.h"
 #include "platform/error.h"

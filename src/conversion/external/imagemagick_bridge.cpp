@@ -1,0 +1,177 @@
+#include "conversion/external/imagemagick_bridge.h"
+
+#include "localization/language.h"
+#include "platform/dialogs.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace pixmorrow {
+
+namespace {
+
+// Lower-case extension with its full stop, taken after the last path separator.
+QString lowerExtension(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return {};
+    return path.mid(dot).toLower();
+}
+
+QString quoted(const QString& path) {
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+// An output name for the tool: it reads "%d" and the like in output names as frame
+// numbers, and "%%" as one "%".
+QString literalOutput(const QString& path) {
+    QString result = path;
+    result.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return result;
+}
+
+bool isAnimatedSource(const QString& InputFile) {
+    const QString extension = lowerExtension(InputFile);
+    return extension == QLatin1String(".apng") ||
+           (extension == QLatin1String(".png") && IsAnimatedPng(InputFile));
+}
+
+bool hasContent(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.size() > 0;
+}
+
+void repaintOnly() {
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+ImageMagickBridge::ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
+                                     std::chrono::milliseconds timeLimit)
+    : keepUiAlive(repaintOnly),
+      programFolder_(std::move(programFolder)),
+      dialogs_(dialogs),
+      log_(log),
+      timeLimit_(timeLimit) {}
+
+QString ImageMagickBridge::toolPath() const {
+    return programFolder_ + QStringLiteral("/imagemagick/magick");
+}
+
+QString ImageMagickBridge::workingFolder() const {
+    return programFolder_ + QStringLiteral("/imagemagick");
+}
+
+QString ImageMagickBridge::sourceArgument(const QString& InputFile) {
+    if (isAnimatedSource(InputFile))
+        return QStringLiteral("APNG:") + quoted(InputFile);
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return quoted(InputFile) + QStringLiteral(" -flatten");
+    return quoted(InputFile);
+}
+
+QStringList ImageMagickBridge::sourceArguments(const QString& InputFile) {
+    if (isAnimatedSource(InputFile))
+        return {QStringLiteral("APNG:") + InputFile};
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return {InputFile, QStringLiteral("-flatten")};
+    return {InputFile};
+}
+
+QString ImageMagickBridge::generalCommandLine(const QString& InputFile, const QString& OutputFile,
+                                              bool grayscale) {
+    QString line =
+        grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
+    line += sourceArgument(InputFile);
+    line += lowerExtension(OutputFile) == QLatin1String(".apng")
+                ? QStringLiteral(" -coalesce APNG:")
+                : QStringLiteral(" -coalesce ");
+    line += quoted(OutputFile);
+    return line;
+}
+
+QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const QString& OutputFile,
+                                                bool grayscale) {
+    QStringList arguments;
+    if (grayscale)
+        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    arguments << sourceArguments(InputFile) << QStringLiteral("-coalesce");
+    const QString output = literalOutput(OutputFile);
+    arguments << (lowerExtension(OutputFile) == QLatin1String(".apng")
+                      ? QStringLiteral("APNG:") + output
+                      : output);
+    return arguments;
+}
+
+QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QString& OutputFile,
+                                              int AQuality, bool grayscale) {
+    QString line = QStringLiteral("magick.exe ") + quoted(InputFile);
+    line += grayscale ? QStringLiteral(" -colorspace Gray ") : QStringLiteral(" ");
+    line += QStringLiteral("-quality ") + QString::number(AQuality) + QLatin1Char(' ');
+    line += quoted(OutputFile);
+    return line;
+}
+
+QStringList ImageMagickBridge::qualityArguments(const QString& InputFile, const QString& OutputFile,
+                                                int AQuality, bool grayscale) {
+    QStringList arguments{InputFile};
+    if (grayscale)
+        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    arguments << QStringLiteral("-quality") << QString::number(AQuality)
+              << literalOutput(OutputFile);
+    return arguments;
+}
+
+void ImageMagickBridge::run(const QString& commandLine, const QStringList& arguments,
+                            const QString& tool) {
+    log_.clear();
+    log_.addLine(commandLine);
+    RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(), log_,
+                       timeLimit_, keepUiAlive);
+}
+
+void ImageMagickBridge::reportFailure(const QString& OutputFile) {
+    if (hasContent(OutputFile))
+        return;
+    QString message;
+    for (const QString& line : log_.lines()) {
+        // ASCII lowering only, as the tool prints in English.
+        QString lowered = line;
+        for (QChar& c : lowered)
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + 32);
+        if (lowered.contains(QLatin1String("error")) || lowered.contains(QLatin1String("failed")))
+            message += line + QStringLiteral("\r\n");
+    }
+    if (!message.isEmpty())
+        dialogs_.showMessage(message, TranslateText(QStringLiteral("ERROR")), MessageIcon::Error);
+}
+
+void ImageMagickBridge::ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile,
+                                               bool grayscale) {
+    const QString tool = toolPath();
+    if (!QFileInfo::exists(tool))
+        return;
+    run(generalCommandLine(InputFile, OutputFile, grayscale),
+        generalArguments(InputFile, OutputFile, grayscale), tool);
+    reportFailure(OutputFile);
+}
+
+void ImageMagickBridge::ImageMagickIleAVIFDonustur(const QString& InputFile,
+                                                   const QString& OutputFile, int AQuality,
+                                                   bool grayscale) {
+    const QString tool = toolPath();
+    if (!QFileInfo::exists(tool))
+        return;
+    run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale),
+        qualityArguments(InputFile, OutputFile, AQuality, grayscale), tool);
+    reportFailure(OutputFile);
+}
+
+}  // namespace pixmorrow

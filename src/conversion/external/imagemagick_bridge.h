@@ -1,0 +1,64 @@
+#pragma once
+
+#include "conversion/formats/animated_png.h"
+#include "conversion/external/command_runner.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+
+namespace pixmorrow {
+
+class Dialogs;
+
+// The external converter in the program folder's "imagemagick" folder. Command lines are
+// logged in their text form; the tool itself is run with an argument vector, so no file
+// name is ever read by a shell.
+class ImageMagickBridge {
+public:
+    ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
+                      std::chrono::milliseconds timeLimit = std::chrono::minutes(10));
+
+    // Looked up on every call: the tool may come and go while the program runs.
+    QString toolPath() const;
+    QString workingFolder() const;
+
+    // The source as it stands in a command line ("APNG:" for animated PNGs, "-flatten" after
+    // a PSD).
+    static QString sourceArgument(const QString& InputFile);
+    static QString generalCommandLine(const QString& InputFile, const QString& OutputFile,
+                                      bool grayscale);
+    static QString qualityCommandLine(const QString& InputFile, const QString& OutputFile,
+                                      int AQuality, bool grayscale);
+
+    // The same command lines as the tool's argument vectors (without the program).
+    static QStringList sourceArguments(const QString& InputFile);
+    static QStringList generalArguments(const QString& InputFile, const QString& OutputFile,
+                                        bool grayscale);
+    static QStringList qualityArguments(const QString& InputFile, const QString& OutputFile,
+                                        int AQuality, bool grayscale);
+
+    // General conversion; a missing or empty output shows the tool's error lines.
+    void ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile,
+                                bool grayscale);
+    // Conversion with a quality (GIF and ICO outputs); reports failures the same way.
+    void ImageMagickIleAVIFDonustur(const QString& InputFile, const QString& OutputFile,
+                                    int AQuality, bool grayscale);
+
+    // Called while the tool runs; by default repaints the windows without taking user input.
+    std::function<void()> keepUiAlive;
+
+private:
+    void run(const QString& commandLine, const QStringList& arguments, const QString& tool);
+    // Shows the log's "error"/"failed" lines when `OutputFile` is missing or empty.
+    void reportFailure(const QString& OutputFile);
+
+    QString programFolder_;
+    Dialogs& dialogs_;
+    CommandLog& log_;
+    std::chrono::milliseconds timeLimit_;
+};
+
+}  // namespace pixmorrow

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "conversion/formats/imaging_component.h"
+#include "formats/decoded_image.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace pixmorrow {
+
+// Loads a picture file with the decoder its extension names (case-insensitively):
+// .bmp .ico .gif .png .jpg .jpeg with the program's own readers, .tif .tiff and .wmp through
+// the imaging component, .webp .wbmp through the codec library and .svg through its
+// renderer. Any other extension fails with "Unknown picture file extension (.%s)".
+// Every failure is a pixmorrow::Error carrying the decoder's text.
+class PictureLoader {
+public:
+    using Decode = std::function<formats::DecodedImage(const QString& path)>;
+
+    PictureLoader(Decode decodeWithCodecLibrary, Decode renderSvg, const ImagingComponent& imaging);
+
+    formats::DecodedImage load(const QString& path) const;
+
+private:
+    Decode decodeWithCodecLibrary_;
+    Decode renderSvg_;
+    const ImagingComponent& imaging_;
+};
+
+}  // namespace pixmorrow

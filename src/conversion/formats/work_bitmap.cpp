@@ -1,0 +1,77 @@
+#include "conversion/formats/work_bitmap.h"
+
+#include <stdexcept>
+
+namespace pixmorrow {
+
+void WorkBitmap::reset(std::uint32_t width, std::uint32_t height, Format format) {
+    width_ = width;
+    height_ = height;
+    format_ = format;
+    pixels_.assign(std::size_t{width} * height * bytesPerPixel(), 255);
+}
+
+void WorkBitmap::draw(const formats::DecodedImage& picture) {
+    if (picture.bgra.size() != std::size_t{picture.width} * picture.height * 4)
+        throw std::invalid_argument("picture pixels do not match its size");
+    reset(picture.width, picture.height, Format::Bgra32);
+    const std::uint8_t* in = picture.bgra.data();
+    std::uint8_t* out = pixels_.data();
+    const std::size_t count = std::size_t{picture.width} * picture.height;
+    for (std::size_t i = 0; i < count; ++i, in += 4, out += 4) {
+        const unsigned a = in[3];
+        if (a == 255) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        } else {
+            // c * a + 255 * (255 - a), divided by 255 with rounding
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<std::uint8_t>((in[c] * a + 255 * (255 - a) + 127) / 255);
+        }
+        out[3] = 255;
+    }
+}
+
+std::vector<std::uint8_t> WorkBitmap::toBgra() const {
+    if (format_ == Format::Bgra32)
+        return pixels_;
+    std::vector<std::uint8_t> out(std::size_t{width_} * height_ * 4);
+    for (std::size_t i = 0, j = 0; j < out.size(); i += 3, j += 4) {
+        out[j] = pixels_[i];
+        out[j + 1] = pixels_[i + 1];
+        out[j + 2] = pixels_[i + 2];
+        out[j + 3] = 255;
+    }
+    return out;
+}
+
+void WorkBitmap::setFormat(Format format) {
+    if (format == format_)
+        return;
+    if (format == Format::Bgra32) {
+        pixels_ = toBgra();
+    } else {
+        std::vector<std::uint8_t> out(std::size_t{width_} * height_ * 3);
+        for (std::size_t i = 0, j = 0; i < out.size(); i += 3, j += 4) {
+            out[i] = pixels_[j];
+            out[i + 1] = pixels_[j + 1];
+            out[i + 2] = pixels_[j + 2];
+        }
+        pixels_ = std::move(out);
+    }
+    format_ = format;
+}
+
+void GrayscaleBitmap(WorkBitmap& bitmap) {
+    bitmap.setFormat(WorkBitmap::Format::Bgr24);
+    for (std::uint32_t y = 0; y < bitmap.height(); ++y) {
+        std::uint8_t* p = bitmap.row(y);
+        for (std::uint32_t x = 0; x < bitmap.width(); ++x, p += 3) {
+            const auto gray = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) / 3);
+            p[0] = p[1] = p[2] = gray;
+        }
+    }
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,267 @@
+#include "conversion/routes/codec_library.h"
+
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/error_report.h"
+
+#include <QDir>
+#include <QLibrary>
+
+#include <cstring>
+
+namespace pixmorrow {
+namespace {
+
+std::unique_ptr<CodecLibrary>& processLibrary() {
+    static std::unique_ptr<CodecLibrary> library;
+    return library;
+}
+
+QString withReason(const QString& text, const QString& reason) {
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
+}
+
+}  // namespace
+
+CodecLibrary::CodecLibrary(const QString& libraryPath)
+    : library_(std::make_unique<QLibrary>(libraryPath)), path_(libraryPath) {
+    // Bind every function now, so a damaged library fails at start and not in the middle of a run.
+    library_->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    if (!library_->load())
+        throw Error(QStringLiteral("The codec library cannot be loaded (%1): %2")
+                        .arg(QDir::toNativeSeparators(libraryPath), library_->errorString()));
+    auto resolve = [this](auto& slot, const char* name) {
+        QFunctionPointer f = library_->resolve(name);
+        if (!f)
+            throw Error(QStringLiteral("The codec library %1 has no function %2")
+                            .arg(QDir::toNativeSeparators(path_), QString::fromLatin1(name)));
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(f);
+    };
+#define PMC_RESOLVE(name) resolve(api_.name, "pmc_" #name)
+    PMC_RESOLVE(last_error);
+    PMC_RESOLVE(image_make_from_encoded_file);
+    PMC_RESOLVE(image_make_from_encoded_data);
+    PMC_RESOLVE(image_get_width);
+    PMC_RESOLVE(image_get_height);
+    PMC_RESOLVE(image_read_pixels);
+    PMC_RESOLVE(image_peek_pixels);
+    PMC_RESOLVE(image_encode_to_file);
+    PMC_RESOLVE(image_ref);
+    PMC_RESOLVE(image_unref);
+    PMC_RESOLVE(surface_make_raster);
+    PMC_RESOLVE(surface_get_canvas);
+    PMC_RESOLVE(surface_make_image_snapshot);
+    PMC_RESOLVE(surface_peek_pixels);
+    PMC_RESOLVE(surface_ref);
+    PMC_RESOLVE(surface_unref);
+    PMC_RESOLVE(canvas_clear);
+    PMC_RESOLVE(canvas_draw_image);
+    PMC_RESOLVE(paint_create);
+    PMC_RESOLVE(paint_destroy);
+    PMC_RESOLVE(paint_set_color_filter);
+    PMC_RESOLVE(colorfilter_make_high_contrast);
+    PMC_RESOLVE(colorfilter_ref);
+    PMC_RESOLVE(colorfilter_unref);
+    PMC_RESOLVE(svgdom_make_from_file);
+    PMC_RESOLVE(svgdom_get_size);
+    PMC_RESOLVE(svgdom_render);
+    PMC_RESOLVE(svgdom_unref);
+#undef PMC_RESOLVE
+}
+
+CodecLibrary::~CodecLibrary() = default;
+
+QString CodecLibrary::libraryPathIn(const QString& folder) {
+    return QDir(folder).filePath(libraryFileName());
+}
+
+void CodecLibrary::loadAtStart(const QString& programFolder) {
+    const QString path = libraryPathIn(programFolder);
+    if (processLibrary() && processLibrary()->path() == path)
+        return;
+    processLibrary() = std::make_unique<CodecLibrary>(path);
+}
+
+const CodecLibrary& CodecLibrary::instance() {
+    if (!processLibrary())
+        throw Error(QStringLiteral("The codec library is not loaded"));
+    return *processLibrary();
+}
+
+bool CodecLibrary::isLoaded() {
+    return processLibrary() != nullptr;
+}
+
+QString CodecLibrary::lastError() const {
+    return QString::fromUtf8(api_.last_error());
+}
+
+CodecLibrary::Image CodecLibrary::makeImageFromEncodedFile(const QString& path) const {
+    if (path.isEmpty())
+        throw Error(QStringLiteral("File name cannot be empty"));
+    return Image(&api_, api_.image_make_from_encoded_file(path.toUtf8().constData()));
+}
+
+CodecLibrary::Image CodecLibrary::makeImageFromEncodedData(const QByteArray& bytes) const {
+    return Image(&api_,
+                 api_.image_make_from_encoded_data(bytes.constData(), std::size_t(bytes.size())));
+}
+
+CodecLibrary::Paint CodecLibrary::createPaint() const {
+    Paint paint(&api_, api_.paint_create());
+    if (!paint)
+        throw Error(withReason(QStringLiteral("Cannot create a paint"), lastError()));
+    return paint;
+}
+
+CodecLibrary::Surface CodecLibrary::makeRasterSurface(int width, int height) const {
+    const pmc_image_info info{width, height, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL,
+                              nullptr};
+    Surface surface(
+        &api_, api_.surface_make_raster(&info, std::size_t(width > 0 ? width : 0) * 4, nullptr));
+    if (!surface)
+        throw Error(withReason(
+            QStringLiteral("Cannot create a %1 x %2 surface").arg(width).arg(height), lastError()));
+    return surface;
+}
+
+CodecLibrary::ColorFilter CodecLibrary::makeHighContrast(bool grayscale,
+                                                         pmc_contrastinvertstyle invert,
+                                                         float contrast) const {
+    const pmc_highcontrastconfig config{grayscale, invert, contrast};
+    ColorFilter filter(&api_, api_.colorfilter_make_high_contrast(&config));
+    if (!filter)
+        throw Error(withReason(QStringLiteral("Cannot create the colour filter"), lastError()));
+    return filter;
+}
+
+CodecLibrary::Image CodecLibrary::renderSvgFile(const QString& path) const {
+    if (path.isEmpty())
+        throw Error(QStringLiteral("File name cannot be empty"));
+    struct Dom {
+        const Api& api;
+        pmc_svgdom* dom;
+        ~Dom() { api.svgdom_unref(dom); }
+    } dom{api_, api_.svgdom_make_from_file(path.toUtf8().constData())};
+    if (!dom.dom)
+        throw Error(withReason(QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)),
+                               lastError()));
+    std::int32_t width = 0, height = 0;
+    api_.svgdom_get_size(dom.dom, &width, &height);
+    Surface surface = makeRasterSurface(width, height);
+    surface.clear(0);
+    if (!api_.svgdom_render(dom.dom, api_.surface_get_canvas(surface.get())))
+        throw Error(withReason(QStringLiteral("Cannot draw %1").arg(QDir::toNativeSeparators(path)),
+                               lastError()));
+    return surface.makeImageSnapshot();
+}
+
+formats::DecodedImage CodecLibrary::Image::toDecodedImage() const {
+    formats::DecodedImage out;
+    out.width = static_cast<std::uint32_t>(width());
+    out.height = static_cast<std::uint32_t>(height());
+    out.bgra.resize(std::size_t{out.width} * out.height * 4);
+    if (!api_->image_read_pixels(object_, PMC_ALPHATYPE_UNPREMUL, out.bgra.data(),
+                                 std::size_t{out.width} * 4))
+        throw Error(withReason(QStringLiteral("Cannot read the decoded picture"),
+                               QString::fromUtf8(api_->last_error())));
+    for (std::size_t i = 3; i < out.bgra.size(); i += 4) {
+        if (out.bgra[i] != 255) {
+            out.hasAlpha = true;
+            break;
+        }
+    }
+    return out;
+}
+
+void CodecLibrary::Image::encodeToFile(const QString& path, pmc_encodedimageformat format,
+                                       int quality) const {
+    if (path.isEmpty())
+        throw Error(QStringLiteral("File name cannot be empty"));
+    if (api_->image_encode_to_file(object_, path.toUtf8().constData(), format, quality))
+        return;
+    const QString reason = QString::fromUtf8(api_->last_error());
+    // The library's own text already names the file when the write itself failed.
+    if (reason.startsWith(QStringLiteral("Cannot write ")))
+        throw Error(reason);
+    throw Error(
+        withReason(QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path)), reason));
+}
+
+void CodecLibrary::Surface::drawImage(const Image& image, float x, float y, const Paint* paint) {
+    const pmc_sampling_options nearest{PMC_FILTER_NEAREST, PMC_MIPMAP_NONE};
+    api_->canvas_draw_image(api_->surface_get_canvas(object_), image.get(), x, y, &nearest,
+                            paint ? paint->get() : nullptr);
+}
+
+CodecLibrary::Image CodecLibrary::Surface::makeImageSnapshot() {
+    Image image(api_, api_->surface_make_image_snapshot(object_));
+    if (!image)
+        throw Error(withReason(QStringLiteral("Cannot take a snapshot of the surface"),
+                               QString::fromUtf8(api_->last_error())));
+    return image;
+}
+
+bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder) {
+    try {
+        CodecLibrary::loadAtStart(programFolder);
+        return true;
+    } catch (const Error& e) {
+        dialogs.showMessage(e.message(), kApplicationTitle, MessageIcon::Error);
+        return false;
+    }
+}
+
+void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
+                pmc_encodedimageformat format, int quality, bool grayscale) {
+    CodecLibrary::Image image = codec.makeImageFromEncodedFile(source);
+    if (!image)
+        throw Error(
+            withReason(QStringLiteral("Cannot decode %1").arg(QDir::toNativeSeparators(source)),
+                       codec.lastError()));
+    CodecLibrary::Paint paint = codec.createPaint();
+    CodecLibrary::Surface surface = codec.makeRasterSurface(image.width(), image.height());
+    surface.clear(0);
+    if (grayscale) {
+        CodecLibrary::ColorFilter filter = codec.makeHighContrast(true, PMC_INVERT_NONE, 0.0f);
+        paint.setColorFilter(filter);
+    }
+    surface.drawImage(image, 0.0f, 0.0f, &paint);
+    // The source pixels are not needed any more; giving them back keeps the peak low.
+    image.reset();
+    CodecLibrary::Image snapshot = surface.makeImageSnapshot();
+    snapshot.encodeToFile(output, format, quality);
+}
+
+CodecOutput codecOutputFor(const QString& outputType, int quality) {
+    const QString type = outputType.toUpper();
+    if (type == QLatin1String("WEBP"))
+        return {PMC_FORMAT_WEBP, quality};
+    if (type == QLatin1String("JPG") || type == QLatin1String("JPEG") ||
+        type == QLatin1String("JFIF"))
+        return {PMC_FORMAT_JPEG, quality};
+    if (type == QLatin1String("PNG"))
+        return {PMC_FORMAT_PNG, 80};
+    throw Error(QStringLiteral("The codec library does not write %1 files").arg(outputType));
+}
+
+void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,
+                int quality, bool grayscale) {
+    codecRoute(CodecLibrary::instance(), source, output, format, quality, grayscale);
+}
+
+formats::DecodedImage decodeWithCodecLibrary(const QString& path) {
+    const CodecLibrary& codec = CodecLibrary::instance();
+    CodecLibrary::Image image = codec.makeImageFromEncodedFile(path);
+    if (!image)
+        throw Error(
+            withReason(QStringLiteral("Cannot decode %1").arg(QDir::toNativeSeparators(path)),
+                       codec.lastError()));
+    return image.toDecodedImage();
+}
+
+formats::DecodedImage renderSvg(const QString& path) {
+    return CodecLibrary::instance().renderSvgFile(path).toDecodedImage();
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,79 @@
+#include "conversion/routes/conversion_engine.h"
+
+#include "conversion/formats/bmp_writer.h"
+#include "conversion/routes/codec_library.h"
+#include "conversion/formats/imaging_component.h"
+#include "conversion/formats/picture_loader.h"
+#include "conversion/formats/work_bitmap.h"
+
+namespace pixmorrow {
+
+// The decoded-picture holder's loader and the work bitmap, reused for every file of a run.
+struct LibraryRouteBackend::State {
+    ImagingComponent imaging;
+    PictureLoader loader{decodeWithCodecLibrary, renderSvg, imaging};
+    WorkBitmap bitmap;
+};
+
+namespace {
+
+pmc_encodedimageformat codecFormat(CodecFormat format) {
+    switch (format) {
+        case CodecFormat::Jpeg:
+            return PMC_FORMAT_JPEG;
+        case CodecFormat::Png:
+            return PMC_FORMAT_PNG;
+        case CodecFormat::Webp:
+            break;
+    }
+    return PMC_FORMAT_WEBP;
+}
+
+}  // namespace
+
+LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge)
+    : bridge_(bridge), state_(std::make_unique<State>()) {}
+
+LibraryRouteBackend::~LibraryRouteBackend() = default;
+
+void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
+    state_->bitmap.draw(state_->loader.load(path));
+}
+
+void LibraryRouteBackend::grayscaleWorkBitmap() {
+    GrayscaleBitmap(state_->bitmap);
+}
+
+void LibraryRouteBackend::writeWorkBitmapBmp(const QString& path) {
+    writeBmp(state_->bitmap, path);
+}
+
+void LibraryRouteBackend::writeWorkBitmapTiff(const QString& path) {
+    state_->imaging.writeTiff(state_->bitmap, path);
+}
+
+void LibraryRouteBackend::writeWorkBitmapWmp(const QString& path) {
+    state_->imaging.writeWmp(state_->bitmap, path);
+}
+
+void LibraryRouteBackend::codecEncode(const QString& source, const QString& output,
+                                      CodecFormat format, int quality, bool grayscale) {
+    codecRoute(source, output, codecFormat(format), quality, grayscale);
+}
+
+void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,
+                                          bool grayscale) {
+    bridge_.ImageMagickIleDonustur(input, output, grayscale);
+}
+
+void LibraryRouteBackend::externalQualityConvert(const QString& input, const QString& output,
+                                                 int quality, bool grayscale) {
+    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale);
+}
+
+ConversionEngine::ConversionEngine(const ConversionSetup& setup)
+    : bridge_(setup.programFolder, setup.dialogs, setup.log),
+      backend_(bridge_),
+      routes_(backend_, setup.dialogs, setup.settingsFolder) {}
+
+}  // namespace pixmorrow

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "conversion/routes/format_routes.h"
+#include "conversion/external/imagemagick_bridge.h"
+#include "conversion/routes/route_backend.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace pixmorrow {
+
+class CommandLog;
+class Dialogs;
+
+// Where a run's machinery lives and reports.
+struct ConversionSetup {
+    QString programFolder;   // holds imagemagick/ and the codec library
+    QString settingsFolder;  // home of the intermediate files; ends in "/"
+    Dialogs& dialogs;
+    CommandLog& log;
+};
+
+// The backend over the real components: the picture loader and work bitmap, the bitmap,
+// TIFF and JPEG XR writers, the codec library and the external tool.
+class LibraryRouteBackend final : public RouteBackend {
+public:
+    explicit LibraryRouteBackend(ImageMagickBridge& bridge);
+    ~LibraryRouteBackend() override;
+
+    void loadWorkBitmap(const QString& path) override;
+    void grayscaleWorkBitmap() override;
+    void writeWorkBitmapBmp(const QString& path) override;
+    void writeWorkBitmapTiff(const QString& path) override;
+    void writeWorkBitmapWmp(const QString& path) override;
+    void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
+                     bool grayscale) override;
+    void externalConvert(const QString& input, const QString& output, bool grayscale) override;
+    void externalQualityConvert(const QString& input, const QString& output, int quality,
+                                bool grayscale) override;
+
+private:
+    struct State;
+    ImageMagickBridge& bridge_;
+    std::unique_ptr<State> state_;
+};
+
+// The conversion objects of one run: created when the run starts, used for every file,
+// released when it ends.
+class ConversionEngine {
+public:
+    explicit ConversionEngine(const ConversionSetup& setup);
+
+    FileConverter& converter() { return routes_; }
+    ImageMagickBridge& bridge() { return bridge_; }
+
+private:
+    ImageMagickBridge bridge_;
+    LibraryRouteBackend backend_;
+    FormatRoutes routes_;
+};
+
+}  // namespace pixmorrow

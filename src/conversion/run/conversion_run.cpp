@@ -1,0 +1,143 @@
+#include "conversion/run/conversion_run.h"
+
+#include "conversion/routes/file_converter.h"
+#include "conversion/run/output_commit.h"
+#include "conversion/run/output_types.h"
+#include "conversion/run/run_texts.h"
+#include "localization/language.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/program_paths.h"
+#include "platform/tick_clock.h"
+#include "platform/writable_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pixmorrow {
+
+QString RunTotals::processedText() const {
+    return QString::number(processedCount);
+}
+
+QString RunTotals::elapsedText() const {
+    return pixmorrow::elapsedText(elapsedMilliseconds);
+}
+
+QString RunTotals::diskSpaceCaption() const {
+    return inputTotal - outputTotal < 0 ? QStringLiteral("Increased Disk Space:")
+                                        : QStringLiteral("Saved Disk Space:");
+}
+
+QString RunTotals::diskSpaceText() const {
+    std::int64_t difference = inputTotal - outputTotal;
+    std::int64_t percentage = savedPercentage(difference, inputTotal);
+    if (difference < 0) {
+        difference = -difference;
+        percentage = -percentage;
+    }
+    return FormatByteSize(difference) + QStringLiteral(" (") + QString::number(percentage) +
+           QStringLiteral("%)");
+}
+
+QString perFileErrorText(const QString& message) {
+    if (message == QStringLiteral("JPEG error #53")) {
+        return message + QStringLiteral("\r\rUnknown file format, empty/damaged file!");
+    }
+    return message;
+}
+
+ConversionRun::ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
+                             FileConverter& converter)
+    : dialogs_(dialogs), reporter_(reporter), clock_(clock), converter_(converter) {}
+
+bool ConversionRun::destinationUsable(const QString& destination) {
+    const auto warn = [this](const char* text) {
+        dialogs_.showMessage(TranslateText(QString::fromLatin1(text)),
+                             TranslateText(QStringLiteral("WARNING")), MessageIcon::Warning);
+        reporter_.focusDestination();
+        return false;
+    };
+    if (destination.isEmpty())
+        throw Error(QStringLiteral("Unable to create directory"));
+    if (!QFileInfo(destination).isDir()) {
+        // A failure shows in the check below.
+        QDir().mkpath(destination);
+    }
+    if (!QFileInfo(destination).isDir())
+        return warn("Directory does not exist!");
+    if (!isFolderWritable(destination))
+        return warn("Unable to write to directory!");
+    return true;
+}
+
+std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
+                                            const ConversionOptions& options) {
+    if (sources.isEmpty()) {
+        dialogs_.showMessage(TranslateText(QStringLiteral("No image files have been added!")),
+                             TranslateText(QStringLiteral("WARNING")), MessageIcon::Warning);
+        reporter_.showQueuePage();
+        return std::nullopt;
+    }
+    if (options.destination != kSameFolder && !destinationUsable(options.destination)) {
+        return std::nullopt;
+    }
+
+    const std::uint32_t startTick = clock_.tickCount();
+    RunTotals totals;
+    totals.processedCount = sources.size();
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        reporter_.progress(i + 1, sources.size());
+        convertOne(sources.at(i), options, totals);
+    }
+    reporter_.progress(0, 0);
+    // Unsigned arithmetic keeps a wrap of the tick counter harmless.
+    totals.elapsedMilliseconds = clock_.tickCount() - startTick;
+    return totals;
+}
+
+void ConversionRun::convertOne(const QString& source, const ConversionOptions& options,
+                               RunTotals& totals) {
+    reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
+    try {
+        const QString extension = extensionOfPath(source);
+        const std::int64_t inputSize = GetFileSizeBytes(source);
+        if (inputSize != -1)
+            totals.inputTotal += inputSize;
+        const QString folder = options.destination == kSameFolder
+                                   ? folderWithSeparator(source)
+                                   : withTrailingSeparator(options.destination);
+
+        converter_.decodingStage(source, extension, options.grayscale);
+
+        const QString outputExtension = pixmorrow::outputExtension(options.type);
+        const QString wanted = folder + baseNameWithoutLastExtension(source) + outputExtension;
+        const QString output = MakeUniqueFileName(wanted);
+        // The external tool picks the format by the name's extension and knows a JPEG file
+        // by ".jpg", not by ".jfif".
+        TemporaryOutput temporary(folder, options.type == QLatin1String("JFIF")
+                                              ? QStringLiteral(".jpg")
+                                              : outputExtension);
+        converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
+                                options.grayscale);
+        const QStringList written = temporary.commit(output, wanted);
+        for (const QString& name : written) {
+            const std::int64_t outputSize = GetFileSizeBytes(name);
+            if (outputSize != -1)
+                totals.outputTotal += outputSize;
+        }
+        if (!written.isEmpty())
+            ++totals.convertedCount;
+    } catch (const ReportedFailure&) {
+        // Its message is already on screen.
+    } catch (const std::exception& e) {
+        dialogs_.showMessage(perFileErrorText(errorText(e)), QStringLiteral("ERROR"),
+                             MessageIcon::Error);
+    } catch (...) {
+        dialogs_.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
+                             MessageIcon::Error);
+    }
+    reporter_.statusText(QString());
+}
+
+}  // namespace pixmorrow

@@ -1,0 +1,142 @@
+#include "conversion/external/bridge_test_files.h"
+#include "conversion/external/imagemagick_bridge.h"
+#include "support/recording_dialogs.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+using testing::pngChunks;
+using testing::writeBytes;
+
+// A folder with a plain PNG, PNGs with an acTL chunk before and after the image data, and
+// names of other kinds (which need not exist: only PNGs are looked into).
+class CommandLines : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        const QByteArray ihdr(13, '\x01');
+        writeBytes(path("plain.png"), pngChunks({{"IHDR", ihdr}, {"IDAT", "x"}, {"IEND", {}}}));
+        writeBytes(
+            path("early.png"),
+            pngChunks(
+                {{"IHDR", ihdr}, {"acTL", QByteArray(8, '\0')}, {"IDAT", "x"}, {"IEND", {}}}));
+        writeBytes(
+            path("late.PNG"),
+            pngChunks(
+                {{"IHDR", ihdr}, {"IDAT", "x"}, {"acTL", QByteArray(8, '\0')}, {"IEND", {}}}));
+    }
+    QString path(const char* name) const { return folder_.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir folder_;
+};
+
+struct GeneralCase {
+    const char* input;
+    const char* output;
+    bool gray;
+    const char* line;  // with %1 for the folder
+    QStringList arguments;
+};
+
+TEST_F(CommandLines, GeneralConversionTable) {
+    const GeneralCase cases[] = {
+        {"plain.png",
+         "out.webp",
+         false,
+         "magick.exe \"%1/plain.png\" -coalesce \"%1/out.webp\"",
+         {"%1/plain.png", "-coalesce", "%1/out.webp"}},
+        {"early.png",
+         "out.webp",
+         false,
+         "magick.exe APNG:\"%1/early.png\" -coalesce \"%1/out.webp\"",
+         {"APNG:%1/early.png", "-coalesce", "%1/out.webp"}},
+        {"late.PNG",
+         "out.jpg",
+         true,
+         "magick.exe -colorspace Gray APNG:\"%1/late.PNG\" -coalesce \"%1/out.jpg\"",
+         {"-colorspace", "Gray", "APNG:%1/late.PNG", "-coalesce", "%1/out.jpg"}},
+        {"moving.apng",
+         "out.png",
+         false,
+         "magick.exe APNG:\"%1/moving.apng\" -coalesce \"%1/out.png\"",
+         {"APNG:%1/moving.apng", "-coalesce", "%1/out.png"}},
+        {"layers.psd",
+         "temp.png",
+         false,
+         "magick.exe \"%1/layers.psd\" -flatten -coalesce \"%1/temp.png\"",
+         {"%1/layers.psd", "-flatten", "-coalesce", "%1/temp.png"}},
+        {"LAYERS.PSD",
+         "temp.png",
+         true,
+         "magick.exe -colorspace Gray \"%1/LAYERS.PSD\" -flatten -coalesce \"%1/temp.png\"",
+         {"-colorspace", "Gray", "%1/LAYERS.PSD", "-flatten", "-coalesce", "%1/temp.png"}},
+        {"anim.gif",
+         "anim.apng",
+         false,
+         "magick.exe \"%1/anim.gif\" -coalesce APNG:\"%1/anim.apng\"",
+         {"%1/anim.gif", "-coalesce", "APNG:%1/anim.apng"}},
+        {"early.png",
+         "OUT.APNG",
+         true,
+         "magick.exe -colorspace Gray APNG:\"%1/early.png\" -coalesce APNG:\"%1/OUT.APNG\"",
+         {"-colorspace", "Gray", "APNG:%1/early.png", "-coalesce", "APNG:%1/OUT.APNG"}},
+        // Only the argument vector doubles "%": the tool would read "%d" as a frame number.
+        {"photo.heic",
+         "100%d.webp",
+         false,
+         "magick.exe \"%1/photo.heic\" -coalesce \"%1/100%d.webp\"",
+         {"%1/photo.heic", "-coalesce", "%1/100%%d.webp"}},
+    };
+    const QString dir = folder_.path();
+    for (const GeneralCase& c : cases) {
+        const QString input = path(c.input);
+        const QString output = path(c.output);
+        const QString expected = QString::fromUtf8(c.line).replace(QStringLiteral("%1"), dir);
+        EXPECT_EQ(ImageMagickBridge::generalCommandLine(input, output, c.gray), expected)
+            << c.input;
+        QStringList arguments;
+        for (const QString& a : c.arguments)
+            arguments << QString(a).replace(QStringLiteral("%1"), dir);
+        EXPECT_EQ(ImageMagickBridge::generalArguments(input, output, c.gray), arguments) << c.input;
+    }
+}
+
+TEST_F(CommandLines, SourceArgumentQuotesWithoutEscaping) {
+    EXPECT_EQ(ImageMagickBridge::sourceArgument(QStringLiteral("/a b/x\"y.tga")),
+              QStringLiteral("\"/a b/x\"y.tga\""));
+    EXPECT_EQ(ImageMagickBridge::sourceArgument(QStringLiteral("/dir.psd/file")),
+              QStringLiteral("\"/dir.psd/file\""));
+    EXPECT_EQ(ImageMagickBridge::sourceArgument(path("plain.png")),
+              QLatin1Char('"') + path("plain.png") + QLatin1Char('"'));
+}
+
+TEST_F(CommandLines, QualityConversionTable) {
+    const QString in = path("early.png");  // never given "APNG:" nor "-coalesce" here
+    const QString out = path("out.gif");
+    EXPECT_EQ(ImageMagickBridge::qualityCommandLine(in, out, 7, true),
+              QStringLiteral("magick.exe \"%1\" -colorspace Gray -quality 7 \"%2\"").arg(in, out));
+    EXPECT_EQ(ImageMagickBridge::qualityArguments(in, out, 7, true),
+              (QStringList{in, "-colorspace", "Gray", "-quality", "7", out}));
+
+    const QString ico = path("icon.ico");
+    EXPECT_EQ(ImageMagickBridge::qualityCommandLine(in, ico, 100, false),
+              QStringLiteral("magick.exe \"%1\" -quality 100 \"%2\"").arg(in, ico));
+    EXPECT_EQ(ImageMagickBridge::qualityArguments(in, ico, 100, false),
+              (QStringList{in, "-quality", "100", ico}));
+}
+
+TEST(ImageMagickBridgePaths, ToolAndWorkingFolderFollowTheProgramFolder) {
+    CommandLog log;
+    testing::RecordingDialogs dialogs;
+    ImageMagickBridge bridge(QStringLiteral("/opt/pixmorrow"), dialogs, log);
+    EXPECT_EQ(bridge.toolPath(), QStringLiteral("/opt/pixmorrow/imagemagick/magick"));
+    EXPECT_EQ(bridge.workingFolder(), QStringLiteral("/opt/pixmorrow/imagemagick"));
+}
+
+}  // namespace
+}  // namespace pixmorrow

@@ -1,0 +1,218 @@
+// The runner and the bridge's reporting, against fake tools: small sh scripts laid out as
+// "imagemagick/magick" in a temporary program folder.
+#include "conversion/external/imagemagick_bridge.h"
+#include "support/recording_dialogs.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kClosing = QStringLiteral(
+    "Processing completed successfully.\r\n**********************************\r\n\r\n");
+
+class FakeTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(program_.isValid());
+        ASSERT_TRUE(data_.isValid());
+        ASSERT_TRUE(QDir(program_.path()).mkpath(QStringLiteral("imagemagick")));
+    }
+
+    void writeTool(const QByteArray& body, bool executable = true) {
+        QFile file(tool());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body + "\n");
+        file.close();
+        QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+        if (executable)
+            permissions |= QFile::ExeOwner;
+        file.setPermissions(permissions);
+    }
+    QString tool() const { return program_.filePath(QStringLiteral("imagemagick/magick")); }
+    QString data(const QString& name) const { return data_.filePath(name); }
+    ImageMagickBridge bridge(std::chrono::milliseconds limit = 10min) {
+        return ImageMagickBridge(program_.path(), dialogs_, log_, limit);
+    }
+
+    QTemporaryDir program_;
+    QTemporaryDir data_;
+    CommandLog log_;
+    testing::RecordingDialogs dialogs_;
+};
+
+TEST_F(FakeTool, PiecesAreJoinedExactlyAndCutAtANul) {
+    writeTool(
+        "printf 'first part'; sleep 0.5\n"
+        "printf ' continues\\nsecond\\000hidden'; sleep 0.5\n"
+        "printf 'third\\n' >&2");
+    const QString in = data(QStringLiteral("in.tga"));
+    const QString out = data(QStringLiteral("temp.png"));
+    bridge().ImageMagickIleDonustur(in, out, false);
+
+    EXPECT_EQ(log_.text(), ImageMagickBridge::generalCommandLine(in, out, false) +
+                               QStringLiteral("\r\nCommencing processing...\r\n"
+                                              "first part continues\r\nsecondthird\r\n") +
+                               kClosing);
+    EXPECT_EQ(log_.lines().size(), 7);
+    EXPECT_TRUE(dialogs_.messages.empty());  // nothing matched "error" or "failed"
+}
+
+TEST_F(FakeTool, ToolGetsTheArgumentVectorAndItsFolder) {
+    writeTool("pwd; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; printf x > \"${5#APNG:}\"");
+    const QString in = data(QStringLiteral("a \"b\" $(touch pwned) `x`; y.png"));
+    const QString out = data(QStringLiteral("o.apng"));
+    bridge().ImageMagickIleDonustur(in, out, true);
+
+    const QStringList lines = log_.lines();
+    ASSERT_GE(lines.size(), 9);
+    EXPECT_EQ(lines[2], QDir(program_.filePath(QStringLiteral("imagemagick"))).canonicalPath());
+    EXPECT_EQ(lines.mid(3, 5), (QStringList{"[-colorspace]", "[Gray]", "[" + in + "]",
+                                            "[-coalesce]", "[APNG:" + out + "]"}));
+    EXPECT_FALSE(QFile::exists(data(QStringLiteral("pwned"))));
+}
+
+TEST_F(FakeTool, MissingOrEmptyOutputShowsTheErrorAndFailedLines) {
+    struct Case {
+        const char* script;
+        bool writesOutput;
+        const char* message;  // empty: no box
+    };
+    const Case cases[] = {
+        {"echo 'magick: Error reading file'; echo 'just noise'; echo 'decode FAILED' >&2", false,
+         "magick: Error reading file\r\ndecode FAILED\r\n"},
+        {"echo 'magick: error: empty'; : > \"$3\"", false, "magick: error: empty\r\n"},
+        {"echo 'warning: error ignored'; printf data > \"$3\"", true, ""},
+        {"echo 'all quiet'", false, ""},
+    };
+    for (const Case& c : cases) {
+        dialogs_.messages.clear();
+        writeTool(c.script);
+        const QString out = data(QStringLiteral("out.webp"));
+        QFile::remove(out);
+        bridge().ImageMagickIleDonustur(data(QStringLiteral("in.gif")), out, false);
+        if (*c.message == '\0') {
+            EXPECT_TRUE(dialogs_.messages.empty()) << c.script;
+            continue;
+        }
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << c.script;
+        EXPECT_EQ(dialogs_.messages[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(dialogs_.messages[0].title, QStringLiteral("ERROR"));
+        EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Error);
+    }
+}
+
+TEST_F(FakeTool, PathWithTheWordErrorIsReportedThroughTheCommandLine) {
+    writeTool("exit 1");
+    const QString in = data(QStringLiteral("Errors of 2020.psd"));
+    const QString out = data(QStringLiteral("temp.png"));
+    bridge().ImageMagickIleDonustur(in, out, false);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text,
+              ImageMagickBridge::generalCommandLine(in, out, false) + QStringLiteral("\r\n"));
+}
+
+TEST_F(FakeTool, QualityConversionReportsAFailureToo) {
+    writeTool("echo 'convert: unable to write GIF: error 5'");
+    const QString out = data(QStringLiteral("out.gif"));
+    bridge().ImageMagickIleAVIFDonustur(data(QStringLiteral("in.png")), out, 7, true);
+    EXPECT_TRUE(log_.text().startsWith(
+        ImageMagickBridge::qualityCommandLine(data(QStringLiteral("in.png")), out, 7, true)));
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text,
+              QStringLiteral("convert: unable to write GIF: error 5\r\n"));
+}
+
+TEST_F(FakeTool, MissingToolLeavesLogAndScreenAlone) {
+    log_.addLine(QStringLiteral("earlier run"));
+    bridge().ImageMagickIleDonustur(data(QStringLiteral("a.psd")), data(QStringLiteral("temp.png")),
+                                    false);
+    bridge().ImageMagickIleAVIFDonustur(data(QStringLiteral("a.png")),
+                                        data(QStringLiteral("b.gif")), 50, false);
+    EXPECT_EQ(log_.text(), QStringLiteral("earlier run\r\n"));
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(FakeTool, ToolThatCannotStartIsLoggedAndReported) {
+    writeTool("echo never", false);
+    const QString out = data(QStringLiteral("temp.png"));
+    bridge().ImageMagickIleDonustur(data(QStringLiteral("in.avif")), out, false);
+    EXPECT_TRUE(log_.text().endsWith(kClosing));
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.messages[0].text.startsWith(QStringLiteral("Starting the tool failed")));
+}
+
+TEST_F(FakeTool, ToolThatNeverEndsIsKilledWithItsChildren) {
+    const QString pidFile = data(QStringLiteral("child.pid"));
+    writeTool(QByteArray("echo started; sleep 300 & echo $! > '") + pidFile.toUtf8() + "'; wait");
+    QElapsedTimer timer;
+    timer.start();
+    bridge(1500ms).ImageMagickIleDonustur(data(QStringLiteral("in.heic")),
+                                          data(QStringLiteral("temp.png")), false);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_GE(timer.elapsed(), 1400);
+
+    EXPECT_TRUE(log_.text().endsWith(kClosing));
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("failed")));
+    EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("1500 ms")));
+
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t child = file.readAll().trimmed().toInt();
+    ASSERT_GT(child, 0);
+    // Gone, or a zombie until init reaps it.
+    QElapsedTimer reaping;
+    reaping.start();
+    auto running = [child] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray fields = stat.readAll();
+        const qsizetype end = fields.lastIndexOf(')');
+        return end >= 0 && fields.mid(end + 2, 1) != "Z";
+    };
+    while (running() && reaping.elapsed() < 5000)
+        QThread::msleep(20);
+    EXPECT_FALSE(running()) << "the tool's child still runs";
+}
+
+TEST_F(FakeTool, WindowKeepsRepaintingWhileTheToolRuns) {
+    writeTool("sleep 0.5; echo done");
+    int calls = 0;
+    ImageMagickBridge b = bridge();
+    b.keepUiAlive = [&calls] { ++calls; };
+    b.ImageMagickIleDonustur(data(QStringLiteral("in.tga")), data(QStringLiteral("temp.png")),
+                             false);
+    EXPECT_GE(calls, 3);
+    EXPECT_TRUE(log_.lines().contains(QStringLiteral("done")));
+}
+
+TEST(CommandLog, LinesAndContinuedText) {
+    CommandLog log;
+    QStringList seen;
+    log.onChange = [&seen](const QString& text) { seen << text; };
+    log.addLine(QStringLiteral("one"));
+    log.appendText(QStringLiteral("two "));
+    log.appendText(QStringLiteral("goes on\nthree\r\n"));
+    log.appendText(QStringLiteral("four"));
+    log.addLine(QStringLiteral("five"));
+    EXPECT_EQ(log.text(), QStringLiteral("one\r\ntwo goes on\r\nthree\r\nfour\r\nfive\r\n"));
+    EXPECT_EQ(log.lines(), (QStringList{"one", "two goes on", "three", "four", "five"}));
+    EXPECT_EQ(seen.size(), 5);
+    EXPECT_EQ(seen.back(), log.text());
+    log.clear();
+    EXPECT_TRUE(log.text().isEmpty());
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+}  // namespace
+}  // namespace pixmorrow

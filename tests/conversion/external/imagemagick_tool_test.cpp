@@ -1,0 +1,277 @@
+// The bridge with the real launcher of the program folder and the ImageMagick, ffmpeg and
+// libjxl the project installs. Sample files are made at test time by independent encoders.
+#include "conversion/external/imagemagick_bridge.h"
+#include "support/recording_dialogs.h"
+#include "support/test_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun run(const QString& program, const QStringList& arguments,
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAll())};
+}
+
+bool installed(const char* program) {
+    return !QStandardPaths::findExecutable(QString::fromUtf8(program)).isEmpty();
+}
+
+class RealTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!installed("magick") && !installed("convert"))
+            GTEST_SKIP() << "ImageMagick is not installed (scripts/install-deps)";
+        ASSERT_TRUE(folder_.isValid());
+        ASSERT_TRUE(QFileInfo(bridge_.toolPath()).isExecutable()) << "build the program folder";
+        // A 64x48 picture with a transparent corner, the source of the other samples.
+        ASSERT_EQ(magick({"-size", "64x48", "gradient:red-blue", "(", "-size", "16x16", "xc:none",
+                          ")", "-composite", file("source.png")}),
+                  0);
+    }
+
+    QString file(const QString& name) const { return folder_.filePath(name); }
+    int magick(const QStringList& arguments) {
+        const ToolRun result = run(bridge_.toolPath(), arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
+        return result.exitCode;
+    }
+    // "WxH" of the first frame and the number of frames, read by the tool.
+    QStringList describe(const QString& argument) {
+        const ToolRun result =
+            run(bridge_.toolPath(), {argument, "-format", "%wx%h %m\\n", "info:-"});
+        return result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    int ffmpegFrames(const QString& path) {
+        const ToolRun result =
+            run(QStringLiteral("ffprobe"),
+                {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                 "stream=nb_read_frames", "-of", "csv=p=0", path});
+        return result.output.trimmed().toInt();
+    }
+    void makeAnimatedGif(const QString& path, int frames) {
+        QStringList arguments{"-delay", "10", "-size", "40x30"};
+        const char* colours[] = {"red", "green", "blue", "yellow", "white", "black", "orange"};
+        for (int i = 0; i < frames; ++i)
+            arguments << QStringLiteral("xc:") + colours[i % 7];
+        // Doubled "%": the tool reads "%d" in an output name as the frame number.
+        arguments << "-loop"
+                  << "0" << QString(path).replace(QLatin1Char('%'), QStringLiteral("%%"));
+        ASSERT_EQ(magick(arguments), 0);
+    }
+
+    QTemporaryDir folder_;
+    CommandLog log_;
+    testing::RecordingDialogs dialogs_;
+    ImageMagickBridge bridge_{testing::builtProgramFolder(), dialogs_, log_};
+};
+
+struct Sample {
+    const char* extension;
+    const char* generator;  // a program to make the sample; empty: the tool itself
+    QStringList arguments;  // %in = source.png, %out = the sample
+};
+
+TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
+    const Sample samples[] = {
+        {".avif", "avifenc", {"-s", "10", "%in", "%out"}},
+        {".heic", "heif-enc", {"%in", "-o", "%out"}},
+        {".jxl", "cjxl", {"%in", "%out"}},
+        {".jp2", "opj_compress", {"-i", "%in", "-o", "%out"}},
+        {".tga", "", {"%in", "%out"}},
+        // Layered: the composite, then two layers.
+        {".psd",
+         "",
+         {"%in", "(", "-size", "64x48", "xc:none", "-fill", "red", "-draw", "rectangle 0,0 31,47",
+          ")", "(", "-size", "20x20", "xc:green", ")", "%out"}},
+    };
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.extension);
+        const QString extension = QString::fromUtf8(sample.extension);
+        if (*sample.generator != '\0' && !installed(sample.generator)) {
+            ADD_FAILURE() << sample.generator << " is missing (scripts/install-deps)";
+            continue;
+        }
+        const QString source = file(QStringLiteral("sample") + extension);
+        QStringList arguments;
+        for (const QString& a : sample.arguments)
+            arguments << (a == "%in" ? file("source.png") : a == "%out" ? source : a);
+        const ToolRun made = run(
+            *sample.generator != '\0' ? QString::fromUtf8(sample.generator) : bridge_.toolPath(),
+            arguments);
+        ASSERT_TRUE(QFileInfo(source).size() > 0) << made.output.toStdString();
+        if (extension == ".psd") {
+            EXPECT_GE(describe(source).size(), 3) << "not layered";
+        }
+
+        const QString temp = file(QStringLiteral("temp.png"));
+        QFile::remove(temp);
+        bridge_.ImageMagickIleDonustur(source, temp, false);
+        EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+        EXPECT_EQ(describe(temp), QStringList{"64x48 PNG"}) << log_.text().toStdString();
+        EXPECT_EQ(log_.lines().value(0),
+                  ImageMagickBridge::generalCommandLine(source, temp, false));
+    }
+}
+
+TEST_F(RealTool, AnimatedGifKeepsAllFramesInWebpAndApng) {
+    const QString gif = file(QStringLiteral("anim.gif"));
+    makeAnimatedGif(gif, 5);
+
+    const QString webp = file(QStringLiteral("anim.webp"));
+    bridge_.ImageMagickIleDonustur(gif, webp, false);
+    const ToolRun info = run(QStringLiteral("webpmux"), {"-info", webp});
+    EXPECT_EQ(info.exitCode, 0) << "strict readers must accept the file: "
+                                << info.output.toStdString();
+    EXPECT_TRUE(info.output.contains(QStringLiteral("Number of frames: 5")))
+        << info.output.toStdString();
+
+    const QString apng = file(QStringLiteral("anim.apng"));
+    bridge_.ImageMagickIleDonustur(gif, apng, true);
+    EXPECT_EQ(ffmpegFrames(apng), 5);
+    EXPECT_TRUE(QFileInfo(apng).permissions() & QFile::ReadOther);
+    EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+
+    // An animated PNG source is read whole: the APNG written above, under a ".png" name.
+    const QString png = file(QStringLiteral("moving.png"));
+    ASSERT_TRUE(QFile::copy(apng, png));
+    ASSERT_TRUE(IsAnimatedPng(png));
+    const QString back = file(QStringLiteral("back.webp"));
+    bridge_.ImageMagickIleDonustur(png, back, false);
+    EXPECT_TRUE(run(QStringLiteral("webpmux"), {"-info", back})
+                    .output.contains(QStringLiteral("Number of frames: 5")));
+}
+
+TEST_F(RealTool, ApngKeepsEachFramesOwnDelay) {
+    // Delays in 1/100 s; the tool keeps them to its 3/100 s steps: 9, 30, 6, 9.
+    const QString gif = file(QStringLiteral("delays.gif"));
+    ASSERT_EQ(magick({"-size", "40x30", "-delay", "10", "xc:red", "-delay", "30", "xc:green",
+                      "-delay", "6", "xc:blue", "-delay", "10", "xc:red", "-loop", "0", gif}),
+              0);
+    const QString apng = file(QStringLiteral("delays.apng"));
+    bridge_.ImageMagickIleDonustur(gif, apng, false);
+    const ToolRun durations =
+        run(QStringLiteral("ffprobe"),
+            {"-v", "error", "-show_entries", "packet=duration_time", "-of", "csv=p=0", apng});
+    EXPECT_EQ(durations.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+              (QStringList{"0.090000", "0.300000", "0.060000", "0.090000"}))
+        << log_.text().toStdString();
+}
+
+TEST_F(RealTool, QualityConversionWritesGrayGif) {
+    const QString gif = file(QStringLiteral("small.gif"));
+    bridge_.ImageMagickIleAVIFDonustur(file("source.png"), gif, 7, true);
+    EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+    // GIF has no gray colour space; gray pixels have no saturation.
+    const ToolRun saturation =
+        run(bridge_.toolPath(), {gif, "-colorspace", "HSL", "-format", "%[fx:maxima.g]", "info:-"});
+    EXPECT_EQ(saturation.output.trimmed(), QStringLiteral("0"));
+}
+
+TEST_F(RealTool, CorruptAvifShowsTheToolsOwnErrorLines) {
+    const QString avif = file(QStringLiteral("broken.avif"));
+    {
+        QFile f(avif);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromHex("0000001c667479706176696600000000617669666d696631") +
+                QByteArray(300, '\x5A'));
+    }
+    const QString temp = file(QStringLiteral("temp.png"));
+    bridge_.ImageMagickIleDonustur(avif, temp, false);
+    EXPECT_FALSE(QFile::exists(temp));
+    ASSERT_EQ(dialogs_.messages.size(), 1u) << log_.text().toStdString();
+    const auto& message = dialogs_.messages[0];
+    EXPECT_EQ(message.title, QStringLiteral("ERROR"));
+    EXPECT_EQ(message.icon, MessageIcon::Error);
+    const QStringList shown = message.text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_FALSE(shown.isEmpty());
+    for (const QString& line : shown) {
+        EXPECT_TRUE(log_.lines().contains(line)) << line.toStdString();
+        EXPECT_TRUE(line.contains(QStringLiteral("error"), Qt::CaseInsensitive) ||
+                    line.contains(QStringLiteral("failed"), Qt::CaseInsensitive));
+    }
+    EXPECT_TRUE(message.text.contains(temp)) << "the tool names the output it could not make";
+}
+
+TEST_F(RealTool, HostileFileNameConvertsAndRunsNothing) {
+    QDir dir(file(QStringLiteral("hostile")));
+    ASSERT_TRUE(dir.mkpath(QStringLiteral(".")));
+    const QString name = QStringLiteral("a\"b $(touch pwned) `touch pwned2`; c\nd 50%d");
+    const QString gif = dir.filePath(name + QStringLiteral(".gif"));
+    makeAnimatedGif(gif, 3);
+    const QString out = dir.filePath(name + QStringLiteral(".webp"));
+    bridge_.ImageMagickIleDonustur(gif, out, false);
+    const QString apng = dir.filePath(name + QStringLiteral(".apng"));
+    bridge_.ImageMagickIleDonustur(gif, apng, false);
+    const QString ico = dir.filePath(name + QStringLiteral(".ico"));
+    bridge_.ImageMagickIleAVIFDonustur(gif, ico, 50, false);
+
+    EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+    QStringList expected{QFileInfo(gif).fileName(), QFileInfo(out).fileName(),
+                         QFileInfo(apng).fileName(), QFileInfo(ico).fileName()};
+    expected.sort();
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              expected)
+        << dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)
+               .join(QLatin1Char('|'))
+               .toStdString();
+    for (const QString& place : {folder_.path(), bridge_.workingFolder(), QDir::currentPath()}) {
+        EXPECT_FALSE(QFile::exists(place + QStringLiteral("/pwned"))) << place.toStdString();
+        EXPECT_FALSE(QFile::exists(place + QStringLiteral("/pwned2"))) << place.toStdString();
+    }
+}
+
+TEST_F(RealTool, LauncherSaysSoWhenNoImageMagickIsInstalled) {
+    // A PATH with only what the launcher itself uses.
+    const QString bin = file(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    for (const char* tool : {"dirname", "basename", "readlink"})
+        QFile::link(QStandardPaths::findExecutable(QString::fromUtf8(tool)),
+                    bin + QLatin1Char('/') + QString::fromUtf8(tool));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), bin);
+    const ToolRun result =
+        run(QStringLiteral("/bin/sh"), {bridge_.toolPath(), file("source.png"), file("x.png")},
+            environment);
+    EXPECT_NE(result.exitCode, 0);
+    const QStringList lines = result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << result.output.toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("error")));
+    EXPECT_FALSE(QFile::exists(file("x.png")));
+}
+
+TEST_F(RealTool, OwnPolicyAndDelegatesAreInForce) {
+    const ToolRun resources = run(bridge_.toolPath(), {"-list", "resource"});
+    EXPECT_TRUE(resources.output.contains(QRegularExpression(QStringLiteral("Memory: 2GiB"))))
+        << resources.output.toStdString();
+    EXPECT_TRUE(resources.output.contains(QStringLiteral("List length: 10000")));
+    // A picture wider than the limit is refused, not decoded.
+    const QString wide = file(QStringLiteral("wide.png"));
+    const ToolRun refused = run(bridge_.toolPath(), {"-size", "40000x1", "xc:red", wide});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_FALSE(QFileInfo(wide).size() > 0);
+}
+
+}  // namespace
+}  // namespace pixmorrow

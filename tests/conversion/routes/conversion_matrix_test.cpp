@@ -1,0 +1,378 @@
+// Every accepted input kind converted to every output type, with and without grayscale,
+// through the real routes, checked with decoders that are not the program's own.
+#include "conversion/routes/codec_library.h"
+#include "conversion/external/command_runner.h"
+#include "conversion/routes/conversion_engine.h"
+#include "conversion/run/conversion_run.h"
+#include "conversion/routes/format_routes.h"
+#include "conversion/run/output_types.h"
+#include "platform/tick_clock.h"
+#include "support/recording_dialogs.h"
+#include "support/test_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+using testing::builtProgramFolder;
+using testing::RecordingDialogs;
+using testing::testSourceFolder;
+
+struct Kind {
+    const char* file;
+    bool transparent;  // the bottom right pixel is transparent in the source
+    bool animated;
+};
+
+const Kind kKinds[] = {
+    {"png.png", true, false},      {"apng.apng", true, true},  {"webp.webp", true, false},
+    {"animwebp.webp", true, true}, {"jpeg.jpg", false, false}, {"jfif.jfif", false, false},
+    {"tiff.tif", true, false},     {"gif.gif", true, false},   {"animgif.gif", true, true},
+    {"ico.ico", true, false},      {"bmp.bmp", false, false},  {"wmp.wmp", false, false},
+    {"avif.avif", true, false},    {"psd.psd", true, false},   {"heic.heic", false, false},
+    {"svg.svg", true, false},      {"tga.tga", true, false},   {"jxl.jxl", true, false},
+    {"jp2.jp2", false, false},
+};
+
+QString kindName(const Kind& kind) {
+    return QFileInfo(QString::fromLatin1(kind.file)).completeBaseName();
+}
+
+QString kindExtension(const Kind& kind) {
+    return u'.' + QFileInfo(QString::fromLatin1(kind.file)).suffix();
+}
+
+// The fixtures, made once per build folder by the script beside this test.
+QString fixtureFolder() {
+    static const QString folder = [] {
+        const QString target = builtProgramFolder() + QStringLiteral("/test-fixtures/matrix");
+        if (QFile::exists(target + QStringLiteral("/bad.jpg")))
+            return target;
+        QDir().mkpath(builtProgramFolder() + QStringLiteral("/test-fixtures"));
+        QTemporaryDir scratch(builtProgramFolder() +
+                              QStringLiteral("/test-fixtures/making-XXXXXX"));
+        scratch.setAutoRemove(true);
+        const QString made = scratch.path() + QStringLiteral("/matrix");
+        QProcess script;
+        script.start(
+            QStringLiteral("bash"),
+            {testSourceFolder() + QStringLiteral("/conversion/routes/make_matrix_fixtures.sh"), made});
+        script.waitForFinished(120000);
+        EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+        // Another test process may have won the race; its fixtures are the same.
+        QDir().rename(made, target);
+        return target;
+    }();
+    return folder;
+}
+
+struct RunOutcome {
+    QString folder;
+    std::vector<RecordingDialogs::Message> messages;
+    QStringList settingsLeft;
+    std::optional<RunTotals> totals;
+};
+
+struct NullReporter final : RunReporter {
+    void statusText(const QString&) override {}
+    void progress(std::int64_t, std::int64_t) override {}
+    void focusDestination() override {}
+    void showQueuePage() override {}
+};
+
+// One frame of one output file as identify sees it.
+struct Frame {
+    QString format;
+    int width = 0;
+    int height = 0;
+    QString type;
+    double cornerAlpha = 1;
+    double cornerRed = 0;
+};
+
+QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    if (exitCode)
+        *exitCode = process.exitCode();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// Frames of every file, by path, read in one identify call.
+QMap<QString, std::vector<Frame>> identifyAll(const QStringList& files) {
+    QMap<QString, std::vector<Frame>> frames;
+    if (files.isEmpty())
+        return frames;
+    QStringList arguments = {
+        QStringLiteral("-format"),
+        QStringLiteral("%i|%m|%w|%h|%[type]|%[fx:p{7,5}.a]|%[fx:p{7,5}.r]\\n")};
+    arguments << files;
+    const QString text = run(QStringLiteral("identify"), arguments);
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(u'|');
+        if (f.size() != 7)
+            continue;
+        frames[f[0]].push_back(
+            {f[1], f[2].toInt(), f[3].toInt(), f[4], f[5].toDouble(), f[6].toDouble()});
+    }
+    return frames;
+}
+
+class ConversionMatrix : public ::testing::TestWithParam<const char*> {
+protected:
+    static void SetUpTestSuite() {
+        if (!CodecLibrary::isLoaded())
+            CodecLibrary::loadAtStart(builtProgramFolder());
+    }
+
+    RunOutcome convertAll(const QString& type, bool grayscale) {
+        RunOutcome outcome;
+        outcome.folder =
+            work.path() + (grayscale ? QStringLiteral("/gray") : QStringLiteral("/plain"));
+        const QString settings = work.path() + (grayscale ? QStringLiteral("/settings-gray/")
+                                                          : QStringLiteral("/settings-plain/"));
+        QDir().mkpath(settings);
+        QStringList sources;
+        for (const Kind& kind : kKinds)
+            sources << fixtureFolder() + u'/' + QLatin1String(kind.file);
+        sources << fixtureFolder() + QStringLiteral("/bad.jpg");
+
+        RecordingDialogs dialogs;
+        CommandLog log;
+        NullReporter reporter;
+        SteadyTickClock clock;
+        ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
+        ConversionRun conversion(dialogs, reporter, clock, engine.converter());
+        outcome.totals = conversion.run(sources, {type, 80, grayscale, outcome.folder});
+        outcome.messages = dialogs.messages;
+        outcome.settingsLeft = QDir(settings).entryList(QDir::Files | QDir::Hidden);
+        return outcome;
+    }
+
+    QTemporaryDir work;
+};
+
+// The largest chroma (HCL, 0 to 1) of each frame of a file. Lossy encoders leave a little
+// colour noise on gray pixels, so gray means "nearly no chroma".
+std::vector<double> saturations(const QString& path) {
+    const QString text =
+        run(QStringLiteral("convert"),
+            {path, QStringLiteral("-alpha"), QStringLiteral("off"), QStringLiteral("-colorspace"),
+             QStringLiteral("HCL"), QStringLiteral("-channel"), QStringLiteral("G"),
+             QStringLiteral("-separate"), QStringLiteral("-format"),
+             QStringLiteral("%[fx:maxima]\n"), QStringLiteral("info:")});
+    std::vector<double> values;
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
+        values.push_back(line.toDouble());
+    return values;
+}
+
+bool keepsTransparency(const Kind& kind, const QString& type) {
+    if (!kind.transparent)
+        return false;
+    const QString name = kindName(kind);
+    const QString extension = kindExtension(kind);
+    if (type == QStringLiteral("PNG") || type == QStringLiteral("WEBP")) {
+        // The tool reads PNG sources itself and GIF sources for WEBP; the codec library reads
+        // WebP, GIF and ICO sources itself; the rest come through the opaque work bitmap.
+        return QStringList{QStringLiteral(".png"), QStringLiteral(".apng"), QStringLiteral(".webp"),
+                           QStringLiteral(".gif"), QStringLiteral(".ico")}
+            .contains(extension);
+    }
+    if (type == QStringLiteral("GIF") || type == QStringLiteral("ICO") ||
+        type == QStringLiteral("APNG")) {
+        return QStringList{QStringLiteral("png"), QStringLiteral("webp"), QStringLiteral("gif"),
+                           QStringLiteral("animgif"), QStringLiteral("ico")}
+            .contains(name);
+    }
+    return false;
+}
+
+bool canHoldTransparency(const QString& type) {
+    return !QStringList{QStringLiteral("BMP"), QStringLiteral("TIF"), QStringLiteral("TIFF"),
+                        QStringLiteral("WMP"), QStringLiteral("JPG"), QStringLiteral("JPEG"),
+                        QStringLiteral("JFIF")}
+                .contains(type);
+}
+
+// Whether a transparent source that the program decodes itself reaches the output through
+// the work bitmap, which composes transparency over white.
+bool putOnWhite(const Kind& kind, const QString& type) {
+    const QString extension = kindExtension(kind);
+    if (!kind.transparent || decodedByExternalTool(extension))
+        return false;
+    if (QStringList{QStringLiteral("BMP"), QStringLiteral("TIF"), QStringLiteral("TIFF"),
+                    QStringLiteral("WMP")}
+            .contains(type)) {
+        return true;
+    }
+    const bool codecRoute = writingRouteFor(type, extension) == WritingRoute::CodecLibrary;
+    if (codecRoute)
+        return codecRouteUsesTemporaryBmp(extension);
+    return !externalToolReads(extension);
+}
+
+// Whether the route hands the whole animated source to the tool, which keeps its frames.
+bool keepsFrames(const Kind& kind, const QString& type) {
+    if (!kind.animated)
+        return false;
+    const QString name = kindName(kind);
+    if (name == QStringLiteral("animgif")) {
+        return type == QStringLiteral("WEBP") || type == QStringLiteral("GIF") ||
+               type == QStringLiteral("APNG");
+    }
+    if (name == QStringLiteral("apng")) {
+        return type == QStringLiteral("WEBP") || type == QStringLiteral("APNG");
+    }
+    return type == QStringLiteral("GIF") || type == QStringLiteral("APNG");
+}
+
+int pngFrameCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return 0;
+    return std::max<int>(1, bytes.count("fcTL"));
+}
+
+TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
+    const QString type = QString::fromLatin1(GetParam());
+    const QString extension = outputExtension(type);
+    for (const bool grayscale : {false, true}) {
+        SCOPED_TRACE(grayscale ? "grayscale" : "colour");
+        const RunOutcome outcome = convertAll(type, grayscale);
+        ASSERT_TRUE(outcome.totals);
+        EXPECT_EQ(outcome.totals->processedCount, std::size(kKinds) + 1);
+        EXPECT_EQ(outcome.settingsLeft, QStringList()) << "intermediate files left behind";
+
+        // The only message is the one for the file that holds no JPEG data.
+        QStringList texts;
+        for (const auto& message : outcome.messages)
+            texts << message.title + u':' + message.text;
+        EXPECT_EQ(texts, QStringList{QStringLiteral(
+                             "ERROR:JPEG error #53\r\rUnknown file format, empty/damaged file!")});
+
+        const QDir folder(outcome.folder);
+        const QStringList written = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QString& name : written) {
+            EXPECT_FALSE(name.startsWith(u'.')) << "temporary output left: " << name.toStdString();
+        }
+
+        // WMP outputs are checked through the reference JPEG XR decoder.
+        QMap<QString, QString> decodedFrom;
+        QStringList toIdentify;
+        for (const QString& name : written) {
+            const QString path = folder.filePath(name);
+            if (type == QStringLiteral("WMP")) {
+                const QString stem =
+                    work.path() + u'/' +
+                    (grayscale ? QStringLiteral("gray-") : QStringLiteral("plain-")) + name;
+                const QString copy = stem + QStringLiteral(".jxr");
+                const QString bmp = stem + QStringLiteral(".bmp");
+                QFile::copy(path, copy);
+                int code = -1;
+                run(QStringLiteral("JxrDecApp"),
+                    {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
+                EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
+                decodedFrom[bmp] = path;
+                toIdentify << bmp;
+            } else {
+                toIdentify << path;
+            }
+        }
+        const auto identifiedPath = [&](const QString& path) {
+            return decodedFrom.key(path, path);
+        };
+        QMap<QString, std::vector<Frame>> identified;
+        const auto raw = identifyAll(toIdentify);
+        for (auto it = raw.begin(); it != raw.end(); ++it) {
+            identified[decodedFrom.value(it.key(), it.key())] = it.value();
+        }
+
+        for (const Kind& kind : kKinds) {
+            const QString name = kindName(kind);
+            SCOPED_TRACE(
+                QStringLiteral("%1 to %2").arg(QLatin1String(kind.file), type).toStdString());
+            QString output = folder.filePath(name + extension);
+            const bool split = kind.animated && name == QStringLiteral("apng") &&
+                               QStringList{QStringLiteral("PNG"), QStringLiteral("JPG"),
+                                           QStringLiteral("JPEG"), QStringLiteral("JFIF")}
+                                   .contains(type);
+            if (split) {
+                // The tool writes each frame of the animation into a file of its own.
+                output = folder.filePath(name + QStringLiteral("-0") + extension);
+                EXPECT_TRUE(
+                    QFile::exists(folder.filePath(name + QStringLiteral("-1") + extension)));
+            }
+            ASSERT_TRUE(QFile::exists(output)) << output.toStdString();
+            ASSERT_TRUE(identified.contains(output)) << "not decodable: " << output.toStdString();
+            const std::vector<Frame>& frames = identified[output];
+            const Frame& first = frames.front();
+
+            static const QMap<QString, QStringList> formats = {
+                {QStringLiteral("WEBP"), {QStringLiteral("WEBP")}},
+                {QStringLiteral("PNG"), {QStringLiteral("PNG")}},
+                {QStringLiteral("APNG"), {QStringLiteral("PNG")}},
+                {QStringLiteral("JPG"), {QStringLiteral("JPEG")}},
+                {QStringLiteral("JPEG"), {QStringLiteral("JPEG")}},
+                {QStringLiteral("JFIF"), {QStringLiteral("JPEG")}},
+                {QStringLiteral("TIF"), {QStringLiteral("TIFF")}},
+                {QStringLiteral("TIFF"), {QStringLiteral("TIFF")}},
+                {QStringLiteral("GIF"), {QStringLiteral("GIF")}},
+                {QStringLiteral("BMP"), {QStringLiteral("BMP"), QStringLiteral("BMP3")}},
+                {QStringLiteral("ICO"), {QStringLiteral("ICO")}},
+                {QStringLiteral("WMP"), {QStringLiteral("BMP"), QStringLiteral("BMP3")}},
+            };
+            EXPECT_TRUE(formats[type].contains(first.format)) << first.format.toStdString();
+            if (type == QStringLiteral("APNG")) {
+                EXPECT_GE(pngFrameCount(output), 1);
+            }
+            EXPECT_EQ(first.width, 8);
+            EXPECT_EQ(first.height, 6);
+            const auto frameSaturations = saturations(identifiedPath(output));
+            ASSERT_FALSE(frameSaturations.empty());
+            for (const double saturation : frameSaturations) {
+                if (grayscale) {
+                    EXPECT_LT(saturation, 0.08) << "not gray";
+                } else {
+                    EXPECT_GT(saturation, 0.5) << "colours lost";
+                }
+            }
+
+            const bool transparent = first.cornerAlpha < 0.5;
+            if (keepsTransparency(kind, type)) {
+                EXPECT_TRUE(transparent) << "transparency lost";
+            } else if (!canHoldTransparency(type)) {
+                EXPECT_FALSE(transparent);
+            }
+            if (putOnWhite(kind, type)) {
+                EXPECT_FALSE(transparent);
+                EXPECT_GT(first.cornerRed, 0.9) << "transparent parts not put on white";
+            }
+            if (keepsFrames(kind, type)) {
+                const int count = type == QStringLiteral("APNG") ? pngFrameCount(output)
+                                                                 : static_cast<int>(frames.size());
+                EXPECT_GE(count, 2) << "frames lost";
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputTypes, ConversionMatrix,
+                         ::testing::Values("WEBP", "PNG", "APNG", "JPG", "JPEG", "JFIF", "TIF",
+                                           "TIFF", "GIF", "BMP", "ICO", "WMP"));
+
+}  // namespace
+}  // namespace pixmorrow

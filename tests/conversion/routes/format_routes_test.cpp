@@ -1,0 +1,237 @@
+#include "conversion/routes/format_routes.h"
+
+#include "conversion/run/output_types.h"
+#include "conversion/routes/route_backend.h"
+#include "platform/error.h"
+#include "support/recording_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+using testing::RecordingDialogs;
+
+bool exists(const QString& path) {
+    return QFile::exists(path);
+}
+
+// Records each call with the intermediate files present at that moment, and writes a small
+// file wherever a real backend would write one.
+struct RecordingBackend final : RouteBackend {
+    explicit RecordingBackend(QString settings) : settings(std::move(settings)) {}
+
+    QString name(const QString& path) const {
+        return path.startsWith(settings) ? path.mid(settings.size()) : path;
+    }
+    void touch(const QString& path) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("x");
+    }
+    void loadWorkBitmap(const QString& path) override {
+        calls << QStringLiteral("load ") + name(path);
+        if (failLoad)
+            throw Error(QStringLiteral("Unknown picture file extension (.wmp)"));
+    }
+    void grayscaleWorkBitmap() override { calls << QStringLiteral("gray"); }
+    void writeWorkBitmapBmp(const QString& path) override {
+        calls << QStringLiteral("bmp ") + name(path);
+        touch(path);
+    }
+    void writeWorkBitmapTiff(const QString& path) override {
+        calls << QStringLiteral("tiff ") + name(path);
+        touch(path);
+    }
+    void writeWorkBitmapWmp(const QString& path) override {
+        calls << QStringLiteral("wmp ") + name(path);
+        touch(path);
+    }
+    void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
+                     bool grayscale) override {
+        static const char* formats[] = {"jpeg", "png", "webp"};
+        calls << QStringLiteral("codec %1 %2 %3 q%4%5")
+                     .arg(name(source), name(output),
+                          QLatin1String(formats[static_cast<int>(format)]))
+                     .arg(quality)
+                     .arg(grayscale ? QStringLiteral(" gray") : QString());
+        if (failEncode)
+            throw Error(QStringLiteral("Cannot encode"));
+        touch(output);
+    }
+    void externalConvert(const QString& input, const QString& output, bool grayscale) override {
+        calls << QStringLiteral("magick %1 %2%3")
+                     .arg(name(input), name(output),
+                          grayscale ? QStringLiteral(" gray") : QString());
+        if (!toolMissing)
+            touch(output);
+    }
+    void externalQualityConvert(const QString& input, const QString& output, int quality,
+                                bool grayscale) override {
+        calls << QStringLiteral("magick-q %1 %2 q%3%4")
+                     .arg(name(input), name(output))
+                     .arg(quality)
+                     .arg(grayscale ? QStringLiteral(" gray") : QString());
+        if (!toolMissing)
+            touch(output);
+    }
+
+    QString settings;
+    QStringList calls;
+    bool toolMissing = false;
+    bool failLoad = false;
+    bool failEncode = false;
+};
+
+class FormatRoutesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = settingsDir.path() + u'/';
+        source = sourceDir.path() + QStringLiteral("/src");
+    }
+    // Runs both stages for one source extension and output type; returns the calls.
+    QStringList convert(const QString& extension, const QString& type, bool grayscale = false,
+                        int quality = 42) {
+        const QString path = source + extension;
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("source");
+        file.close();
+        backend.calls.clear();
+        FormatRoutes routes(backend, dialogs, settings);
+        routes.decodingStage(path, extension, grayscale);
+        const QString output = sourceDir.path() + QStringLiteral("/OUT");
+        routes.writingStage(path, extension, output, type, quality, grayscale);
+        EXPECT_EQ(QDir(settingsDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
+            << "intermediate files left behind";
+        QFile::remove(output);
+        QStringList calls = backend.calls;
+        calls.replaceInStrings(output, QStringLiteral("OUT"));
+        calls.replaceInStrings(path, QStringLiteral("S"));
+        return calls;
+    }
+
+    QTemporaryDir settingsDir;
+    QTemporaryDir sourceDir;
+    QString settings;
+    QString source;
+    RecordingBackend backend{QString()};
+    RecordingDialogs dialogs;
+
+    void useSettings() { backend.settings = settings; }
+};
+
+TEST_F(FormatRoutesTest, TheWritingStagePicksTheFirstMatchingRow) {
+    const struct {
+        const char* type;
+        const char* extension;
+        WritingRoute route;
+    } cases[] = {
+        {"BMP", ".gif", WritingRoute::Bmp},
+        {"TIF", ".png", WritingRoute::Tiff},
+        {"TIFF", ".jpg", WritingRoute::Tiff},
+        {"WMP", ".gif", WritingRoute::Wmp},
+        {"WEBP", ".gif", WritingRoute::ExternalWhole},
+        {"PNG", ".gif", WritingRoute::CodecLibrary},
+        {"GIF", ".png", WritingRoute::ExternalQuality},
+        {"ICO", ".jpg", WritingRoute::ExternalQuality},
+        {"APNG", ".jpg", WritingRoute::ExternalWhole},
+        {"APNG", ".gif", WritingRoute::ExternalWhole},
+        {"WEBP", ".png", WritingRoute::ExternalWhole},
+        {"JFIF", ".apng", WritingRoute::ExternalWhole},
+        {"JPG", ".webp", WritingRoute::CodecLibrary},
+        {"WEBP", ".tif", WritingRoute::CodecLibrary},
+        {"JPEG", ".psd", WritingRoute::CodecLibrary},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(writingRouteFor(QString::fromLatin1(c.type), QString::fromLatin1(c.extension)),
+                  c.route)
+            << c.type << " " << c.extension;
+    }
+}
+
+TEST_F(FormatRoutesTest, EachSourceKindMeetsItsDecoderAndWriter) {
+    useSettings();
+    const struct {
+        const char* extension;
+        const char* type;
+        bool gray;
+        QStringList calls;
+    } cases[] = {
+        {".jpg", "WEBP", false, {"load S", "codec S OUT webp q42"}},
+        {".jfif", "JPG", true, {"load temp.jpg", "gray", "codec S OUT jpeg q42 gray"}},
+        {".png", "PNG", false, {"load S", "magick S OUT"}},
+        {".apng", "APNG", true, {"load temp.png", "gray", "magick S OUT gray"}},
+        {".gif", "WEBP", false, {"load S", "magick S OUT"}},
+        {".gif", "PNG", false, {"load S", "codec S OUT png q80"}},
+        {".webp", "BMP", true, {"load S", "gray", "bmp OUT"}},
+        {".ico", "GIF", true, {"load S", "gray", "magick-q S OUT q42 gray"}},
+        {".tif", "WEBP", false, {"load S", "bmp temp.bmp", "codec temp.bmp OUT webp q42"}},
+        {".svg", "JFIF", false, {"load S", "bmp temp.bmp", "codec temp.bmp OUT jpeg q42"}},
+        {".psd", "TIFF", false, {"magick S temp.png", "load temp.png", "tiff OUT"}},
+        {".psd",
+         "GIF",
+         true,
+         {"magick S temp.png gray", "load temp.png", "gray", "magick-q S OUT q42 gray"}},
+        {".heic",
+         "PNG",
+         false,
+         {"magick S temp.png", "load temp.png", "bmp temp.bmp", "codec temp.bmp OUT png q80"}},
+        {".wmp", "WMP", false, {"load S", "wmp OUT"}},
+        {".wmp", "JPEG", false, {"load S", "bmp temp.bmp", "codec temp.bmp OUT jpeg q42"}},
+        {".bmp", "ICO", false, {"load S", "magick-q S OUT q42"}},
+        {".wmp", "ICO", false, {"load S", "bmp temp.bmp", "magick-q temp.bmp OUT q42"}},
+        {".svg", "APNG", true, {"load S", "gray", "bmp temp.bmp", "magick temp.bmp OUT gray"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(convert(QString::fromLatin1(c.extension), QString::fromLatin1(c.type), c.gray),
+                  c.calls)
+            << c.extension << " to " << c.type;
+    }
+    // PNG ignores the quality field.
+    EXPECT_EQ(convert(QStringLiteral(".jpg"), QStringLiteral("PNG"), false, 10),
+              convert(QStringLiteral(".jpg"), QStringLiteral("PNG"), false, 100));
+}
+
+TEST_F(FormatRoutesTest, AMissingToolOutputFailsTheFileWithItsMessageAndWritesNothing) {
+    useSettings();
+    backend.toolMissing = true;
+    EXPECT_THROW(convert(QStringLiteral(".psd"), QStringLiteral("TIFF")), ReportedFailure);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("File cannot be created: ") + settings + QStringLiteral("temp.png"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::None);
+    // Nothing may be written from the previous file's picture.
+    ASSERT_EQ(backend.calls.size(), 1);
+    EXPECT_TRUE(backend.calls[0].startsWith(QStringLiteral("magick ")))
+        << backend.calls[0].toStdString();
+}
+
+TEST_F(FormatRoutesTest, AFailedCopyOrLoadLeavesNoPictureToWrite) {
+    useSettings();
+    FormatRoutes routes(backend, dialogs, settings);
+    const QString missing = source + QStringLiteral("-missing.jfif");
+    EXPECT_THROW(routes.decodingStage(missing, QStringLiteral(".jfif"), false), Error);
+    EXPECT_THROW(routes.writingStage(missing, QStringLiteral(".jfif"), QStringLiteral("OUT"),
+                                     QStringLiteral("BMP"), 80, false),
+                 Error);
+
+    backend.failLoad = true;
+    EXPECT_THROW(convert(QStringLiteral(".jpg"), QStringLiteral("BMP")), Error);
+    EXPECT_FALSE(backend.calls.contains(QStringLiteral("bmp OUT")));
+    EXPECT_FALSE(exists(settings + QStringLiteral("temp.jpg")));
+}
+
+TEST_F(FormatRoutesTest, IntermediatesAreRemovedWhenTheEncoderFails) {
+    useSettings();
+    backend.failEncode = true;
+    EXPECT_THROW(convert(QStringLiteral(".tiff"), QStringLiteral("WEBP")), Error);
+    EXPECT_FALSE(exists(settings + QStringLiteral("temp.bmp")));
+}
+
+}  // namespace
+}  // namespace pixmorrow

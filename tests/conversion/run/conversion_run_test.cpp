@@ -1,0 +1,313 @@
+#include "conversion/run/conversion_run.h"
+
+#include "conversion/routes/file_converter.h"
+#include "platform/error.h"
+#include "support/fake_clock.h"
+#include "support/recording_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace pixmorrow {
+namespace {
+
+using testing::FakeClock;
+using testing::RecordingDialogs;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+struct RecordingReporter final : RunReporter {
+    void statusText(const QString& text) override { events << QStringLiteral("status ") + text; }
+    void progress(std::int64_t index, std::int64_t count) override {
+        events << QStringLiteral("progress %1/%2").arg(index).arg(count);
+    }
+    void focusDestination() override { events << QStringLiteral("focus"); }
+    void showQueuePage() override { events << QStringLiteral("queue page"); }
+    QStringList events;
+};
+
+// Sources whose content starts with "BAD" fail to decode like a .jpg holding no JPEG data;
+// every other source is "converted" into a copy of its content doubled.
+struct FakeConverter final : FileConverter {
+    void decodingStage(const QString& source, const QString&, bool) override {
+        const QByteArray content = readFile(source);
+        if (content.startsWith("BAD"))
+            throw Error(QStringLiteral("JPEG error #53"));
+        if (content.startsWith("OTHER"))
+            throw Error(QStringLiteral("Unsupported bit depth"));
+        current = content;
+    }
+    void writingStage(const QString&, const QString&, const QString& output, const QString&, int,
+                      bool) override {
+        outputs << output;
+        if (duringWrite)
+            duringWrite(output);
+        if (writeNothing)
+            return;
+        writeFile(output, current + current);
+        if (failAfterWrite)
+            throw Error(QStringLiteral("Encoding failed"));
+    }
+    QByteArray current;
+    QStringList outputs;
+    bool writeNothing = false;
+    bool failAfterWrite = false;
+    std::function<void(const QString&)> duringWrite;
+};
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    std::optional<RunTotals> run(const QStringList& sources, const QString& type,
+                                 const QString& destination = kSameFolder) {
+        ConversionOptions options;
+        options.type = type;
+        options.quality = 80;
+        options.destination = destination;
+        ConversionRun conversion(dialogs, reporter, clock, converter);
+        return conversion.run(sources, options);
+    }
+    QString file(const QString& name, const QByteArray& content = "PIXELS") {
+        const QString path = dir.filePath(name);
+        writeFile(path, content);
+        return path;
+    }
+
+    QTemporaryDir dir;
+    RecordingDialogs dialogs;
+    RecordingReporter reporter;
+    FakeClock clock;
+    FakeConverter converter;
+};
+
+TEST_F(ConversionRunTest, OutputsTakeTheNextFreeNameAndNeverReplaceAFile) {
+    const QString a = file(QStringLiteral("a.png"));
+    ASSERT_TRUE(run({a}, QStringLiteral("PNG")));
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("a (2).png"))), QByteArray("PIXELSPIXELS"));
+    ASSERT_TRUE(run({a}, QStringLiteral("PNG")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("a (3).png"))));
+    EXPECT_EQ(readFile(a), QByteArray("PIXELS"));
+
+    const QString tar = file(QStringLiteral("x.tar.jpg"));
+    ASSERT_TRUE(run({tar}, QStringLiteral("WEBP")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("x.tar.webp"))));
+
+    QTemporaryDir into;
+    const QString jpg = file(QStringLiteral("b.jpg"), "JPEG");
+    const QString png = file(QStringLiteral("b.png"), "PNG");
+    ASSERT_TRUE(run({jpg, png}, QStringLiteral("WEBP"), into.path()));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("b.webp"))), QByteArray("JPEGJPEG"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("b (2).webp"))), QByteArray("PNGPNG"));
+    EXPECT_EQ(entries(into.path()),
+              (QStringList{QStringLiteral("b (2).webp"), QStringLiteral("b.webp")}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ConversionRunTest, RoutesWriteUnderAHiddenNameWithTheOutputExtension) {
+    QTemporaryDir into;
+    ASSERT_TRUE(run({file(QStringLiteral("c.gif"))}, QStringLiteral("TIFF"), into.path()));
+    ASSERT_EQ(converter.outputs.size(), 1);
+    const QString temporary = converter.outputs.at(0);
+    EXPECT_TRUE(temporary.startsWith(into.path() + QStringLiteral("/.")));
+    EXPECT_TRUE(temporary.endsWith(QStringLiteral(".tiff")));
+    EXPECT_FALSE(QFile::exists(temporary));
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("c.tiff")});
+}
+
+TEST_F(ConversionRunTest, JfifOutputsAreWrittenUnderAJpegName) {
+    QTemporaryDir into;
+    ASSERT_TRUE(run({file(QStringLiteral("j.png"))}, QStringLiteral("JFIF"), into.path()));
+    ASSERT_EQ(converter.outputs.size(), 1);
+    EXPECT_TRUE(converter.outputs.at(0).endsWith(QStringLiteral(".jpg")));
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("j.jfif")});
+}
+
+TEST_F(ConversionRunTest, ANameTakenDuringTheWriteMovesTheOutputToTheNextName) {
+    QTemporaryDir into;
+    converter.duringWrite = [&](const QString&) {
+        writeFile(into.filePath(QStringLiteral("d.webp")), "SOMEONE ELSE");
+    };
+    const auto totals = run({file(QStringLiteral("d.jpg"))}, QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("d.webp"))), QByteArray("SOMEONE ELSE"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("d (2).webp"))), QByteArray("PIXELSPIXELS"));
+    EXPECT_EQ(totals->outputTotal, 12);
+    EXPECT_EQ(entries(into.path()).size(), 2);
+}
+
+TEST_F(ConversionRunTest, FramesTheToolSplitIntoNumberedFilesGetFreeNamesOfTheirOwn) {
+    QTemporaryDir into;
+    writeFile(into.filePath(QStringLiteral("f-0.png")), "EXISTING");
+    converter.writeNothing = true;
+    converter.duringWrite = [&](const QString& output) {
+        const QString stem = output.chopped(4);
+        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
+        writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
+    };
+    const auto totals = run({file(QStringLiteral("f.apng"))}, QStringLiteral("PNG"), into.path());
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0.png"))), QByteArray("EXISTING"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0 (2).png"))), QByteArray("FRAME0"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-1.png"))), QByteArray("FRAME1"));
+    EXPECT_EQ(totals->outputTotal, 12);
+    EXPECT_EQ(entries(into.path()).size(), 3);
+}
+
+TEST_F(ConversionRunTest, AFailingFileIsReportedCountedAndLeavesNothingBehind) {
+    QTemporaryDir into;
+    const QString bad = file(QStringLiteral("bad.jpg"), "BAD!");  // 4 bytes
+    const QString good = file(QStringLiteral("good.jpg"), "GOOD");
+    const auto totals = run({bad, good}, QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("JPEG error #53\r\rUnknown file format, empty/damaged file!"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(totals->processedCount, 2);
+    EXPECT_EQ(totals->convertedCount, 1);
+    EXPECT_EQ(totals->inputTotal, 8);
+    EXPECT_EQ(totals->outputTotal, 8);
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("good.webp")});
+
+    // A writing stage that fails after writing part of a file leaves no file at all.
+    converter.failAfterWrite = true;
+    dialogs.messages.clear();
+    ASSERT_TRUE(run({good}, QStringLiteral("WEBP"), into.path()));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Encoding failed"));
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("good.webp")});
+}
+
+TEST_F(ConversionRunTest, ARunInWhichEveryFileFailsStillCountsThemAll) {
+    const QStringList sources = {file(QStringLiteral("1.jpg"), "BAD1"),
+                                 file(QStringLiteral("2.png"), "OTHER"),
+                                 dir.filePath(QStringLiteral("missing.jpg"))};
+    converter.writeNothing = true;
+    const auto totals = run(sources, QStringLiteral("JPG"));
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(totals->processedText(), QStringLiteral("3"));
+    EXPECT_EQ(totals->inputTotal, 9);
+    EXPECT_EQ(totals->outputTotal, 0);
+    EXPECT_EQ(totals->diskSpaceCaption(), QStringLiteral("Saved Disk Space:"));
+    EXPECT_EQ(totals->diskSpaceText(), QStringLiteral("9 bytes (100%)"));
+    ASSERT_EQ(dialogs.messages.size(), 2u);  // the missing file decodes to nothing here
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Unsupported bit depth"));
+    EXPECT_EQ(entries(dir.path()).size(), 2);
+}
+
+TEST_F(ConversionRunTest, StatusAndProgressNameEachFile) {
+    const QString a = file(QStringLiteral("a.bmp"));
+    const QString b = file(QStringLiteral("b.bmp"));
+    ASSERT_TRUE(run({a, b}, QStringLiteral("BMP")));
+    EXPECT_EQ(reporter.events,
+              (QStringList{QStringLiteral("progress 1/2"),
+                           QStringLiteral("status Converting ") + a + QStringLiteral("..."),
+                           QStringLiteral("status "), QStringLiteral("progress 2/2"),
+                           QStringLiteral("status Converting ") + b + QStringLiteral("..."),
+                           QStringLiteral("status "), QStringLiteral("progress 0/0")}));
+}
+
+TEST_F(ConversionRunTest, ElapsedTimeSurvivesAWrapOfTheTickCounter) {
+    clock.now = 0xFFFFFF00u;
+    converter.duringWrite = [&](const QString&) { clock.now += 2406; };
+    const auto totals = run({file(QStringLiteral("e.jpg"))}, QStringLiteral("WEBP"));
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(totals->elapsedMilliseconds, 2406u);
+}
+
+TEST_F(ConversionRunTest, PreconditionsStopTheRunBeforeAnyFile) {
+    const QString a = file(QStringLiteral("a.jpg"));
+
+    EXPECT_FALSE(run({}, QStringLiteral("WEBP")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("No image files have been added!"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("WARNING"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(reporter.events, QStringList{QStringLiteral("queue page")});
+
+    // A file where the folder should be: it cannot be created.
+    const QString blocked = file(QStringLiteral("blocked"));
+    EXPECT_FALSE(run({a}, QStringLiteral("WEBP"), blocked + QStringLiteral("/sub")));
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Directory does not exist!"));
+    EXPECT_EQ(reporter.events.back(), QStringLiteral("focus"));
+
+    QDir(dir.path()).mkdir(QStringLiteral("probe"));
+    writeFile(dir.filePath(QStringLiteral("probe/chk.tmp")), "");
+    EXPECT_FALSE(run({a}, QStringLiteral("WEBP"), dir.filePath(QStringLiteral("probe"))));
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Unable to write to directory!"));
+    EXPECT_EQ(dialogs.messages.back().title, QStringLiteral("WARNING"));
+    EXPECT_EQ(reporter.events.back(), QStringLiteral("focus"));
+
+    try {
+        run({a}, QStringLiteral("WEBP"), QString());
+        ADD_FAILURE() << "an empty destination must fail";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Unable to create directory"));
+    }
+    EXPECT_TRUE(converter.outputs.isEmpty());
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+}
+
+TEST_F(ConversionRunTest, AMissingDestinationIsCreatedWithItsParents) {
+    const QString target = dir.filePath(QStringLiteral("new/deeper/out"));
+    ASSERT_TRUE(run({file(QStringLiteral("p.jpg"))}, QStringLiteral("JPEG"), target + u'/'));
+    EXPECT_TRUE(QFile::exists(target + QStringLiteral("/p.jpeg")));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(RunTotals, DiskSpaceTexts) {
+    const struct {
+        std::int64_t input, output;
+        const char* caption;
+        const char* value;
+    } cases[] = {
+        {2000000, 500000, "Saved Disk Space:", "1.43 MB (75%)"},
+        {1000, 1500, "Increased Disk Space:", "500 bytes (50%)"},
+        {4096, 4096, "Saved Disk Space:", " bytes (0%)"},
+        {1000, 3000, "Increased Disk Space:", "1.95 KB (200%)"},
+        {0, 0, "Saved Disk Space:", " bytes (0%)"},
+        {0, 10, "Increased Disk Space:", "10 bytes (0%)"},
+    };
+    for (const auto& c : cases) {
+        RunTotals totals;
+        totals.inputTotal = c.input;
+        totals.outputTotal = c.output;
+        EXPECT_EQ(totals.diskSpaceCaption(), QString::fromLatin1(c.caption)) << c.input;
+        // Values here have no decimals or the system uses ".", as the run's own would.
+        QString expected = QString::fromLatin1(c.value);
+        expected.replace(u'.', QLocale::system().decimalPoint());
+        EXPECT_EQ(totals.diskSpaceText(), expected) << c.input << " " << c.output;
+    }
+}
+
+TEST(PerFileErrorText, AddsTheHintOnlyToJpegError53) {
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #53")),
+              QStringLiteral("JPEG error #53\r\rUnknown file format, empty/damaged file!"));
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #530")),
+              QStringLiteral("JPEG error #530"));
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #42")), QStringLiteral("JPEG error #42"));
+}
+
+}  // namespace
+}  // namespace pixmorrow

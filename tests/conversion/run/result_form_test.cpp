@@ -1,0 +1,71 @@
+#include "conversion/run/result_form.h"
+
+#include "conversion/run/conversion_run.h"
+#include "queue/image_queue.h"
+#include "support/recording_shell.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace pixmorrow {
+namespace {
+
+TEST(ResultFolderToOpen, IsTheDestinationOrTheFirstQueuedFilesFolder) {
+    ImageQueue queue;
+    EXPECT_EQ(resultFolderToOpen(kSameFolder, queue), QString());
+    EXPECT_EQ(resultFolderToOpen(QStringLiteral("/out/as typed/"), queue),
+              QStringLiteral("/out/as typed/"));
+    queue.append(QStringLiteral("/pictures/one/a.png"));
+    queue.append(QStringLiteral("/pictures/two/b.png"));
+    EXPECT_EQ(resultFolderToOpen(kSameFolder, queue), QStringLiteral("/pictures/one"));
+    EXPECT_EQ(resultFolderToOpen(QStringLiteral("/elsewhere"), queue),
+              QStringLiteral("/elsewhere"));
+}
+
+TEST(TFormResult, ShowsTheTotalsAndOpensTheFolderEachTime) {
+    testing::RecordingShell shell;
+    QString destination = QStringLiteral("/chosen");
+    TFormResult form(shell, [&] { return destination; });
+    RunTotals totals;
+    totals.processedCount = 3;
+    totals.inputTotal = 1000;
+    totals.outputTotal = 1500;
+    totals.elapsedMilliseconds = 2406;
+    form.showTotals(totals);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Result"));
+    EXPECT_EQ(form.Label4->text(), QStringLiteral("3"));
+    EXPECT_EQ(form.Label3->text(), QStringLiteral("Increased Disk Space:"));
+    EXPECT_EQ(form.Label6->text(), QStringLiteral("500 bytes (50%)"));
+    EXPECT_TRUE(form.Label5->text().endsWith(QStringLiteral(" seconds")));
+    EXPECT_FALSE(form.Image1->pixmap().isNull());
+
+    form.show();
+    form.Button1->click();
+    destination.clear();
+    form.Button1->click();  // no folder: nothing happens
+    destination = QStringLiteral("/chosen");
+    form.Button1->click();
+    EXPECT_EQ(shell.calls, (std::vector<QString>{QStringLiteral("openPath /chosen"),
+                                                 QStringLiteral("openPath /chosen")}));
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(TFormResult, CloseHasTheFocusAndEscCloses) {
+    testing::RecordingShell shell;
+    TFormResult form(shell, [] { return QString(); });
+    form.show();
+    QApplication::setActiveWindow(&form);
+    EXPECT_TRUE(form.Button2->isDefault());
+    EXPECT_EQ(form.focusWidget(), form.Button2);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&form, &esc);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+}
+
+}  // namespace
+}  // namespace pixmorrow
