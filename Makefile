@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 FILES ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build configure deps fuzz bench install clean
+.PHONY: run test build configure deps fuzz bench install clean check-format
 
 deps:
 	@bash scripts/install-deps
@@ -22,6 +22,9 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+check-format: deps
+	@bash scripts/check-format
 
 bench: build
 	bash scripts/run-benchmarks $(BUILD_DIR)

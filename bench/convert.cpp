@@ -1,8 +1,8 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--dest FOLDER] FILE...
-#include "conversion/routes/codec_library.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/dialogs.h"

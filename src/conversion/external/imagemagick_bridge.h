@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/formats/animated_png.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/formats/animated_png.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "conversion/formats/imaging_component.h"
 
 #include "conversion/formats/jxr_codec.h"
-#include "conversion/run/output_file.h"
 #include "conversion/formats/tiff_codec.h"
+#include "conversion/run/output_file.h"
 #include "platform/error.h"
 
 namespace pixmorrow {

@@ -1,10 +1,10 @@
 #include "conversion/routes/conversion_engine.h"
 
 #include "conversion/formats/bmp_writer.h"
-#include "conversion/routes/codec_library.h"
 #include "conversion/formats/imaging_component.h"
 #include "conversion/formats/picture_loader.h"
 #include "conversion/formats/work_bitmap.h"
+#include "conversion/routes/codec_library.h"
 
 namespace pixmorrow {
 

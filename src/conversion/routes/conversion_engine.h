@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/routes/format_routes.h"
 #include "conversion/external/imagemagick_bridge.h"
+#include "conversion/routes/format_routes.h"
 #include "conversion/routes/route_backend.h"
 
 #include <QString>

@@ -1,10 +1,10 @@
 // Every accepted input kind converted to every output type, with and without grayscale,
 // through the real routes, checked with decoders that are not the program's own.
-#include "conversion/routes/codec_library.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
-#include "conversion/run/conversion_run.h"
 #include "conversion/routes/format_routes.h"
+#include "conversion/run/conversion_run.h"
 #include "conversion/run/output_types.h"
 #include "platform/tick_clock.h"
 #include "support/recording_dialogs.h"
@@ -64,7 +64,8 @@ QString fixtureFolder() {
         QProcess script;
         script.start(
             QStringLiteral("bash"),
-            {testSourceFolder() + QStringLiteral("/conversion/routes/make_matrix_fixtures.sh"), made});
+            {testSourceFolder() + QStringLiteral("/conversion/routes/make_matrix_fixtures.sh"),
+             made});
         script.waitForFinished(120000);
         EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
         // Another test process may have won the race; its fixtures are the same.

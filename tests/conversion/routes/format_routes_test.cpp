@@ -1,7 +1,7 @@
 #include "conversion/routes/format_routes.h"
 
-#include "conversion/run/output_types.h"
 #include "conversion/routes/route_backend.h"
+#include "conversion/run/output_types.h"
 #include "platform/error.h"
 #include "support/recording_dialogs.h"
 
