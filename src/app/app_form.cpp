@@ -6,9 +6,9 @@
 #include "app/reset_defaults.h"
 #include "app/settings_folder.h"
 #include "app/wizard_rules.h"
+#include "conversion/format_table.h"
 #include "conversion/routes/conversion_engine.h"
 #include "conversion/run/conversion_run.h"
-#include "conversion/run/output_types.h"
 #include "conversion/run/result_form.h"
 #include "conversion/run/run_window.h"
 #include "localization/language.h"
@@ -468,10 +468,7 @@ void TAppForm::AddFolder1Click() {
 }
 
 void TAppForm::ButtonFilesClick() {
-    // Pattern list of the image filter; ".apng" is accepted by the queue but not listed.
-    static const QString patterns = QStringLiteral(
-        "*.png *.webp *.jpg *.jpeg *.jfif *.tif *.tiff *.gif *.ico *.bmp "
-        "*.wmp *.avif *.psd *.heic *.heif *.svg *.tga *.jxl *.jp2");
+    static const QString patterns = addFilesPatterns();
     const QString filter = TranslateText(QStringLiteral("Image Files")) + QStringLiteral(" (") +
                            patterns + QStringLiteral(");;") +
                            TranslateText(QStringLiteral("All Files (*.*)"))

@@ -1,19 +1,10 @@
 #include "queue/supported_input.h"
 
-namespace pixmorrow {
+#include "conversion/format_table.h"
 
-const QStringList& supportedExtensions() {
-    static const QStringList extensions = {
-        QStringLiteral(".bmp"),  QStringLiteral(".gif"),  QStringLiteral(".ico"),
-        QStringLiteral(".wmp"),  QStringLiteral(".png"),  QStringLiteral(".apng"),
-        QStringLiteral(".tif"),  QStringLiteral(".tiff"), QStringLiteral(".jpg"),
-        QStringLiteral(".jpeg"), QStringLiteral(".jfif"), QStringLiteral(".webp"),
-        QStringLiteral(".avif"), QStringLiteral(".psd"),  QStringLiteral(".heic"),
-        QStringLiteral(".heif"), QStringLiteral(".svg"),  QStringLiteral(".tga"),
-        QStringLiteral(".jxl"),  QStringLiteral(".jp2"),
-    };
-    return extensions;
-}
+#include <algorithm>
+
+namespace pixmorrow {
 
 QString lowerExtension(const QString& name) {
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -27,8 +18,7 @@ QString lowerExtension(const QString& name) {
 }
 
 bool Destekleniyormu(const QString& name) {
-    const QString extension = lowerExtension(name);
-    return !extension.isEmpty() && supportedExtensions().contains(extension);
+    return inputKind(lowerExtension(name)).accepted;
 }
 
 }  // namespace pixmorrow

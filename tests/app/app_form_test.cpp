@@ -29,6 +29,11 @@ TEST_F(AppFormTest, StartsOnTheImagesPageWithTheCaptionFromTheVersionResource) {
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("Images [0]"));
     EXPECT_EQ(f.ComboBoxType->currentText(), QStringLiteral("WEBP"));
     EXPECT_EQ(f.ComboBoxType->count(), 12);
+    QStringList types;
+    for (int i = 0; i < f.ComboBoxType->count(); ++i)
+        types << f.ComboBoxType->itemText(i);
+    EXPECT_EQ(types, (QStringList{"WEBP", "PNG", "APNG", "JPG", "JPEG", "JFIF", "TIF", "TIFF",
+                                  "GIF", "BMP", "ICO", "WMP"}));
     EXPECT_EQ(f.ComboBoxDestination->currentText(), QStringLiteral("Same Folder as Original"));
     EXPECT_TRUE(f.DisplayIcons1->isChecked());
     EXPECT_TRUE(f.IncludeSubfolders1->isChecked());

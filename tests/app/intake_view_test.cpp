@@ -139,6 +139,10 @@ TEST_F(IntakeViewTest, AddFilesTakesEveryChosenFileWithTheTwoFilters) {
     EXPECT_TRUE(fileDialogs.filters[0].startsWith("Image Files (*.png *.webp *.jpg"));
     EXPECT_TRUE(fileDialogs.filters[0].endsWith(";;All Files (*)"));
     EXPECT_FALSE(fileDialogs.filters[0].contains(".apng"));
+    EXPECT_EQ(fileDialogs.filters[0],
+              QStringLiteral("Image Files (*.png *.webp *.jpg *.jpeg *.jfif *.tif *.tiff *.gif "
+                             "*.ico *.bmp *.wmp *.avif *.psd *.heic *.heif *.svg *.tga *.jxl "
+                             "*.jp2);;All Files (*)"));
     EXPECT_EQ(fileDialogs.suffixes[0], QStringLiteral("webp"));
     f.ButtonFiles->click();  // cancelled: nothing changes
     EXPECT_EQ(f.imageQueue().size(), 3u);

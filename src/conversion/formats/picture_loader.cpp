@@ -1,5 +1,6 @@
 #include "conversion/formats/picture_loader.h"
 
+#include "conversion/format_table.h"
 #include "conversion/run/output_file.h"
 #include "formats/readers.h"
 #include "platform/error.h"
@@ -16,21 +17,41 @@ PictureLoader::PictureLoader(Decode decodeWithCodecLibrary, Decode renderSvg,
       renderSvg_(std::move(renderSvg)),
       imaging_(imaging) {}
 
+namespace {
+
+using Reader = formats::DecodedImage (*)(formats::Bytes);
+
+// The program's own reader for a way of reading, or null.
+Reader ownReader(InputRead read) {
+    switch (read) {
+        case InputRead::Bmp:
+            return formats::decodeBmp;
+        case InputRead::Ico:
+            return formats::decodeIco;
+        case InputRead::Gif:
+            return formats::decodeGif;
+        case InputRead::Png:
+            return formats::decodePng;
+        case InputRead::Jpeg:
+            return formats::decodeJpeg;
+        case InputRead::Tiff:
+        case InputRead::JpegXr:
+        case InputRead::CodecLibrary:
+        case InputRead::CodecLibrarySvg:
+        case InputRead::ExternalTool:
+        case InputRead::CopiedToIntermediate:
+        case InputRead::Unknown:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 formats::DecodedImage PictureLoader::load(const QString& path) const {
     const QString extension = QFileInfo(path).suffix().toLower();
-    using Reader = formats::DecodedImage (*)(formats::Bytes);
-    Reader reader = nullptr;
-    if (extension == QLatin1String("bmp"))
-        reader = formats::decodeBmp;
-    else if (extension == QLatin1String("ico"))
-        reader = formats::decodeIco;
-    else if (extension == QLatin1String("gif"))
-        reader = formats::decodeGif;
-    else if (extension == QLatin1String("png"))
-        reader = formats::decodePng;
-    else if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg"))
-        reader = formats::decodeJpeg;
-
+    const InputRead read = inputKind(u'.' + extension).read;
+    const Reader reader = ownReader(read);
     if (reader) {
         const std::vector<std::uint8_t> bytes = readInputFile(path);
         try {
@@ -39,16 +60,16 @@ formats::DecodedImage PictureLoader::load(const QString& path) const {
             throw Error(QString::fromUtf8(e.what()));
         }
     }
-    if (extension == QLatin1String("tif") || extension == QLatin1String("tiff"))
+    if (read == InputRead::Tiff)
         return imaging_.readTiff(path);
-    if (extension == QLatin1String("wmp"))
+    if (read == InputRead::JpegXr)
         return imaging_.readWmp(path);
-    if (extension == QLatin1String("webp") || extension == QLatin1String("wbmp")) {
+    if (read == InputRead::CodecLibrary) {
         if (!decodeWithCodecLibrary_)
             throw Error(QStringLiteral("The image codec library is not available"));
         return decodeWithCodecLibrary_(path);
     }
-    if (extension == QLatin1String("svg")) {
+    if (read == InputRead::CodecLibrarySvg) {
         if (!renderSvg_)
             throw Error(QStringLiteral("The image codec library is not available"));
         return renderSvg_(path);

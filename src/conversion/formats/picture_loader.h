@@ -9,10 +9,9 @@
 
 namespace pixmorrow {
 
-// Loads a picture file with the decoder its extension names (case-insensitively):
-// .bmp .ico .gif .png .jpg .jpeg with the program's own readers, .tif .tiff and .wmp through
-// the imaging component, .webp .wbmp through the codec library and .svg through its
-// renderer. Any other extension fails with "Unknown picture file extension (.%s)".
+// Loads a picture file with the decoder that the format table names for its extension
+// (case-insensitively): the program's own readers, the imaging component, the codec library or
+// its SVG renderer. Any other extension fails with "Unknown picture file extension (.%s)".
 // Every failure is a pixmorrow::Error carrying the decoder's text.
 class PictureLoader {
 public:

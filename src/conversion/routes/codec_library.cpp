@@ -233,16 +233,23 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
     snapshot.encodeToFile(output, format, quality);
 }
 
+pmc_encodedimageformat codecLibraryFormat(CodecFormat format) {
+    switch (format) {
+        case CodecFormat::Jpeg:
+            return PMC_FORMAT_JPEG;
+        case CodecFormat::Png:
+            return PMC_FORMAT_PNG;
+        case CodecFormat::Webp:
+            break;
+    }
+    return PMC_FORMAT_WEBP;
+}
+
 CodecOutput codecOutputFor(const QString& outputType, int quality) {
-    const QString type = outputType.toUpper();
-    if (type == QLatin1String("WEBP"))
-        return {PMC_FORMAT_WEBP, quality};
-    if (type == QLatin1String("JPG") || type == QLatin1String("JPEG") ||
-        type == QLatin1String("JFIF"))
-        return {PMC_FORMAT_JPEG, quality};
-    if (type == QLatin1String("PNG"))
-        return {PMC_FORMAT_PNG, 80};
-    throw Error(QStringLiteral("The codec library does not write %1 files").arg(outputType));
+    const OutputType* row = findOutputType(outputType.toUpper());
+    if (!row || !row->codecFormat)
+        throw Error(QStringLiteral("The codec library does not write %1 files").arg(outputType));
+    return {codecLibraryFormat(*row->codecFormat), row->fixedQuality.value_or(quality)};
 }
 
 void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,

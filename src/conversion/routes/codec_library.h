@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/format_table.h"
 #include "formats/decoded_image.h"
 #include "pixmorrow_codec.h"
 
@@ -191,9 +192,12 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
                 pmc_encodedimageformat format, int quality, bool grayscale);
 
-// How the codec route writes an output type: "WEBP" as WebP with the quality given, "JPG",
-// "JPEG" and "JFIF" as JPEG with it, "PNG" as PNG with quality 80 (the quality field plays no
-// part). Throws Error for a type the route does not write.
+// The library's own value for a format of the codec library route.
+pmc_encodedimageformat codecLibraryFormat(CodecFormat format);
+
+// How the codec route writes an output type (any letter case): the format of its row in the
+// format table, with the quality given unless the row fixes one. Throws Error for a type the
+// route does not write.
 struct CodecOutput {
     pmc_encodedimageformat format;
     int quality;

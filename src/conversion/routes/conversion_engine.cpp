@@ -15,22 +15,6 @@ struct LibraryRouteBackend::State {
     WorkBitmap bitmap;
 };
 
-namespace {
-
-pmc_encodedimageformat codecFormat(CodecFormat format) {
-    switch (format) {
-        case CodecFormat::Jpeg:
-            return PMC_FORMAT_JPEG;
-        case CodecFormat::Png:
-            return PMC_FORMAT_PNG;
-        case CodecFormat::Webp:
-            break;
-    }
-    return PMC_FORMAT_WEBP;
-}
-
-}  // namespace
-
 LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge)
     : bridge_(bridge), state_(std::make_unique<State>()) {}
 
@@ -58,7 +42,7 @@ void LibraryRouteBackend::writeWorkBitmapWmp(const QString& path) {
 
 void LibraryRouteBackend::codecEncode(const QString& source, const QString& output,
                                       CodecFormat format, int quality, bool grayscale) {
-    codecRoute(source, output, codecFormat(format), quality, grayscale);
+    codecRoute(source, output, codecLibraryFormat(format), quality, grayscale);
 }
 
 void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,

@@ -16,14 +16,6 @@ namespace pixmorrow {
 
 namespace {
 
-bool isOneOf(const QString& value, std::initializer_list<const char*> options) {
-    for (const char* option : options) {
-        if (value == QLatin1String(option))
-            return true;
-    }
-    return false;
-}
-
 void removeFile(const QString& path) {
     ::unlink(path.toLocal8Bit().constData());
 }
@@ -59,38 +51,20 @@ void copyTo(const QString& source, const IntermediateFile& target) {
 }  // namespace
 
 WritingRoute writingRouteFor(const QString& type, const QString& extension) {
-    if (type == QLatin1String("BMP"))
-        return WritingRoute::Bmp;
-    if (isOneOf(type, {"TIF", "TIFF"}))
-        return WritingRoute::Tiff;
-    if (type == QLatin1String("WMP"))
-        return WritingRoute::Wmp;
-    if (type == QLatin1String("WEBP") && extension == QLatin1String(".gif")) {
-        return WritingRoute::ExternalWhole;
+    const OutputType* row = findOutputType(type);
+    if (!row)
+        throw Error(QStringLiteral("Unknown output type ") + type);
+    if (row->route != WritingRoute::CodecLibrary)
+        return row->route;
+    switch (inputKind(extension).wholeToTool) {
+        case WholeToTool::Always:
+            return WritingRoute::ExternalWhole;
+        case WholeToTool::IntoAnimatedType:
+            return row->holdsAnimation ? WritingRoute::ExternalWhole : WritingRoute::CodecLibrary;
+        case WholeToTool::Never:
+            break;
     }
-    if (isOneOf(type, {"GIF", "ICO"}))
-        return WritingRoute::ExternalQuality;
-    if (type == QLatin1String("APNG"))
-        return WritingRoute::ExternalWhole;
-    if (isOneOf(type, {"WEBP", "PNG", "JPG", "JPEG", "JFIF"}) &&
-        isOneOf(extension, {".png", ".apng"})) {
-        return WritingRoute::ExternalWhole;
-    }
-    if (isOneOf(type, {"WEBP", "PNG", "JPG", "JPEG", "JFIF"}))
-        return WritingRoute::CodecLibrary;
-    throw Error(QStringLiteral("Unknown output type ") + type);
-}
-
-bool codecRouteUsesTemporaryBmp(const QString& extension) {
-    return !isOneOf(extension, {".jpg", ".jpeg", ".jfif", ".webp", ".gif", ".bmp", ".ico"});
-}
-
-bool externalToolReads(const QString& extension) {
-    return !isOneOf(extension, {".wmp", ".svg"});
-}
-
-bool decodedByExternalTool(const QString& extension) {
-    return isOneOf(extension, {".avif", ".psd", ".heic", ".heif", ".tga", ".jxl", ".jp2"});
+    return WritingRoute::CodecLibrary;
 }
 
 FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString settingsFolder)
@@ -98,23 +72,20 @@ FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString sett
 
 void FormatRoutes::decodingStage(const QString& source, const QString& extension, bool grayscale) {
     loaded_ = false;
-    if (extension == QLatin1String(".jfif")) {
-        // The picture loader knows JPEG only by ".jpg" and ".jpeg".
-        const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.jpg"));
+    const InputKind& kind = inputKind(extension);
+    const QString intermediate = settingsFolder_ + tableText(kind.intermediate);
+    if (kind.read == InputRead::CopiedToIntermediate) {
+        const IntermediateFile temp(intermediate);
         copyTo(source, temp);
         backend_.loadWorkBitmap(temp.path());
-    } else if (decodedByExternalTool(extension)) {
-        const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.png"));
+    } else if (kind.read == InputRead::ExternalTool) {
+        const IntermediateFile temp(intermediate);
         backend_.externalConvert(source, temp.path(), grayscale);
         if (!temp.exists()) {
             dialogs_.showMessage(QStringLiteral("File cannot be created: ") + temp.path(),
                                  kApplicationTitle, MessageIcon::None);
             throw ReportedFailure();
         }
-        backend_.loadWorkBitmap(temp.path());
-    } else if (extension == QLatin1String(".apng")) {
-        const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.png"));
-        copyTo(source, temp);
         backend_.loadWorkBitmap(temp.path());
     } else {
         backend_.loadWorkBitmap(source);
@@ -146,7 +117,7 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             // the work bitmap instead, which holds the same picture.
             std::optional<IntermediateFile> temp;
             QString input = source;
-            if (!externalToolReads(extension)) {
+            if (!inputKind(extension).externalToolReads) {
                 temp.emplace(settingsFolder_ + QStringLiteral("temp.bmp"));
                 backend_.writeWorkBitmapBmp(temp->path());
                 input = temp->path();
@@ -167,19 +138,15 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
 void FormatRoutes::codecLibraryRoute(const QString& source, const QString& extension,
                                      const QString& output, const QString& type, int quality,
                                      bool grayscale) {
-    CodecFormat format = CodecFormat::Jpeg;
-    if (type == QLatin1String("PNG")) {
-        format = CodecFormat::Png;
-        quality = 80;
-    } else if (type == QLatin1String("WEBP")) {
-        format = CodecFormat::Webp;
-    }
-    if (codecRouteUsesTemporaryBmp(extension)) {
+    const OutputType& row = *findOutputType(type);
+    const CodecFormat format = row.codecFormat.value();
+    quality = row.fixedQuality.value_or(quality);
+    if (inputKind(extension).codecLibraryReads) {
+        backend_.codecEncode(source, output, format, quality, grayscale);
+    } else {
         const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.bmp"));
         backend_.writeWorkBitmapBmp(temp.path());
         backend_.codecEncode(temp.path(), output, format, quality, grayscale);
-    } else {
-        backend_.codecEncode(source, output, format, quality, grayscale);
     }
 }
 

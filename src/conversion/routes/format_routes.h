@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/format_table.h"
 #include "conversion/routes/file_converter.h"
 
 #include <QString>
@@ -9,26 +10,10 @@ namespace pixmorrow {
 class Dialogs;
 class RouteBackend;
 
-// Which way a file goes in the writing stage, by output type and source extension.
-enum class WritingRoute {
-    Bmp,              // work bitmap as BMP
-    Tiff,             // work bitmap through the imaging component
-    Wmp,              // work bitmap as JPEG XR
-    ExternalWhole,    // source to the external tool, all frames
-    ExternalQuality,  // source to the external tool with the quality
-    CodecLibrary,     // codec library route
-};
+// The writing stage's route for an output type and a source extension: the type's own route,
+// or the external tool whole where the source's row asks for it. Throws Error for a type
+// outside the format table.
 WritingRoute writingRouteFor(const QString& type, const QString& extension);
-
-// Source extensions whose codec library route goes through "temp.bmp": the library cannot
-// read them itself.
-bool codecRouteUsesTemporaryBmp(const QString& extension);
-
-// Whether the external tool can read a source of this extension itself.
-bool externalToolReads(const QString& extension);
-
-// Source extensions the external tool decodes into "temp.png".
-bool decodedByExternalTool(const QString& extension);
 
 // The per-file conversion: the decoding stage by source extension, then the writing
 // stage's routes. Intermediate files live in the settings folder and are removed right after

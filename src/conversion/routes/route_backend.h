@@ -1,11 +1,10 @@
 #pragma once
 
+#include "conversion/format_table.h"
+
 #include <QString>
 
 namespace pixmorrow {
-
-// Output formats of the codec library route.
-enum class CodecFormat { Jpeg, Png, Webp };
 
 // The machinery the format routes drive: the picture loader and the work bitmap, the bitmap
 // writers, the codec library and the external tool. The routes decide which is used when;

@@ -1,8 +1,8 @@
 #include "conversion/run/conversion_run.h"
 
+#include "conversion/format_table.h"
 #include "conversion/routes/file_converter.h"
 #include "conversion/run/output_commit.h"
-#include "conversion/run/output_types.h"
 #include "conversion/run/run_texts.h"
 #include "localization/language.h"
 #include "platform/dialogs.h"
@@ -113,11 +113,8 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         const QString outputExtension = pixmorrow::outputExtension(options.type);
         const QString wanted = folder + baseNameWithoutLastExtension(source) + outputExtension;
         const QString output = MakeUniqueFileName(wanted);
-        // The external tool picks the format by the name's extension and knows a JPEG file
-        // by ".jpg", not by ".jfif".
-        TemporaryOutput temporary(folder, options.type == QLatin1String("JFIF")
-                                              ? QStringLiteral(".jpg")
-                                              : outputExtension);
+        // The external tool picks the format by the name's extension.
+        TemporaryOutput temporary(folder, toolExtension(options.type));
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
                                 options.grayscale);
         const QStringList written = temporary.commit(output, wanted);

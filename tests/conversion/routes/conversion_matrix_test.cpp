@@ -1,15 +1,15 @@
-// Every accepted input kind converted to every output type, with and without grayscale,
-// through the real routes, checked with decoders that are not the program's own.
+// Every input kind of the format table converted to every output type of it, with and without
+// grayscale, through the real routes, checked with decoders that are not the program's own.
 #include "conversion/external/command_runner.h"
+#include "conversion/format_table.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
-#include "conversion/routes/format_routes.h"
 #include "conversion/run/conversion_run.h"
-#include "conversion/run/output_types.h"
 #include "platform/tick_clock.h"
 #include "support/recording_dialogs.h"
 #include "support/test_paths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,34 +27,35 @@ using testing::RecordingDialogs;
 using testing::testSourceFolder;
 
 struct Kind {
-    const char* file;
-    bool transparent;  // the bottom right pixel is transparent in the source
-    bool animated;
-};
-
-const Kind kKinds[] = {
-    {"png.png", true, false},      {"apng.apng", true, true},  {"webp.webp", true, false},
-    {"animwebp.webp", true, true}, {"jpeg.jpg", false, false}, {"jfif.jfif", false, false},
-    {"tiff.tif", true, false},     {"gif.gif", true, false},   {"animgif.gif", true, true},
-    {"ico.ico", true, false},      {"bmp.bmp", false, false},  {"wmp.wmp", false, false},
-    {"avif.avif", true, false},    {"psd.psd", true, false},   {"heic.heic", false, false},
-    {"svg.svg", true, false},      {"tga.tga", true, false},   {"jxl.jxl", true, false},
-    {"jp2.jp2", false, false},
+    QString file;
+    bool transparent = false;  // the bottom right pixel is transparent in the source
+    bool animated = false;
 };
 
 QString kindName(const Kind& kind) {
-    return QFileInfo(QString::fromLatin1(kind.file)).completeBaseName();
+    return QFileInfo(kind.file).completeBaseName();
 }
 
 QString kindExtension(const Kind& kind) {
-    return u'.' + QFileInfo(QString::fromLatin1(kind.file)).suffix();
+    return u'.' + QFileInfo(kind.file).suffix();
 }
 
-// The fixtures, made once per build folder by the script beside this test.
+QString fixtureScript() {
+    return testSourceFolder() + QStringLiteral("/conversion/routes/make_matrix_fixtures.sh");
+}
+
+// The fixtures, made once per build folder and version of the script beside this test.
 QString fixtureFolder() {
     static const QString folder = [] {
-        const QString target = builtProgramFolder() + QStringLiteral("/test-fixtures/matrix");
-        if (QFile::exists(target + QStringLiteral("/bad.jpg")))
+        QFile scriptFile(fixtureScript());
+        EXPECT_TRUE(scriptFile.open(QIODevice::ReadOnly));
+        const QString version = QString::fromLatin1(
+            QCryptographicHash::hash(scriptFile.readAll(), QCryptographicHash::Sha1)
+                .toHex()
+                .left(12));
+        const QString target =
+            builtProgramFolder() + QStringLiteral("/test-fixtures/matrix-") + version;
+        if (QFile::exists(target + QStringLiteral("/kinds.txt")))
             return target;
         QDir().mkpath(builtProgramFolder() + QStringLiteral("/test-fixtures"));
         QTemporaryDir scratch(builtProgramFolder() +
@@ -62,10 +63,7 @@ QString fixtureFolder() {
         scratch.setAutoRemove(true);
         const QString made = scratch.path() + QStringLiteral("/matrix");
         QProcess script;
-        script.start(
-            QStringLiteral("bash"),
-            {testSourceFolder() + QStringLiteral("/conversion/routes/make_matrix_fixtures.sh"),
-             made});
+        script.start(QStringLiteral("bash"), {fixtureScript(), made});
         script.waitForFinished(120000);
         EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
         // Another test process may have won the race; its fixtures are the same.
@@ -73,6 +71,32 @@ QString fixtureFolder() {
         return target;
     }();
     return folder;
+}
+
+// The fixtures as the script lists them.
+std::vector<Kind> fixtureKinds() {
+    std::vector<Kind> kinds;
+    QFile list(fixtureFolder() + QStringLiteral("/kinds.txt"));
+    EXPECT_TRUE(list.open(QIODevice::ReadOnly | QIODevice::Text));
+    for (const QString& line : QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+        kinds.push_back({words.value(0), words.contains(QStringLiteral("transparent")),
+                         words.contains(QStringLiteral("animated"))});
+    }
+    return kinds;
+}
+
+// The fixtures of every input kind the table accepts, in the table's order.
+std::vector<Kind> kindsOfTheTable() {
+    const std::vector<Kind> fixtures = fixtureKinds();
+    std::vector<Kind> kinds;
+    for (const QString& extension : supportedExtensions()) {
+        for (const Kind& kind : fixtures) {
+            if (kindExtension(kind) == extension)
+                kinds.push_back(kind);
+        }
+    }
+    return kinds;
 }
 
 struct RunOutcome {
@@ -129,7 +153,7 @@ QMap<QString, std::vector<Frame>> identifyAll(const QStringList& files) {
     return frames;
 }
 
-class ConversionMatrix : public ::testing::TestWithParam<const char*> {
+class ConversionMatrix : public ::testing::TestWithParam<std::string> {
 protected:
     static void SetUpTestSuite() {
         if (!CodecLibrary::isLoaded())
@@ -144,8 +168,8 @@ protected:
                                                           : QStringLiteral("/settings-plain/"));
         QDir().mkpath(settings);
         QStringList sources;
-        for (const Kind& kind : kKinds)
-            sources << fixtureFolder() + u'/' + QLatin1String(kind.file);
+        for (const Kind& kind : kinds)
+            sources << fixtureFolder() + u'/' + kind.file;
         sources << fixtureFolder() + QStringLiteral("/bad.jpg");
 
         RecordingDialogs dialogs;
@@ -161,6 +185,7 @@ protected:
     }
 
     QTemporaryDir work;
+    const std::vector<Kind> kinds = kindsOfTheTable();
 };
 
 // The largest chroma (HCL, 0 to 1) of each frame of a file. Lossy encoders leave a little
@@ -206,21 +231,31 @@ bool canHoldTransparency(const QString& type) {
                 .contains(type);
 }
 
+bool isOneOf(const QString& value, const QStringList& options) {
+    return options.contains(value);
+}
+
 // Whether a transparent source that the program decodes itself reaches the output through
 // the work bitmap, which composes transparency over white.
 bool putOnWhite(const Kind& kind, const QString& type) {
     const QString extension = kindExtension(kind);
-    if (!kind.transparent || decodedByExternalTool(extension))
+    // The external tool decodes these, so what they hold depends on the tool.
+    if (!kind.transparent || isOneOf(extension, {QStringLiteral(".avif"), QStringLiteral(".psd"),
+                                                 QStringLiteral(".heic"), QStringLiteral(".heif"),
+                                                 QStringLiteral(".tga"), QStringLiteral(".jxl"),
+                                                 QStringLiteral(".jp2")})) {
         return false;
-    if (QStringList{QStringLiteral("BMP"), QStringLiteral("TIF"), QStringLiteral("TIFF"),
-                    QStringLiteral("WMP")}
-            .contains(type)) {
+    }
+    if (isOneOf(type, {QStringLiteral("BMP"), QStringLiteral("TIF"), QStringLiteral("TIFF"),
+                       QStringLiteral("WMP")})) {
         return true;
     }
-    const bool codecRoute = writingRouteFor(type, extension) == WritingRoute::CodecLibrary;
-    if (codecRoute)
-        return codecRouteUsesTemporaryBmp(extension);
-    return !externalToolReads(extension);
+    // The codec library reads neither TIFF nor SVG, and neither it nor the tool reads JPEG XR;
+    // the tool does not read SVG either. Those get "temp.bmp" from the work bitmap.
+    if (isOneOf(type, {QStringLiteral("GIF"), QStringLiteral("ICO"), QStringLiteral("APNG")}))
+        return isOneOf(extension, {QStringLiteral(".svg"), QStringLiteral(".wmp")});
+    return isOneOf(extension, {QStringLiteral(".tif"), QStringLiteral(".tiff"),
+                               QStringLiteral(".svg"), QStringLiteral(".wmp")});
 }
 
 // Whether the route hands the whole animated source to the tool, which keeps its frames.
@@ -249,13 +284,13 @@ int pngFrameCount(const QString& path) {
 }
 
 TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
-    const QString type = QString::fromLatin1(GetParam());
+    const QString type = QString::fromStdString(GetParam());
     const QString extension = outputExtension(type);
     for (const bool grayscale : {false, true}) {
         SCOPED_TRACE(grayscale ? "grayscale" : "colour");
         const RunOutcome outcome = convertAll(type, grayscale);
         ASSERT_TRUE(outcome.totals);
-        EXPECT_EQ(outcome.totals->processedCount, std::size(kKinds) + 1);
+        EXPECT_EQ(outcome.totals->processedCount, std::ssize(kinds) + 1);
         EXPECT_EQ(outcome.settingsLeft, QStringList()) << "intermediate files left behind";
 
         // The only message is the one for the file that holds no JPEG data.
@@ -302,10 +337,9 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
             identified[decodedFrom.value(it.key(), it.key())] = it.value();
         }
 
-        for (const Kind& kind : kKinds) {
+        for (const Kind& kind : kinds) {
             const QString name = kindName(kind);
-            SCOPED_TRACE(
-                QStringLiteral("%1 to %2").arg(QLatin1String(kind.file), type).toStdString());
+            SCOPED_TRACE(QStringLiteral("%1 to %2").arg(kind.file, type).toStdString());
             QString output = folder.filePath(name + extension);
             const bool split = kind.animated && name == QStringLiteral("apng") &&
                                QStringList{QStringLiteral("PNG"), QStringLiteral("JPG"),
@@ -371,9 +405,30 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(OutputTypes, ConversionMatrix,
-                         ::testing::Values("WEBP", "PNG", "APNG", "JPG", "JPEG", "JFIF", "TIF",
-                                           "TIFF", "GIF", "BMP", "ICO", "WMP"));
+// Adding an input kind to the table needs a fixture of it; a fixture of a kind the table does
+// not accept is a leftover.
+TEST(ConversionMatrixFixtures, EveryAcceptedInputKindHasAFixtureAndNoFixtureIsLeftOver) {
+    const std::vector<Kind> fixtures = fixtureKinds();
+    ASSERT_FALSE(fixtures.empty());
+    for (const QString& extension : supportedExtensions()) {
+        EXPECT_TRUE(std::any_of(fixtures.begin(), fixtures.end(),
+                                [&](const Kind& kind) { return kindExtension(kind) == extension; }))
+            << "no fixture for " << extension.toStdString();
+    }
+    for (const Kind& kind : fixtures) {
+        EXPECT_TRUE(supportedExtensions().contains(kindExtension(kind))) << kind.file.toStdString();
+        EXPECT_TRUE(QFile::exists(fixtureFolder() + u'/' + kind.file)) << kind.file.toStdString();
+    }
+}
+
+std::vector<std::string> tableOutputTypes() {
+    std::vector<std::string> names;
+    for (const QString& name : outputTypes())
+        names.push_back(name.toStdString());
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputTypes, ConversionMatrix, ::testing::ValuesIn(tableOutputTypes()));
 
 }  // namespace
 }  // namespace pixmorrow

@@ -1,7 +1,6 @@
 #include "conversion/routes/format_routes.h"
 
 #include "conversion/routes/route_backend.h"
-#include "conversion/run/output_types.h"
 #include "platform/error.h"
 #include "support/recording_dialogs.h"
 
@@ -151,6 +150,105 @@ TEST_F(FormatRoutesTest, TheWritingStagePicksTheFirstMatchingRow) {
         EXPECT_EQ(writingRouteFor(QString::fromLatin1(c.type), QString::fromLatin1(c.extension)),
                   c.route)
             << c.type << " " << c.extension;
+    }
+}
+
+// The writing stage's table written out: one letter per source extension, in this order, for
+// every output type. B bitmap as BMP, T TIFF, W JPEG XR, E the tool with all frames, Q the tool
+// with the quality, C the codec library.
+TEST_F(FormatRoutesTest, EveryOutputTypeHasOneRouteFromEverySourceKind) {
+    const char* extensions[] = {".png",  ".apng", ".webp", ".jpg", ".jpeg", ".jfif", ".tif",
+                                ".tiff", ".gif",  ".ico",  ".bmp", ".wmp",  ".avif", ".psd",
+                                ".heic", ".heif", ".svg",  ".tga", ".jxl",  ".jp2",  ".txt"};
+    const struct {
+        const char* type;
+        const char* routes;
+    } rows[] = {
+        // clang-format off
+        {"WEBP", "EECCCCCCECCCCCCCCCCCC"},
+        {"PNG",  "EECCCCCCCCCCCCCCCCCCC"},
+        {"APNG", "EEEEEEEEEEEEEEEEEEEEE"},
+        {"JPG",  "EECCCCCCCCCCCCCCCCCCC"},
+        {"JPEG", "EECCCCCCCCCCCCCCCCCCC"},
+        {"JFIF", "EECCCCCCCCCCCCCCCCCCC"},
+        {"TIF",  "TTTTTTTTTTTTTTTTTTTTT"},
+        {"TIFF", "TTTTTTTTTTTTTTTTTTTTT"},
+        {"GIF",  "QQQQQQQQQQQQQQQQQQQQQ"},
+        {"BMP",  "BBBBBBBBBBBBBBBBBBBBB"},
+        {"ICO",  "QQQQQQQQQQQQQQQQQQQQQ"},
+        {"WMP",  "WWWWWWWWWWWWWWWWWWWWW"},
+        // clang-format on
+    };
+    const auto letter = [](WritingRoute route) {
+        switch (route) {
+            case WritingRoute::Bmp:
+                return 'B';
+            case WritingRoute::Tiff:
+                return 'T';
+            case WritingRoute::Wmp:
+                return 'W';
+            case WritingRoute::ExternalWhole:
+                return 'E';
+            case WritingRoute::ExternalQuality:
+                return 'Q';
+            case WritingRoute::CodecLibrary:
+                return 'C';
+        }
+        return '?';
+    };
+    for (const auto& row : rows) {
+        std::string routes;
+        for (const char* extension : extensions)
+            routes += letter(
+                writingRouteFor(QString::fromLatin1(row.type), QString::fromLatin1(extension)));
+        EXPECT_EQ(routes, row.routes) << row.type;
+    }
+    // Type names are compared exactly.
+    for (const char* type : {"webp", "Png", "JPG ", "", "JPE"}) {
+        try {
+            writingRouteFor(QString::fromLatin1(type), QStringLiteral(".png"));
+            ADD_FAILURE() << "no error for " << type;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Unknown output type ") + QLatin1String(type));
+        }
+    }
+}
+
+// What the decoding stage does with each accepted source extension and with one it does not
+// know (which the picture loader then refuses).
+TEST_F(FormatRoutesTest, TheDecodingStageReadsEachSourceKindItsOwnWay) {
+    useSettings();
+    const QStringList loadSource = {QStringLiteral("load S")};
+    const QStringList byTheTool = {QStringLiteral("magick S temp.png"),
+                                   QStringLiteral("load temp.png")};
+    const struct {
+        const char* extension;
+        QStringList calls;
+    } cases[] = {
+        {".png", loadSource},  {".apng", {"load temp.png"}}, {".webp", loadSource},
+        {".jpg", loadSource},  {".jpeg", loadSource},        {".jfif", {"load temp.jpg"}},
+        {".tif", loadSource},  {".tiff", loadSource},        {".gif", loadSource},
+        {".ico", loadSource},  {".bmp", loadSource},         {".wmp", loadSource},
+        {".avif", byTheTool},  {".psd", byTheTool},          {".heic", byTheTool},
+        {".heif", byTheTool},  {".svg", loadSource},         {".tga", byTheTool},
+        {".jxl", byTheTool},   {".jp2", byTheTool},          {".txt", loadSource},
+        {".wbmp", loadSource},
+    };
+    for (const auto& c : cases) {
+        const QString extension = QString::fromLatin1(c.extension);
+        const QString path = source + extension;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("source");
+        file.close();
+        backend.calls.clear();
+        FormatRoutes routes(backend, dialogs, settings);
+        routes.decodingStage(path, extension, false);
+        QStringList calls = backend.calls;
+        calls.replaceInStrings(path, QStringLiteral("S"));
+        EXPECT_EQ(calls, c.calls) << c.extension;
+        EXPECT_EQ(QDir(settingsDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
+            << c.extension << ": intermediate files left behind";
     }
 }
 
