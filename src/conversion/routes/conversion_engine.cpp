@@ -1,15 +1,16 @@
 #include "conversion/routes/conversion_engine.h"
 
 #include "conversion/formats/bmp_writer.h"
-#include "conversion/routes/codec_library.h"
 #include "conversion/formats/imaging_component.h"
 #include "conversion/formats/picture_loader.h"
 #include "conversion/formats/work_bitmap.h"
+#include "conversion/routes/codec_library.h"
 
 namespace pixmorrow {
 
 // The decoded-picture holder's loader and the work bitmap, reused for every file of a run.
 struct LibraryRouteBackend::State {
+    explicit State(const QString& programFolder) : imaging(programFolder) {}
     ImagingComponent imaging;
     PictureLoader loader{decodeWithCodecLibrary, renderSvg, imaging};
     WorkBitmap bitmap;
@@ -31,8 +32,8 @@ pmc_encodedimageformat codecFormat(CodecFormat format) {
 
 }  // namespace
 
-LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge)
-    : bridge_(bridge), state_(std::make_unique<State>()) {}
+LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge, const QString& programFolder)
+    : bridge_(bridge), state_(std::make_unique<State>(programFolder)) {}
 
 LibraryRouteBackend::~LibraryRouteBackend() = default;
 
@@ -73,7 +74,7 @@ void LibraryRouteBackend::externalQualityConvert(const QString& input, const QSt
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)
     : bridge_(setup.programFolder, setup.dialogs, setup.log),
-      backend_(bridge_),
+      backend_(bridge_, setup.programFolder),
       routes_(backend_, setup.dialogs, setup.settingsFolder) {}
 
 }  // namespace pixmorrow
