@@ -4,6 +4,7 @@
 #include "online/form_post.h"
 #include "online/scramble.h"
 #include "online/service_reply.h"
+#include "platform/text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,8 +27,8 @@ void BM_ReadCheckReply(benchmark::State& state) {
         "<version>2.1</version>\r\n<url>https://downloads.example/pixmorrow-2.1.zip</url>\r\n"
         "<news>-</news>\r\n<result>1</result>\r\n";
     for (auto _ : state) {
-        const QStringList lines = pixmorrow::splitReplyLines(
-            pixmorrow::decodeReplyBody(body, "text/plain; charset=utf-8"));
+        const QStringList lines =
+            pixmorrow::splitLines(pixmorrow::decodeReplyBody(body, "text/plain; charset=utf-8"));
         benchmark::DoNotOptimize(pixmorrow::ReadReplyTag(lines.value(0), "version"));
         benchmark::DoNotOptimize(pixmorrow::ReadReplyTag(lines.value(1), "url"));
         benchmark::DoNotOptimize(pixmorrow::ReadReplyTag(lines.value(3), "result"));

@@ -3,6 +3,7 @@
 #include "online/feedback_logic.h"
 #include "online/scramble.h"
 #include "online/service_reply.h"
+#include "platform/text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray body = split >= 0 ? bytes.mid(split + 1) : bytes;
 
     const QString reply = pixmorrow::decodeReplyBody(body, contentType);
-    const QStringList lines = pixmorrow::splitReplyLines(reply);
+    const QStringList lines = pixmorrow::splitLines(reply);
     for (const QString& line : lines) {
         for (const char* tag : {"version", "url", "result"}) {
             (void)pixmorrow::ReadReplyTag(line, QString::fromLatin1(tag));

@@ -4,21 +4,21 @@
 #include "about/picture.h"
 #include "localization/language.h"
 #include "online/maker_site.h"
+#include "platform/clickable_label.h"
 #include "platform/dialogs.h"
-#include "platform/error_report.h"
 #include "platform/icons.h"
+#include "platform/mouse_event.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace pixmorrow {
@@ -101,6 +101,7 @@ TAboutBox::TAboutBox(Dialogs& dialogs, Shell& shell, TickClock& clock, const QSt
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
       dialogs_(dialogs),
+      guarded_(dialogs),
       shell_(shell),
       programFolder_(programFolder),
       ownRandom_(random ? nullptr : std::make_unique<SystemRainRandom>()),
@@ -123,33 +124,27 @@ TAboutBox::TAboutBox(Dialogs& dialogs, Shell& shell, TickClock& clock, const QSt
     tmTimer->setInterval(kRainInterval);
     TimerEgg = new QTimer(this);
     TimerEgg->setInterval(kEggInterval);
-    connect(tmTimer, &QTimer::timeout, this, [this] { guarded([this] { tmTimerTimer(); }); });
-    connect(TimerEgg, &QTimer::timeout, this, [this] { guarded([this] { TimerEggTimer(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
-    connect(Credits1, &QAction::triggered, this, [this] { guarded([this] { Credits1Click(); }); });
-    connect(Howtouninstall1, &QAction::triggered, this,
-            [this] { guarded([this] { Howtouninstall1Click(); }); });
-    connect(LicensePrivacyPolicy1, &QAction::triggered, this,
-            [this] { guarded([this] { LicensePrivacyPolicy1Click(); }); });
+    guarded_.connect(tmTimer, &QTimer::timeout, this, &TAboutBox::tmTimerTimer);
+    guarded_.connect(TimerEgg, &QTimer::timeout, this, &TAboutBox::TimerEggTimer);
+    guarded_.connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
+    guarded_.connect(BitBtn2, &QPushButton::clicked, this, &TAboutBox::BitBtn2Click);
+    guarded_.connect(Label5, &ClickableLabel::clicked, this, &TAboutBox::Label5Click);
+    guarded_.connect(Credits1, &QAction::triggered, this, &TAboutBox::Credits1Click);
+    guarded_.connect(Howtouninstall1, &QAction::triggered, this, &TAboutBox::Howtouninstall1Click);
+    guarded_.connect(LicensePrivacyPolicy1, &QAction::triggered, this,
+                     &TAboutBox::LicensePrivacyPolicy1Click);
 
     resetBackground();
-    guarded([this] { FormCreate(); });
+    guarded_([this] { FormCreate(); });
     created_ = true;
 
-    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centerOnScreen(*this, parent);
 }
 
 TAboutBox::~TAboutBox() {
     // The timers go with the window; no tick may reach a half-destroyed canvas.
     tmTimer->stop();
     TimerEgg->stop();
-}
-
-void TAboutBox::guarded(const std::function<void()>& handler) {
-    reportingErrors(dialogs_, handler);
 }
 
 void TAboutBox::buildCard() {
@@ -210,17 +205,13 @@ void TAboutBox::buildCard() {
     BitBtn2->setIconSize(QSize(12, 12));
     BitBtn2->setLayoutDirection(Qt::RightToLeft);  // the arrow right of the text
 
-    Label5 = new QLabel(Panel1);
+    // The link opens on a left click released over it; it does not drag the window.
+    Label5 = new ClickableLabel(Panel1);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setGeometry(0, 256, kCardRect.width(), 22);
     Label5->setAlignment(Qt::AlignCenter);
-    QFont linkFont = pixelFont(13);
-    linkFont.setUnderline(true);
-    Label5->setFont(linkFont);
-    QPalette lime = Label5->palette();
-    lime.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    Label5->setPalette(lime);
-    Label5->setCursor(Qt::PointingHandCursor);
+    Label5->setFont(pixelFont(13));
+    Label5->showAsLink(QColor(0, 255, 0));
 
     PopupMenu1 = new QMenu(this);
     Credits1 = PopupMenu1->addAction(QStringLiteral("Acknowledgements..."));
@@ -228,8 +219,7 @@ void TAboutBox::buildCard() {
     LicensePrivacyPolicy1 = PopupMenu1->addAction(QStringLiteral("License..."));
 
     PanelEgg->stackUnder(Panel1);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{Panel1, Image1, Image2, Label2, ImageEgg, Label5}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Image1, Image2, Label2, ImageEgg}) {
         w->installEventFilter(this);
     }
 }
@@ -303,7 +293,7 @@ void TAboutBox::cellChanged(const QRect& cell) {
 void TAboutBox::paintEvent(QPaintEvent* event) {
     if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
         // Moved to a screen of another pixel ratio: reload at the new one after this paint.
-        QTimer::singleShot(0, this, [this] { guarded([this] { FormAfterMonitorDpiChanged(); }); });
+        QTimer::singleShot(0, this, [this] { guarded_([this] { FormAfterMonitorDpiChanged(); }); });
     }
     QPainter painter(this);
     painter.setClipRegion(event->region());
@@ -312,14 +302,14 @@ void TAboutBox::paintEvent(QPaintEvent* event) {
 
 void TAboutBox::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    guarded([this] { FormResize(); });
+    guarded_([this] { FormResize(); });
 }
 
 bool TAboutBox::event(QEvent* event) {
     const bool handled = QDialog::event(event);
     if (event->type() == QEvent::ScreenChangeInternal && created_ &&
         !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
-        guarded([this] { FormAfterMonitorDpiChanged(); });
+        guarded_([this] { FormAfterMonitorDpiChanged(); });
     }
     return handled;
 }
@@ -343,33 +333,22 @@ void TAboutBox::FormMouseUp() {
 }
 
 void TAboutBox::mousePressEvent(QMouseEvent* event) {
-    guarded([&] { FormMouseDown(event->button(), event->globalPosition().toPoint()); });
+    guarded_([&] { FormMouseDown(event->button(), event->globalPosition().toPoint()); });
 }
 
 void TAboutBox::mouseMoveEvent(QMouseEvent* event) {
-    guarded([&] { FormMouseMove(event->globalPosition().toPoint()); });
+    guarded_([&] { FormMouseMove(event->globalPosition().toPoint()); });
 }
 
 void TAboutBox::mouseReleaseEvent(QMouseEvent*) {
-    guarded([&] { FormMouseUp(); });
+    guarded_([&] { FormMouseUp(); });
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) {
+    QMouseEvent* mouse = asMouseEvent(event);
+    if (mouse == nullptr)
         return QDialog::eventFilter(watched, event);
-    }
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (watched == Label5) {
-        // The link opens on a left click released over it; it does not drag the window.
-        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-            Label5->rect().contains(mouse->position().toPoint())) {
-            guarded([this] { Label5Click(); });
-        }
-        return true;
-    }
-    switch (type) {
+    switch (mouse->type()) {
         case QEvent::MouseButtonPress:
             mousePressEvent(mouse);
             break;
@@ -381,9 +360,9 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::MouseButtonDblClick:
             if (watched == Image1)
-                guarded([this] { Image1DblClick(); });
+                guarded_([this] { Image1DblClick(); });
             if (watched == ImageEgg)
-                guarded([this] { ImageEggDblClick(); });
+                guarded_([this] { ImageEggDblClick(); });
             break;
         default:
             break;
@@ -421,11 +400,7 @@ void TAboutBox::BitBtn2Click() {
 }
 
 void TAboutBox::openPage(const QString& scheme, const QString& path) {
-    try {
-        shell_.openUrl(makerUrl(scheme, path));
-    } catch (...) {
-        // A page that does not open is not reported.
-    }
+    openPageQuietly(shell_, makerUrl(scheme, path));
 }
 
 void TAboutBox::Label5Click() {

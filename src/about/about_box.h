@@ -3,6 +3,8 @@
 #include "about/hidden_picture.h"
 #include "about/matrix_rain.h"
 #include "about/popup_under_button.h"
+#include "platform/clickable_label.h"
+#include "platform/slot_guard.h"
 
 #include <QDialog>
 #include <QImage>
@@ -69,7 +71,7 @@ public:
     QLabel* Label2 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
-    QLabel* Label5 = nullptr;
+    ClickableLabel* Label5 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Credits1 = nullptr;
     QAction* Howtouninstall1 = nullptr;
@@ -91,7 +93,6 @@ protected:
 private:
     class Canvas;
 
-    void guarded(const std::function<void()>& handler);
     void StartRain();
     void buildCard();
     void openPage(const QString& scheme, const QString& path);
@@ -101,6 +102,7 @@ private:
     void cellChanged(const QRect& cell);
 
     Dialogs& dialogs_;
+    SlotGuard guarded_;
     Shell& shell_;
     QString programFolder_;
     std::unique_ptr<RainRandom> ownRandom_;

@@ -20,11 +20,12 @@
 #include "online/new_version_form.h"
 #include "online/update_checker.h"
 #include "platform/dialogs.h"
-#include "platform/error_report.h"
 #include "platform/file_dialogs.h"
 #include "platform/icons.h"
+#include "platform/override_cursor.h"
 #include "platform/program_paths.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
 #include "queue/queue_model.h"
 #include "queue/supported_input.h"
 
@@ -44,7 +45,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -70,6 +70,7 @@ QPushButton* makeButton(const QString& caption, const QString& icon, int width, 
 TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
+      guarded_(services.dialogs),
       intake_(ImageQueue_, Intake::Hooks{[this] { return IncludeSubfolders1->isChecked(); },
                                          [this] { scannedFileAdded(); }}) {
     setObjectName(QStringLiteral("AppForm"));
@@ -124,10 +125,7 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     TimerParam->start();
     TimerChecker->start();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    centerOnScreen(*this);
 }
 
 TAppForm::~TAppForm() = default;
@@ -288,14 +286,9 @@ void TAppForm::buildMenus() {
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
 }
 
-void TAppForm::guarded(const std::function<void()>& handler) {
-    reportingErrors(services_.dialogs, handler);
-}
-
 void TAppForm::connectHandlers() {
     auto on = [this](auto* sender, auto signal, void (TAppForm::*handler)()) {
-        connect(sender, signal, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        guarded_.connect(sender, signal, this, handler);
     };
     on(ButtonNext, &QPushButton::clicked, &TAppForm::ButtonNextClick);
     on(ButtonBack, &QPushButton::clicked, &TAppForm::ButtonBackClick);
@@ -333,7 +326,7 @@ void TAppForm::connectHandlers() {
 }
 
 void TAppForm::FormCreate() {
-    guarded([this] {
+    guarded_([this] {
         AppIdentity identity;
         try {
             readAppIdentity(services_.executablePath, identity);
@@ -358,7 +351,7 @@ void TAppForm::FormCreate() {
         SpinEdit1->setValue(settings_.startQuality());
         if (SpinEdit1->value() == shownBefore && settings_.storedQualityOutOfRange()) {
             // 150 shows as the 100 already there; the file still gets the corrected value.
-            guarded([this] { SpinEdit1Change(); });
+            guarded_([this] { SpinEdit1Change(); });
         }
         LoadLanguage(preferredLanguageFile());
         PageControl1->setCurrentWidget(TabSheet1);
@@ -400,9 +393,9 @@ void TAppForm::ComboBoxTypeChange() {
 }
 
 void TAppForm::ButtonProcessClick() {
-    QApplication::setOverrideCursor(Qt::BusyCursor);
     std::optional<RunTotals> totals;
-    try {
+    {
+        const OverrideCursor busy(Qt::BusyCursor);
         // The window repaints during the run but takes no input until it is over.
         RunInputBlocker blocker(this);
         WindowRunReporter reporter(StatusPanel0, StatusPanelProgress, ComboBoxDestination,
@@ -420,11 +413,7 @@ void TAppForm::ButtonProcessClick() {
                               CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText()});
         // Input held back during the run reaches the blocker now, not the window.
         QCoreApplication::processEvents();
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    QApplication::restoreOverrideCursor();
     if (!totals)
         return;
 
@@ -447,12 +436,8 @@ void TAppForm::ButtonBrowseClick() {
 }
 
 void TAppForm::Help2Click() {
-    try {
-        services_.shell.openUrl(
-            makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
-    } catch (...) {
-        // The help page not opening is not worth a message.
-    }
+    openPageQuietly(services_.shell,
+                    makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
 }
 
 void TAppForm::Exit1Click() {
@@ -518,7 +503,7 @@ void TAppForm::dropEvent(QDropEvent* event) {
             paths << url.toLocalFile();
     }
     event->acceptProposedAction();
-    guarded([this, paths] { dropPaths(paths); });
+    guarded_([this, paths] { dropPaths(paths); });
 }
 
 bool TAppForm::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/app_settings.h"
 #include "conversion/external/command_runner.h"
+#include "platform/slot_guard.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
 #include "queue/intake.h"
@@ -97,9 +98,6 @@ public:
     // repainting the window for each of thousands of files would cost more than the scan.
     void scannedFileAdded();
 
-    // Runs a handler through the general error report.
-    void guarded(const std::function<void()>& handler);
-
     // Components.
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
@@ -193,6 +191,7 @@ private:
     std::vector<std::size_t> selectedRows() const;
 
     AppServices services_;
+    SlotGuard guarded_;
     ImageQueue ImageQueue_;
     DesktopIconSource desktopIcons_;
     QueueModel* model_ = nullptr;

@@ -1,17 +1,14 @@
 #include "app/ini_store.h"
 
 #include "platform/error.h"
+#include "platform/posix_io.h"
 #include "platform/text.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace pixmorrow {
 
@@ -19,15 +16,6 @@ namespace {
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-[[noreturn]] void saveFailed(const QString& path, int code) {
-    throw Error(QStringLiteral("The settings could not be saved to \"%1\": %2")
-                    .arg(path, systemError(code)));
 }
 
 }  // namespace
@@ -40,19 +28,8 @@ void IniStore::parse(const QByteArray& bytes) {
     const QString text = QString::fromUtf8(data);
 
     Section* current = nullptr;
-    qsizetype pos = 0;
-    const qsizetype size = text.size();
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        const QString line = trimBlanksAndControls(QStringView(text).sliced(pos, end - pos));
-        pos = end;
-        if (pos < size) {
-            const bool crlf = text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n';
-            pos += crlf ? 2 : 1;
-        }
-
+    for (const QString& raw : splitLines(text)) {
+        const QString line = trimBlanksAndControls(raw);
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
@@ -106,56 +83,16 @@ void IniStore::load(const QString& path) {
 void IniStore::save(const QString& path) const {
     const QByteArray bytes = serialize();
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    QByteArray temp = target + ".XXXXXX";
-
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        saveFailed(path, errno);
-
-    auto fail = [&](int code) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        saveFailed(path, code);
-    };
-
     // Keep the permissions a hand-edited file was given; a new file is readable by all,
     // as any other file the program writes.
     struct stat old {};
     const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(fd, mode) != 0)
-        fail(errno);
-
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        data += written;
-        left -= written;
-    }
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
-        saveFailed(path, code);
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
-        saveFailed(path, code);
-    }
-    // Make the rename itself durable; a failure here leaves a complete file either way.
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    const int error = posix::writeFileAtomically(target.toStdString(), bytes.constData(),
+                                                 static_cast<std::size_t>(bytes.size()),
+                                                 posix::ExistingFile::Replace, mode);
+    if (error != 0)
+        throw Error(QStringLiteral("The settings could not be saved to \"%1\": %2")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 IniStore::Section* IniStore::findSection(const QString& name) {

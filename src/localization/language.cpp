@@ -25,23 +25,6 @@ LanguageState& state() {
     return s;
 }
 
-// Lines ended by CR LF, LF or CR; a final line end does not start another line.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
-    qsizetype pos = 0;
-    const qsizetype size = text.size();
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        lines.append(text.sliced(pos, end - pos));
-        pos = end;
-        if (pos < size)
-            pos += (text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n') ? 2 : 1;
-    }
-    return lines;
-}
-
 // Reads at most `limit` bytes; false when the file cannot be opened or read.
 bool readCapped(const QString& path, qint64 limit, QByteArray& out, QString& error) {
     QFile file(path);

@@ -3,11 +3,12 @@
 #include "localization/language_credit.h"
 #include "localization/language_flags.h"
 #include "localization/restart_script.h"
+#include "platform/clickable_label.h"
 #include "platform/dialogs.h"
-#include "platform/error_report.h"
 #include "platform/icons.h"
 #include "platform/program_paths.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,11 +18,9 @@
 #include <QHash>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -87,6 +86,7 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
       services_(services),
+      guarded_(services.dialogs),
       language_(language) {
     setObjectName(QStringLiteral("TranslateForm"));
     setFixedSize(kClientSize);
@@ -119,17 +119,10 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
     Panel2->setFrameShadow(QFrame::Sunken);
     Panel2->setFixedHeight(1);
     Panel1 = new QFrame(this);
-    Label3 = new QLabel(Panel1);
+    Label3 = new ClickableLabel(Panel1);
     Label3->setObjectName(QStringLiteral("Label3"));
-    QFont linkFont = Label3->font();
-    linkFont.setUnderline(true);
-    Label3->setFont(linkFont);
-    QPalette blue = Label3->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label3->setPalette(blue);
-    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->showAsLink(QColor(0, 0, 255));
     Label3->setToolTip(services_.translationPage);
-    Label3->installEventFilter(this);
     Button1 = new QPushButton(namedIcon(QStringLiteral("tick_button")), QString(), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setMinimumWidth(100);
@@ -159,25 +152,19 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
     column->addWidget(Panel2);
     column->addWidget(Panel1);
 
-    guarded([this] { FormCreate(); });
+    guarded_([this] { FormCreate(); });
 
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this,
-            [this] { guarded([this] { ComboBox1Change(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(Copy1, &QAction::triggered, this, [this] { guarded([this] { Copy1Click(); }); });
-    connect(SelectAll1, &QAction::triggered, this,
-            [this] { guarded([this] { SelectAll1Click(); }); });
+    guarded_.connect(ComboBox1, &QComboBox::currentIndexChanged, this,
+                     &TTranslateForm::ComboBox1Change);
+    guarded_.connect(Button1, &QPushButton::clicked, this, &TTranslateForm::Button1Click);
+    guarded_.connect(Label3, &ClickableLabel::clicked, this, &TTranslateForm::Label3Click);
+    guarded_.connect(Copy1, &QAction::triggered, this, &TTranslateForm::Copy1Click);
+    guarded_.connect(SelectAll1, &QAction::triggered, this, &TTranslateForm::SelectAll1Click);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at));
     });
 
-    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
-}
-
-void TTranslateForm::guarded(const std::function<void()>& handler) {
-    reportingErrors(services_.dialogs, handler);
+    centerOnScreen(*this, parent);
 }
 
 void TTranslateForm::FormCreate() {
@@ -245,11 +232,7 @@ void TTranslateForm::Button1Click() {
 }
 
 void TTranslateForm::Label3Click() {
-    try {
-        services_.shell.openUrl(services_.translationPage);
-    } catch (...) {
-        // A page that does not open is not reported.
-    }
+    openPageQuietly(services_.shell, services_.translationPage);
 }
 
 void TTranslateForm::Copy1Click() {
@@ -258,18 +241,6 @@ void TTranslateForm::Copy1Click() {
 
 void TTranslateForm::SelectAll1Click() {
     RichEdit1->selectAll();
-}
-
-bool TTranslateForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label3 && event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            Label3->rect().contains(mouse->position().toPoint())) {
-            guarded([this] { Label3Click(); });
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace pixmorrow

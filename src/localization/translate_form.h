@@ -1,6 +1,8 @@
 #pragma once
 
 #include "localization/language.h"
+#include "platform/clickable_label.h"
+#include "platform/slot_guard.h"
 
 #include <QDialog>
 
@@ -67,16 +69,12 @@ public:
     QAction* SelectAll1 = nullptr;
     QFrame* Panel1 = nullptr;
     QFrame* Panel2 = nullptr;
-    QLabel* Label3 = nullptr;
+    ClickableLabel* Label3 = nullptr;
     QPushButton* Button1 = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void guarded(const std::function<void()>& handler);
-
     TranslateFormServices services_;
+    SlotGuard guarded_;
     LanguageState language_;
 };
 

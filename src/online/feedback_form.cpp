@@ -1,11 +1,10 @@
 #include "online/feedback_form.h"
 
 #include "online/maker_site.h"
-#include "platform/error_report.h"
 #include "platform/icons.h"
+#include "platform/window_placement.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -13,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -92,7 +90,7 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
                              QWidget* parent, Translator translate, QString host)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      dialogs_(dialogs),
+      guarded_(dialogs),
       identity_(identity),
       translate_(translate),
       sender_(dialogs, poster, identity, host.isEmpty() ? makerHost() : host, translate) {
@@ -152,33 +150,24 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
     bottom->addWidget(BitBtn1);
     column->addLayout(bottom);
 
-    connect(Panel4, &FeedbackPanel::pressed, this,
-            [this](Qt::MouseButton b) { guarded([this, b] { Image1MouseDown(b); }); });
-    connect(Panel5, &FeedbackPanel::pressed, this,
-            [this](Qt::MouseButton b) { guarded([this, b] { Image2MouseDown(b); }); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    guarded_.connect(Panel4, &FeedbackPanel::pressed, this, &TFeedbackForm::Image1MouseDown);
+    guarded_.connect(Panel5, &FeedbackPanel::pressed, this, &TFeedbackForm::Image2MouseDown);
+    guarded_.connect(BitBtn1, &QPushButton::clicked, this, &TFeedbackForm::BitBtn1Click);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { limitMemo(); });
 
-    sender_.onBusy = [](bool busy) {
+    sender_.onBusy = [this](bool busy) {
         if (busy) {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            waitCursor_.emplace(Qt::WaitCursor);
         } else {
-            QApplication::restoreOverrideCursor();
+            waitCursor_.reset();
         }
     };
 
-    guarded([this] { FormCreate(); });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    guarded_([this] { FormCreate(); });
+    centerOnScreen(*this);
 }
 
 TFeedbackForm::~TFeedbackForm() = default;
-
-void TFeedbackForm::guarded(const std::function<void()>& handler) {
-    reportingErrors(dialogs_, handler);
-}
 
 void TFeedbackForm::FormCreate() {
     setWindowTitle(identity_.AppProductName + u' ' + translate_(QStringLiteral("feedback")));

@@ -3,9 +3,13 @@
 #include "about/app_identity.h"
 #include "online/feedback_logic.h"
 #include "online/translator.h"
+#include "platform/override_cursor.h"
+#include "platform/slot_guard.h"
 
 #include <QDialog>
 #include <QFrame>
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -73,15 +77,16 @@ public:
     QPushButton* BitBtn1 = nullptr;
 
 private:
-    void guarded(const std::function<void()>& handler);
     void showChoice();
     void limitMemo();
 
-    Dialogs& dialogs_;
+    SlotGuard guarded_;
     AppIdentity identity_;
     Translator translate_;
     FeedbackChoice choice_;
     FeedbackSender sender_;
+    // While the feedback is sent.
+    std::optional<OverrideCursor> waitCursor_;
 };
 
 }  // namespace pixmorrow

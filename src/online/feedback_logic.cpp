@@ -46,22 +46,23 @@ bool IsValidEmail(const QString& email) {
     return whole;
 }
 
+namespace {
+
+// A click on a choice takes it back when it was made, else makes it instead of the other.
+void click(bool& clicked, bool& other) {
+    if (!clicked)
+        other = false;
+    clicked = !clicked;
+}
+
+}  // namespace
+
 void FeedbackChoice::clickLike() {
-    if (like_) {
-        like_ = false;
-        return;
-    }
-    like_ = true;
-    dislike_ = false;
+    click(like_, dislike_);
 }
 
 void FeedbackChoice::clickDislike() {
-    if (dislike_) {
-        dislike_ = false;
-        return;
-    }
-    dislike_ = true;
-    like_ = false;
+    click(dislike_, like_);
 }
 
 QString choiceLine(const QString& english, const QString& shownCaption) {

@@ -1,7 +1,8 @@
 #include "online/new_version_form.h"
 
-#include "platform/error_report.h"
+#include "platform/clickable_label.h"
 #include "platform/icons.h"
+#include "platform/mouse_event.h"
 #include "platform/shell.h"
 
 #include <QCursor>
@@ -54,7 +55,7 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
       downloadUrl_(downloadUrl),
       identity_(identity),
       shell_(shell),
-      dialogs_(dialogs),
+      guarded_(dialogs),
       translate_(std::move(translate)) {
     setObjectName(QStringLiteral("NewVer"));
     // The notice must not take the focus from the window the user works in.
@@ -89,7 +90,7 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     Label1 = new QLabel(Panel2);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setFont(pixelFont(base, 13, true));
-    Label2 = new QLabel(Panel2);
+    Label2 = new ClickableLabel(Panel2);
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setWordWrap(true);
     Label2->setFont(pixelFont(base, 13, false, true));
@@ -113,11 +114,11 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     side->addStretch(1);
     row->addWidget(Panel3);
 
-    // Surfaces that drag the window, and the two that must not pass a press on to Panel1.
-    for (QObject* o :
-         {static_cast<QObject*>(this), static_cast<QObject*>(Panel1), static_cast<QObject*>(Image1),
-          static_cast<QObject*>(Label1), static_cast<QObject*>(Panel3),
-          static_cast<QObject*>(Panel2), static_cast<QObject*>(Label2)}) {
+    // Surfaces that drag the window, and the text's panel that must not pass a press on to
+    // Panel1 (the link keeps its presses to itself).
+    for (QObject* o : {static_cast<QObject*>(this), static_cast<QObject*>(Panel1),
+                       static_cast<QObject*>(Image1), static_cast<QObject*>(Label1),
+                       static_cast<QObject*>(Panel3), static_cast<QObject*>(Panel2)}) {
         o->installEventFilter(this);
     }
 
@@ -128,22 +129,19 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     TimerClose->setInterval(1000);
     TimerLink = new QTimer(this);
     TimerLink->setInterval(100);
-    connect(TimerStart, &QTimer::timeout, this, [this] { guarded([this] { TimerStartTimer(); }); });
-    connect(TimerClose, &QTimer::timeout, this, [this] { guarded([this] { TimerCloseTimer(); }); });
-    connect(TimerLink, &QTimer::timeout, this, [this] { guarded([this] { TimerLinkTimer(); }); });
-    connect(Button1, &QToolButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    guarded_.connect(TimerStart, &QTimer::timeout, this, &TNewVer::TimerStartTimer);
+    guarded_.connect(TimerClose, &QTimer::timeout, this, &TNewVer::TimerCloseTimer);
+    guarded_.connect(TimerLink, &QTimer::timeout, this, &TNewVer::TimerLinkTimer);
+    guarded_.connect(Label2, &ClickableLabel::clicked, this, &TNewVer::Label2Click);
+    guarded_.connect(Button1, &QToolButton::clicked, this, &TNewVer::Button1Click);
 
-    guarded([this] { FormCreate(); });
+    guarded_([this] { FormCreate(); });
     TimerStart->start();
     TimerClose->start();
     TimerLink->start();
 }
 
 TNewVer::~TNewVer() = default;
-
-void TNewVer::guarded(const std::function<void()>& handler) {
-    reportingErrors(dialogs_, handler);
-}
 
 QRect TNewVer::homeGeometry() const {
     QRect area(0, 0, 1024, 768);
@@ -216,11 +214,7 @@ void TNewVer::TimerLinkTimer() {
 }
 
 void TNewVer::Label2Click() {
-    try {
-        shell_.openUrl(noticeLinkTarget(downloadUrl_));
-    } catch (...) {
-        // The page not opening is not worth a message.
-    }
+    openPageQuietly(shell_, noticeLinkTarget(downloadUrl_));
     close();
 }
 
@@ -243,32 +237,22 @@ void TNewVer::FormMouseUp() {
 }
 
 bool TNewVer::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick) {
+    QMouseEvent* mouse = asMouseEvent(event);
+    if (mouse == nullptr)
         return QWidget::eventFilter(watched, event);
-    }
-    auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint screenPos = mouse->globalPosition().toPoint();
-    if (watched == Label2) {
-        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-            Label2->rect().contains(mouse->position().toPoint())) {
-            guarded([this] { Label2Click(); });
-        }
-        return true;
-    }
     if (watched == Panel2)
         return true;  // no drag from the text's panel
-    switch (type) {
+    switch (mouse->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-            guarded([&] { FormMouseDown(pressButton(mouse->button()), screenPos); });
+            guarded_([&] { FormMouseDown(pressButton(mouse->button()), screenPos); });
             break;
         case QEvent::MouseMove:
-            guarded([&] { FormMouseMove(screenPos); });
+            guarded_([&] { FormMouseMove(screenPos); });
             break;
         default:
-            guarded([this] { FormMouseUp(); });
+            guarded_([this] { FormMouseUp(); });
             break;
     }
     return true;

@@ -3,6 +3,8 @@
 #include "about/app_identity.h"
 #include "online/notice_logic.h"
 #include "online/translator.h"
+#include "platform/clickable_label.h"
+#include "platform/slot_guard.h"
 
 #include <QWidget>
 
@@ -48,7 +50,7 @@ public:
     QLabel* Image1 = nullptr;
     QFrame* Panel2 = nullptr;
     QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    ClickableLabel* Label2 = nullptr;
     QFrame* Panel3 = nullptr;
     QToolButton* Button1 = nullptr;
     QTimer* TimerStart = nullptr;
@@ -59,14 +61,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void guarded(const std::function<void()>& handler);
     void animate(const QRect& from, const QRect& to, bool hideAfter);
 
     QString serverVersion_;
     QString downloadUrl_;
     AppIdentity identity_;
     Shell& shell_;
-    Dialogs& dialogs_;
+    SlotGuard guarded_;
     Translator translate_;
     NoticeCountdown countdown_;
     NoticeDrag drag_;

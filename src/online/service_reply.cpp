@@ -1,5 +1,6 @@
 #include "online/service_reply.h"
 
+#include <QList>
 #include <QStringDecoder>
 
 namespace pixmorrow {
@@ -30,28 +31,6 @@ QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType) {
             return decoder.decode(body);
     }
     return QString::fromUtf8(body);
-}
-
-QStringList splitReplyLines(const QString& reply) {
-    QStringList lines;
-    QString current;
-    bool open = false;  // `current` holds a line that has not been ended yet
-    for (qsizetype i = 0; i < reply.size(); ++i) {
-        const QChar c = reply[i];
-        if (c == u'\r' || c == u'\n') {
-            lines << current;
-            current.clear();
-            open = false;
-            if (c == u'\r' && i + 1 < reply.size() && reply[i + 1] == u'\n')
-                ++i;
-        } else {
-            current += c;
-            open = true;
-        }
-    }
-    if (open)
-        lines << current;
-    return lines;
 }
 
 QString ReadReplyTag(const QString& line, const QString& tag) {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace pixmorrow {
 
@@ -12,10 +11,6 @@ QString decodeReplyBody(const QByteArray& body, const QByteArray& contentType);
 
 // The charset parameter of a Content-Type value, lower-cased; empty when there is none.
 QByteArray charsetOf(const QByteArray& contentType);
-
-// The reply's lines, split at CR, LF or CR LF. A final line break ends the last line rather
-// than starting an empty one.
-QStringList splitReplyLines(const QString& reply);
 
 // The value of "<tag>value</tag>" filling a whole line (tag in lower case, exact match,
 // nothing trimmed); empty otherwise, and for an empty line or tag name.

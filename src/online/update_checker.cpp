@@ -6,6 +6,7 @@
 #include "online/scramble.h"
 #include "online/service_fields.h"
 #include "online/service_reply.h"
+#include "platform/text.h"
 
 #include <QDate>
 #include <QLocale>
@@ -116,7 +117,7 @@ void TChecker::CheckNow() {
     if (reply.startsWith(QStringLiteral("ERROR")))
         recordFailure();
 
-    const QStringList lines = splitReplyLines(reply);
+    const QStringList lines = splitLines(reply);
     auto line = [&lines](int index) { return index < lines.size() ? lines[index] : QString(); };
     if (!results_.CheckFailed) {
         const QString result = ReadReplyTag(line(3), QStringLiteral("result"));

@@ -1,5 +1,7 @@
 #include "platform/qt_dialogs.h"
 
+#include "platform/override_cursor.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -67,25 +69,6 @@ QMessageBox::Icon kindIcon(DialogKind kind) {
 
 const char* const kResultProperty = "pixmorrowResult";
 
-// A box that waits for the user shows the plain arrow, even while a run has set the busy
-// cursor for the whole application; the run's cursor comes back when the box closes.
-class ArrowWhileWaiting {
-public:
-    ArrowWhileWaiting() : active_(QApplication::overrideCursor() != nullptr) {
-        if (active_)
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    ~ArrowWhileWaiting() {
-        if (active_)
-            QApplication::restoreOverrideCursor();
-    }
-    ArrowWhileWaiting(const ArrowWhileWaiting&) = delete;
-    ArrowWhileWaiting& operator=(const ArrowWhileWaiting&) = delete;
-
-private:
-    bool active_;
-};
-
 }  // namespace
 
 QString withLineBreaks(const QString& text) {
@@ -98,7 +81,9 @@ QString withLineBreaks(const QString& text) {
 void QtDialogs::showMessage(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(boxIcon(icon), title, withLineBreaks(text), QMessageBox::Ok,
                     QApplication::activeWindow());
-    ArrowWhileWaiting arrow;
+    // A box that waits for the user shows the plain arrow, even while a run has set the busy
+    // cursor for the whole application; the run's cursor comes back when the box closes.
+    const OverrideCursor arrow(Qt::ArrowCursor, OverrideCursor::OverAnother);
     box.exec();
 }
 
@@ -151,7 +136,7 @@ int QtDialogs::MessageDlgWithCaptions(const QString& message, DialogKind kind,
                                       const QString& title) {
     std::unique_ptr<QMessageBox> box(
         createCaptionedMessageBox(message, kind, buttons, captions, title));
-    ArrowWhileWaiting arrow;
+    const OverrideCursor arrow(Qt::ArrowCursor, OverrideCursor::OverAnother);  // as above
     box->exec();
     return captionedMessageBoxResult(box.get());
 }

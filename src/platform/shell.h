@@ -21,4 +21,7 @@ public:
                                const QString& workingFolder) = 0;
 };
 
+// Opens a web page behind a link; a page that does not open is not worth a message.
+void openPageQuietly(Shell& shell, const QString& url);
+
 }  // namespace pixmorrow

@@ -4,6 +4,7 @@
 #include "online/service_reply.h"
 #include "online/service_server.h"
 #include "platform/error.h"
+#include "platform/text.h"
 
 #include <QElapsedTimer>
 
@@ -19,7 +20,7 @@ using testing::TestCertificates;
 // The echo page's "name=value" lines as a map.
 std::map<QString, QString> echoed(const QString& reply) {
     std::map<QString, QString> values;
-    for (const QString& line : splitReplyLines(reply)) {
+    for (const QString& line : splitLines(reply)) {
         const qsizetype equals = line.indexOf(u'=');
         if (equals > 0)
             values[line.left(equals)] = line.mid(equals + 1);
@@ -181,7 +182,7 @@ TEST(ServiceReply, LinesSplitAtCrLfAndCrLf) {
         {"\r\nx", {"", "x"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(splitReplyLines(c.reply), c.lines) << c.reply.toStdString();
+        EXPECT_EQ(splitLines(c.reply), c.lines) << c.reply.toStdString();
 }
 
 TEST(ServiceReply, CharsetComesFromTheContentType) {

@@ -1,10 +1,13 @@
 #include "conversion/external/command_runner.h"
 
+#include "platform/posix_io.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -60,7 +63,7 @@ void CommandLog::changed() {
         onChange(text_);
 }
 
-// ---- RunCommandCaptured ----------------------------------------------------------------
+// ---- runTool ---------------------------------------------------------------------------
 
 namespace {
 
@@ -71,52 +74,28 @@ constexpr auto kDrainLimit = std::chrono::seconds(2);
 
 using Clock = std::chrono::steady_clock;
 
-class Descriptor {
+// A posix_spawn settings object for the length of one start.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
+class SpawnSetting {
 public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(); }
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
-class SpawnActions {
-public:
-    SpawnActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
-    ~SpawnActions() {
+    SpawnSetting() : ok_(Init(&value_) == 0) {}
+    ~SpawnSetting() {
         if (ok_)
-            posix_spawn_file_actions_destroy(&actions_);
+            Destroy(&value_);
     }
-    posix_spawn_file_actions_t* get() { return &actions_; }
+    SpawnSetting(const SpawnSetting&) = delete;
+    SpawnSetting& operator=(const SpawnSetting&) = delete;
+    T* get() { return &value_; }
     bool ok() const { return ok_; }
 
 private:
-    posix_spawn_file_actions_t actions_;
-    bool ok_ = false;
+    T value_;
+    bool ok_;
 };
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { ok_ = posix_spawnattr_init(&attributes_) == 0; }
-    ~SpawnAttributes() {
-        if (ok_)
-            posix_spawnattr_destroy(&attributes_);
-    }
-    posix_spawnattr_t* get() { return &attributes_; }
-    bool ok() const { return ok_; }
-
-private:
-    posix_spawnattr_t attributes_;
-    bool ok_ = false;
-};
+using SpawnActions = SpawnSetting<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
+                                  posix_spawn_file_actions_destroy>;
+using SpawnAttributes =
+    SpawnSetting<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 QString limitText(std::chrono::milliseconds limit) {
     const auto ms = limit.count();
@@ -127,19 +106,22 @@ QString limitText(std::chrono::milliseconds limit) {
     return QStringLiteral("%1 ms").arg(ms);
 }
 
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
 // Starts the tool in a process group of its own, its output and error into `writeEnd`.
 // Returns the child's pid, or -1 with `error` set.
-pid_t startTool(const QStringList& arguments, const QString& workingFolder, int writeEnd,
-                int& error) {
+pid_t startTool(const ToolRun& run, int writeEnd, int& error) {
     std::vector<QByteArray> storage;
-    storage.reserve(arguments.size());
-    for (const QString& argument : arguments)
+    storage.reserve(run.arguments.size());
+    for (const QString& argument : run.arguments)
         storage.push_back(QFile::encodeName(argument));
     std::vector<char*> argv;
     for (QByteArray& bytes : storage)
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
-    const QByteArray folder = QFile::encodeName(workingFolder);
+    const QByteArray folder = QFile::encodeName(run.workingFolder);
 
     SpawnActions actions;
     SpawnAttributes attributes;
@@ -147,6 +129,8 @@ pid_t startTool(const QStringList& arguments, const QString& workingFolder, int 
         error = ENOMEM;
         return -1;
     }
+    if (run.standardInput >= 0)
+        posix_spawn_file_actions_adddup2(actions.get(), run.standardInput, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(actions.get(), writeEnd, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(actions.get(), writeEnd, STDERR_FILENO);
     if (!folder.isEmpty())
@@ -167,7 +151,117 @@ pid_t startTool(const QStringList& arguments, const QString& workingFolder, int 
     return error == 0 ? pid : -1;
 }
 
+// The started tool: learns how it ended, and on every way out kills what is left of its
+// group and reaps it.
+class StartedTool {
+public:
+    explicit StartedTool(pid_t pid) : pid_(pid) {}
+    StartedTool(const StartedTool&) = delete;
+    StartedTool& operator=(const StartedTool&) = delete;
+    ~StartedTool() {
+        // Leftovers of the group: a tool that ran out of time, or children that outlived it.
+        ::kill(-pid_, SIGKILL);
+        if (!ended_)
+            waitFor(0);
+    }
+
+    bool ended() const { return ended_; }
+    // Checks without blocking (or blocks, with 0 for `options`) whether the tool has ended.
+    bool waitFor(int options) {
+        while (!ended_) {
+            const pid_t done = ::waitpid(pid_, &status_, options);
+            if (done == pid_) {
+                ended_ = true;
+                known_ = true;
+            } else if (done < 0 && errno == EINTR) {
+                continue;
+            } else if (done < 0) {
+                ended_ = true;  // reaped elsewhere; how it ended is unknown
+            }
+            break;
+        }
+        return ended_;
+    }
+    ToolOutcome outcome() const {
+        if (known_ && WIFSIGNALED(status_))
+            return {ToolEnd::Killed, WTERMSIG(status_)};
+        return {ToolEnd::Exited, known_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1};
+    }
+
+private:
+    pid_t pid_;
+    int status_ = 0;
+    bool ended_ = false;
+    bool known_ = false;
+};
+
 }  // namespace
+
+ToolOutcome runTool(const ToolRun& run) {
+    if (run.arguments.isEmpty())
+        return {ToolEnd::NoProgram, 0};
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return {ToolEnd::NoPipe, errno};
+    posix::FileDescriptor readEnd(ends[0]);
+    posix::FileDescriptor writeEnd(ends[1]);
+
+    int error = 0;
+    const pid_t pid = startTool(run, writeEnd.get(), error);
+    writeEnd.reset();  // only the tool writes now, so its end brings end-of-file
+    if (pid < 0)
+        return {ToolEnd::NotStarted, error};
+    StartedTool tool(pid);
+
+    const auto deadline = Clock::now() + run.timeLimit;
+    Clock::time_point drainUntil{};
+    Clock::time_point lastRepaint{};
+    std::vector<char> buffer(std::max<std::size_t>(run.pieceSize, 1));
+    auto keepUiAlive = [&run, &lastRepaint] {
+        // Repaint now and then, not after every piece of a chatty tool.
+        if (run.keepUiAlive && Clock::now() - lastRepaint >= kPollStep) {
+            run.keepUiAlive();
+            lastRepaint = Clock::now();
+        }
+    };
+
+    for (;;) {
+        if (!tool.ended() && tool.waitFor(WNOHANG))
+            drainUntil = Clock::now() + kDrainLimit;
+        const auto now = Clock::now();
+        if (!tool.ended() && now >= deadline)
+            return {ToolEnd::TimedOut, 0};
+        if (tool.ended() && now >= drainUntil)
+            break;
+
+        pollfd watch{readEnd.get(), POLLIN, 0};
+        const int ready = ::poll(&watch, 1, static_cast<int>(kPollStep.count()));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0) {
+            const ssize_t count = ::read(readEnd.get(), buffer.data(), buffer.size());
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0)
+                break;  // end of file: the tool and its children are done
+            if (run.onOutput)
+                run.onOutput(buffer.data(), static_cast<std::size_t>(count));
+        }
+        keepUiAlive();
+    }
+
+    // Output closed but the tool still running: wait for it, within the same limit.
+    while (!tool.waitFor(WNOHANG)) {
+        if (Clock::now() >= deadline)
+            return {ToolEnd::TimedOut, 0};
+        ::poll(nullptr, 0, static_cast<int>(kPollStep.count()));
+        if (run.keepUiAlive)
+            run.keepUiAlive();
+    }
+    return tool.outcome();
+}
+
+// ---- RunCommandCaptured ----------------------------------------------------------------
 
 void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
                         const QString& workingFolder, CommandLog& log,
@@ -187,100 +281,39 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
     } closing{log};
 
     try {
-        if (arguments.isEmpty()) {
-            log.addLine(QStringLiteral("Starting the tool failed: no program given."));
-            return;
-        }
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) {
-            log.addLine(QStringLiteral("Starting the tool failed: %1")
-                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
-            return;
-        }
-        Descriptor readEnd(ends[0]);
-        Descriptor writeEnd(ends[1]);
-
-        int error = 0;
-        const pid_t pid = startTool(arguments, workingFolder, writeEnd.get(), error);
-        writeEnd.reset();  // only the tool writes now, so its end brings end-of-file
-        if (pid < 0) {
-            log.addLine(QStringLiteral("Starting the tool failed: %1 (%2)")
-                            .arg(QString::fromLocal8Bit(std::strerror(error)), arguments.front()));
-            return;
-        }
-
         QStringDecoder decoder(QStringDecoder::System);
-        const auto deadline = Clock::now() + timeLimit;
-        bool exited = false;
-        bool timedOut = false;
-        Clock::time_point drainUntil{};
-        Clock::time_point lastRepaint{};
-        char buffer[256];
-
-        for (;;) {
-            if (!exited) {
-                int status = 0;
-                const pid_t done = ::waitpid(pid, &status, WNOHANG);
-                if (done == pid || (done < 0 && errno != EINTR)) {
-                    exited = true;
-                    drainUntil = Clock::now() + kDrainLimit;
-                }
-            }
-            const auto now = Clock::now();
-            if (!exited && now >= deadline) {
-                timedOut = true;
+        ToolRun run;
+        run.arguments = arguments;
+        run.workingFolder = workingFolder;
+        run.timeLimit = timeLimit;
+        run.keepUiAlive = keepUiAlive;
+        // One piece at a time, cut at a NUL, as the tool sent it.
+        run.onOutput = [&log, &decoder](const char* data, std::size_t size) {
+            const auto length = static_cast<qsizetype>(::strnlen(data, size));
+            log.appendText(decoder.decode(QByteArrayView(data, length)));
+        };
+        const ToolOutcome outcome = runTool(run);
+        switch (outcome.end) {
+            case ToolEnd::NoProgram:
+                log.addLine(QStringLiteral("Starting the tool failed: no program given."));
                 break;
-            }
-            if (exited && now >= drainUntil)
+            case ToolEnd::NoPipe:
+                log.addLine(
+                    QStringLiteral("Starting the tool failed: %1").arg(systemError(outcome.code)));
                 break;
-
-            pollfd watch{readEnd.get(), POLLIN, 0};
-            const int ready = ::poll(&watch, 1, static_cast<int>(kPollStep.count()));
-            if (ready < 0 && errno != EINTR)
+            case ToolEnd::NotStarted:
+                log.addLine(QStringLiteral("Starting the tool failed: %1 (%2)")
+                                .arg(systemError(outcome.code), arguments.front()));
                 break;
-            if (ready > 0) {
-                // One piece at a time, cut at a NUL, as the tool sent it.
-                const ssize_t count = ::read(readEnd.get(), buffer, sizeof buffer - 1);
-                if (count < 0 && errno == EINTR)
-                    continue;
-                if (count <= 0)
-                    break;  // end of file: the tool and its children are done
-                buffer[count] = '\0';
-                const QString piece = decoder.decode(QByteArrayView(buffer, std::strlen(buffer)));
-                log.appendText(piece);
-            }
-            // Repaint now and then, not after every piece of a chatty tool.
-            if (keepUiAlive && Clock::now() - lastRepaint >= kPollStep) {
-                keepUiAlive();
-                lastRepaint = Clock::now();
-            }
-        }
-
-        // Output closed but the tool still running: wait for it, within the same limit.
-        while (!exited && !timedOut) {
-            int status = 0;
-            const pid_t done = ::waitpid(pid, &status, WNOHANG);
-            if (done == pid || (done < 0 && errno != EINTR)) {
-                exited = true;
-            } else if (Clock::now() >= deadline) {
-                timedOut = true;
-            } else {
-                ::poll(nullptr, 0, static_cast<int>(kPollStep.count()));
-                if (keepUiAlive)
-                    keepUiAlive();
-            }
-        }
-        // Leftovers of the group: a tool that ran out of time, or children that outlived it.
-        ::kill(-pid, SIGKILL);
-        if (!exited) {
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-        }
-        if (timedOut) {
-            log.addLine(QStringLiteral(
-                            "Processing failed: the tool did not finish within %1 and was stopped.")
-                            .arg(limitText(timeLimit)));
+            case ToolEnd::TimedOut:
+                log.addLine(
+                    QStringLiteral(
+                        "Processing failed: the tool did not finish within %1 and was stopped.")
+                        .arg(limitText(timeLimit)));
+                break;
+            case ToolEnd::Exited:
+            case ToolEnd::Killed:
+                break;
         }
     } catch (...) {
         // Only the log's own allocation can throw here; the closing lines still follow.

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 
 namespace pixmorrow {
@@ -30,12 +31,44 @@ private:
     QString text_;
 };
 
-// Runs `arguments[0]` with the rest of `arguments` directly (never through a shell) in
-// `workingFolder`, standard input shared with this process, standard output and error
-// captured together into `log` as they arrive. `commandLine` is the text form the caller
-// logged; the runner writes "Commencing processing..." first and the three closing lines on
-// every path. A tool still running after `timeLimit` is killed with its whole process group.
-// `keepUiAlive` is called while waiting, so the window can repaint.
+// One run of a program: what to start and how to treat it.
+struct ToolRun {
+    // The program, then its arguments; run directly, never through a shell.
+    QStringList arguments;
+    // Empty: this process's own.
+    QString workingFolder;
+    // A program still running after this is killed with its whole process group.
+    std::chrono::milliseconds timeLimit{0};
+    // A descriptor for the program's standard input; -1: this process's own.
+    int standardInput = -1;
+    // Standard output and error together, as they arrive, in pieces of at most `pieceSize`.
+    std::function<void(const char* data, std::size_t size)> onOutput;
+    std::size_t pieceSize = 255;
+    // Called while waiting, so the window can repaint.
+    std::function<void()> keepUiAlive;
+};
+
+// How a run ended.
+enum class ToolEnd {
+    NoProgram,   // `arguments` was empty
+    NoPipe,      // the output pipe could not be made; `code` is the errno value
+    NotStarted,  // the program could not be started; `code` is the errno value
+    Exited,      // `code` is the exit status (-1 when it could not be learnt)
+    Killed,      // ended by a signal; `code` is its number
+    TimedOut,    // stopped after the time limit
+};
+struct ToolOutcome {
+    ToolEnd end = ToolEnd::NoProgram;
+    int code = 0;
+};
+
+// Runs the program in a process group of its own and waits for it, reading its output, within
+// the time limit. Whatever happens, nothing of the group is left running afterwards.
+ToolOutcome runTool(const ToolRun& run);
+
+// runTool for the external tool, logged: `commandLine` is the text form the caller logged;
+// the runner writes "Commencing processing..." first, the tool's output (each piece cut at a
+// NUL) and the three closing lines on every path.
 void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
                         const QString& workingFolder, CommandLog& log,
                         std::chrono::milliseconds timeLimit,

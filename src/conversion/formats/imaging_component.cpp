@@ -1,9 +1,12 @@
 #include "conversion/formats/imaging_component.h"
 
 #include "conversion/formats/jxr_codec.h"
+#include "conversion/formats/jxr_decoder_process.h"
 #include "conversion/formats/tiff_codec.h"
 #include "conversion/run/output_file.h"
 #include "platform/error.h"
+
+#include <utility>
 
 namespace pixmorrow {
 
@@ -36,12 +39,16 @@ void writeWith(const WorkBitmap& bitmap, const QString& path, Encode encode) {
 
 }  // namespace
 
+ImagingComponent::ImagingComponent(QString programFolder)
+    : programFolder_(std::move(programFolder)) {}
+
 formats::DecodedImage ImagingComponent::readTiff(const QString& path) const {
     return readWith(path, [](formats::Bytes b) { return decodeTiff(b); });
 }
 
 formats::DecodedImage ImagingComponent::readWmp(const QString& path) const {
-    return readWith(path, [](formats::Bytes b) { return decodeJxr(b); });
+    const QString helper = programFolder_ + u'/' + kJxrHelperName;
+    return readWith(path, [&helper](formats::Bytes b) { return decodeJxr(b, helper); });
 }
 
 void ImagingComponent::writeTiff(const WorkBitmap& bitmap, const QString& path) const {

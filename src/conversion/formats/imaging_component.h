@@ -12,11 +12,13 @@ namespace pixmorrow {
 // Every failure is a pixmorrow::Error with the text the user sees.
 class ImagingComponent {
 public:
+    // `programFolder` holds the JPEG XR decoding helper.
+    explicit ImagingComponent(QString programFolder);
     virtual ~ImagingComponent() = default;
 
     // The first page of a TIFF file.
     virtual formats::DecodedImage readTiff(const QString& path) const;
-    // The image of a WMP file.
+    // The image of a WMP file, decoded in the JPEG XR helper.
     virtual formats::DecodedImage readWmp(const QString& path) const;
 
     // The bitmap as a 24-bit RGB TIFF (LZW with the horizontal predictor), alpha dropped. LZW
@@ -24,6 +26,9 @@ public:
     virtual void writeTiff(const WorkBitmap& bitmap, const QString& path) const;
     // The bitmap as a lossless 24-bit WMP file, alpha dropped.
     virtual void writeWmp(const WorkBitmap& bitmap, const QString& path) const;
+
+private:
+    QString programFolder_;
 };
 
 }  // namespace pixmorrow

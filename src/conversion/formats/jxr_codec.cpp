@@ -4,12 +4,6 @@
 
 #include <JXRGlue.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -175,21 +169,24 @@ std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
     return copy;
 }
 
+// A pixel format jxrlib hands over as it is, and where each sample sits in a pixel.
 struct Native {
     const PKPixelFormatGUID* guid;
-    int bytes;  // a pixel
-    enum Layout { Gray8, Bgr, Rgb, Bgrx, Bgra, Rgba, Rgb16, Rgba16 } layout;
+    std::size_t bytes;  // a pixel
+    std::size_t blue, green, red;
+    int alpha;  // -1: opaque
 };
 
 const Native kNatives[] = {
-    {&GUID_PKPixelFormat8bppGray, 1, Native::Gray8},
-    {&GUID_PKPixelFormat24bppBGR, 3, Native::Bgr},
-    {&GUID_PKPixelFormat24bppRGB, 3, Native::Rgb},
-    {&GUID_PKPixelFormat32bppBGR, 4, Native::Bgrx},
-    {&GUID_PKPixelFormat32bppBGRA, 4, Native::Bgra},
-    {&GUID_PKPixelFormat32bppRGBA, 4, Native::Rgba},
-    {&GUID_PKPixelFormat48bppRGB, 6, Native::Rgb16},
-    {&GUID_PKPixelFormat64bppRGBA, 8, Native::Rgba16},
+    {&GUID_PKPixelFormat8bppGray, 1, 0, 0, 0, -1},
+    {&GUID_PKPixelFormat24bppBGR, 3, 0, 1, 2, -1},
+    {&GUID_PKPixelFormat24bppRGB, 3, 2, 1, 0, -1},
+    {&GUID_PKPixelFormat32bppBGR, 4, 0, 1, 2, -1},  // the padding byte carries nothing
+    {&GUID_PKPixelFormat32bppBGRA, 4, 0, 1, 2, 3},
+    {&GUID_PKPixelFormat32bppRGBA, 4, 2, 1, 0, 3},
+    // 16-bit samples are little-endian; the high byte is kept.
+    {&GUID_PKPixelFormat48bppRGB, 6, 5, 3, 1, -1},
+    {&GUID_PKPixelFormat64bppRGBA, 8, 5, 3, 1, 7},
 };
 
 struct DecoderHolder {
@@ -287,147 +284,14 @@ formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
         const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(y) * stride;
         std::uint8_t* out = image.bgra.data() + static_cast<std::size_t>(y) * width * 4;
         for (I32 x = 0; x < width; ++x, in += native->bytes, out += 4) {
-            switch (native->layout) {
-                case Native::Gray8:
-                    out[0] = out[1] = out[2] = in[0];
-                    out[3] = 255;
-                    break;
-                case Native::Bgr:
-                case Native::Bgrx:  // the padding byte carries nothing
-                    out[0] = in[0];
-                    out[1] = in[1];
-                    out[2] = in[2];
-                    out[3] = 255;
-                    break;
-                case Native::Rgb:
-                    out[0] = in[2];
-                    out[1] = in[1];
-                    out[2] = in[0];
-                    out[3] = 255;
-                    break;
-                case Native::Bgra:
-                    std::memcpy(out, in, 4);
-                    break;
-                case Native::Rgba:
-                    out[0] = in[2];
-                    out[1] = in[1];
-                    out[2] = in[0];
-                    out[3] = in[3];
-                    break;
-                // 16-bit samples are little-endian; keep the high byte.
-                case Native::Rgb16:
-                    out[0] = in[5];
-                    out[1] = in[3];
-                    out[2] = in[1];
-                    out[3] = 255;
-                    break;
-                case Native::Rgba16:
-                    out[0] = in[5];
-                    out[1] = in[3];
-                    out[2] = in[1];
-                    out[3] = in[7];
-                    break;
-            }
+            out[0] = in[native->blue];
+            out[1] = in[native->green];
+            out[2] = in[native->red];
+            out[3] = native->alpha < 0 ? 255 : in[native->alpha];
             anyAlpha = anyAlpha || out[3] != 255;
         }
     }
     image.hasAlpha = alpha && anyAlpha;
-    return image;
-}
-
-namespace {
-
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool readAll(int fd, void* data, std::size_t size) {
-    auto* p = static_cast<std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::read(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-struct ChildHeader {
-    std::uint32_t ok, width, height, hasAlpha, messageLength;
-};
-
-}  // namespace
-
-formats::DecodedImage decodeJxr(formats::Bytes data) {
-    // jxrlib ends the process on some damaged files (assertions); a child process takes
-    // that risk and hands back the pixels through a pipe.
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        failDecode("cannot start the decoder");
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        failDecode("cannot start the decoder");
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        ChildHeader header{};
-        std::string message;
-        formats::DecodedImage image;
-        try {
-            image = decodeJxrInProcess(data);
-            header = {1, image.width, image.height, image.hasAlpha ? 1u : 0u, 0};
-        } catch (const std::exception& e) {
-            message = e.what();
-            header.messageLength = static_cast<std::uint32_t>(message.size());
-        }
-        const bool sent = writeAll(fds[1], &header, sizeof header) &&
-                          (header.ok ? writeAll(fds[1], image.bgra.data(), image.bgra.size())
-                                     : writeAll(fds[1], message.data(), message.size()));
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(fds[1]);
-    ChildHeader header{};
-    formats::DecodedImage image;
-    std::string message;
-    bool complete = readAll(fds[0], &header, sizeof header);
-    if (complete && header.ok) {
-        try {
-            image = formats::allocateImage(header.width, header.height, "WMP");
-        } catch (...) {
-            ::close(fds[0]);
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-            throw;
-        }
-        image.hasAlpha = header.hasAlpha != 0;
-        complete = readAll(fds[0], image.bgra.data(), image.bgra.size());
-    } else if (complete) {
-        message.resize(std::min<std::uint32_t>(header.messageLength, 4096));
-        complete = readAll(fds[0], message.data(), message.size());
-    }
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!complete || !WIFEXITED(status))
-        failDecode("the decoder failed on damaged data");
-    if (!header.ok)
-        throw formats::DecodeError(message);
     return image;
 }
 

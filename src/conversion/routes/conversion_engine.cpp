@@ -10,13 +10,14 @@ namespace pixmorrow {
 
 // The decoded-picture holder's loader and the work bitmap, reused for every file of a run.
 struct LibraryRouteBackend::State {
+    explicit State(const QString& programFolder) : imaging(programFolder) {}
     ImagingComponent imaging;
     PictureLoader loader{decodeWithCodecLibrary, renderSvg, imaging};
     WorkBitmap bitmap;
 };
 
-LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge)
-    : bridge_(bridge), state_(std::make_unique<State>()) {}
+LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge, const QString& programFolder)
+    : bridge_(bridge), state_(std::make_unique<State>(programFolder)) {}
 
 LibraryRouteBackend::~LibraryRouteBackend() = default;
 
@@ -57,7 +58,7 @@ void LibraryRouteBackend::externalQualityConvert(const QString& input, const QSt
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)
     : bridge_(setup.programFolder, setup.dialogs, setup.log),
-      backend_(bridge_),
+      backend_(bridge_, setup.programFolder),
       routes_(backend_, setup.dialogs, setup.settingsFolder) {}
 
 }  // namespace pixmorrow

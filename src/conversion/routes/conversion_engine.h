@@ -15,7 +15,7 @@ class Dialogs;
 
 // Where a run's machinery lives and reports.
 struct ConversionSetup {
-    QString programFolder;   // holds imagemagick/ and the codec library
+    QString programFolder;   // holds imagemagick/, the codec library and the JPEG XR helper
     QString settingsFolder;  // home of the intermediate files; ends in "/"
     Dialogs& dialogs;
     CommandLog& log;
@@ -25,7 +25,8 @@ struct ConversionSetup {
 // TIFF and JPEG XR writers, the codec library and the external tool.
 class LibraryRouteBackend final : public RouteBackend {
 public:
-    explicit LibraryRouteBackend(ImageMagickBridge& bridge);
+    // `programFolder` holds the JPEG XR decoding helper.
+    LibraryRouteBackend(ImageMagickBridge& bridge, const QString& programFolder);
     ~LibraryRouteBackend() override;
 
     void loadWorkBitmap(const QString& path) override;

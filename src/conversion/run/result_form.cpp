@@ -4,14 +4,13 @@
 #include "conversion/run/run_texts.h"
 #include "platform/icons.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
 #include "queue/image_queue.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace pixmorrow {
 
@@ -70,9 +69,7 @@ TFormResult::TFormResult(Shell& shell, std::function<QString()> folderToOpen, QW
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    centerOnScreen(*this);
 }
 
 void TFormResult::showTotals(const RunTotals& totals) {

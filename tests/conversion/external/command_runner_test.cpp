@@ -1,6 +1,7 @@
 // The runner and the bridge's reporting, against fake tools: small sh scripts laid out as
 // "imagemagick/magick" in a temporary program folder.
 #include "conversion/external/imagemagick_bridge.h"
+#include "platform/posix_io.h"
 #include "support/recording_dialogs.h"
 
 #include <QDir>
@@ -10,6 +11,12 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 
 namespace pixmorrow {
 namespace {
@@ -194,6 +201,51 @@ TEST_F(FakeTool, WindowKeepsRepaintingWhileTheToolRuns) {
                              false);
     EXPECT_GE(calls, 3);
     EXPECT_TRUE(log_.lines().contains(QStringLiteral("done")));
+}
+
+TEST_F(FakeTool, RunToolTellsHowTheProgramEndedAndGivesItsInputAndOutput) {
+    struct Case {
+        const char* what;
+        const char* script;  // null: arguments name no program at all
+        ToolEnd end;
+        int code;
+        const char* output;
+    } cases[] = {
+        {"exit status", "cat; exit 3", ToolEnd::Exited, 3, "from stdin"},
+        {"a signal", "kill -SEGV $$", ToolEnd::Killed, SIGSEGV, ""},
+        {"time limit", "printf started; sleep 30", ToolEnd::TimedOut, 0, "started"},
+        {"no program", nullptr, ToolEnd::NoProgram, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const posix::FileDescriptor input(::memfd_create("input", MFD_CLOEXEC));
+        ASSERT_EQ(posix::writeAll(input.get(), "from stdin", 10), 0);
+        ::lseek(input.get(), 0, SEEK_SET);
+        ToolRun run;
+        if (c.script != nullptr) {
+            writeTool(c.script);
+            run.arguments = QStringList{tool()};
+        }
+        run.timeLimit = 1s;
+        run.standardInput = input.get();
+        run.pieceSize = 4;
+        std::string output;
+        std::size_t largestPiece = 0;
+        run.onOutput = [&](const char* data, std::size_t size) {
+            output.append(data, size);
+            largestPiece = std::max(largestPiece, size);
+        };
+        const ToolOutcome outcome = runTool(run);
+        EXPECT_EQ(outcome.end, c.end);
+        EXPECT_EQ(outcome.code, c.code);
+        EXPECT_EQ(output, c.output);
+        EXPECT_LE(largestPiece, 4u);
+    }
+    ToolRun missing;
+    missing.arguments = QStringList{data(QStringLiteral("no-such-tool"))};
+    missing.timeLimit = 1s;
+    EXPECT_EQ(runTool(missing).end, ToolEnd::NotStarted);
+    EXPECT_EQ(runTool(missing).code, ENOENT);
 }
 
 TEST(CommandLog, LinesAndContinuedText) {

@@ -1,12 +1,16 @@
 #include "conversion/formats/imaging_component.h"
 #include "conversion/formats/jxr_codec.h"
+#include "conversion/formats/jxr_decoder_process.h"
 #include "conversion/formats/tiff_codec.h"
 #include "formats/readers.h"
 #include "formats/test_support.h"
 #include "platform/error.h"
+#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 
 namespace pixmorrow {
@@ -37,6 +41,11 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The helper as the build laid it out in the program folder.
+QString jxrHelper() {
+    return pixmorrow::testing::builtProgramFolder() + u'/' + kJxrHelperName;
+}
+
 std::vector<std::uint8_t> premultiplied(std::vector<std::uint8_t> bgra) {
     for (std::size_t i = 0; i + 3 < bgra.size(); i += 4)
         for (int c = 0; c < 3; ++c)
@@ -46,7 +55,7 @@ std::vector<std::uint8_t> premultiplied(std::vector<std::uint8_t> bgra) {
 
 TEST(ImagingComponent, TiffRoundTripsAndImageMagickAgrees) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     for (bool gray : {false, true}) {
         WorkBitmap bitmap = sampleBitmap(53, 31);
         if (gray)
@@ -68,7 +77,7 @@ TEST(ImagingComponent, TiffRoundTripsAndImageMagickAgrees) {
 
 TEST(ImagingComponent, ReadsTiffVariantsLikeImageMagick) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     const std::string source = folder.file("src.png");
     runCommand(
         "convert -size 40x30 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel -depth 8 " +
@@ -108,7 +117,7 @@ TEST(ImagingComponent, ReadsTiffVariantsLikeImageMagick) {
 
 TEST(ImagingComponent, WmpIsLosslessAndJxrDecAppAgrees) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     for (auto [w, h] : {std::pair{1u, 1u}, std::pair{17u, 9u}, std::pair{64u, 48u}}) {
         SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
         WorkBitmap bitmap = sampleBitmap(w, h);
@@ -128,7 +137,7 @@ TEST(ImagingComponent, WmpIsLosslessAndJxrDecAppAgrees) {
 
 TEST(ImagingComponent, ReadsWmpFilesOfOtherWriters) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     const std::string bmp = folder.file("src.bmp");
     runCommand("convert -size 33x20 gradient:yellow-navy -type TrueColor BMP3:" + quoted(bmp));
     const auto source = formats::decodeBmp(readBytes(bmp));
@@ -148,7 +157,7 @@ TEST(ImagingComponent, ReadsWmpFilesOfOtherWriters) {
 
 TEST(ImagingComponent, OutputsNeverReplaceAndLeaveNothingOnFailure) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     const WorkBitmap bitmap = sampleBitmap(5, 5);
     const std::string taken = folder.file("taken.tif");
     writeBytes(taken, {7});
@@ -160,7 +169,7 @@ TEST(ImagingComponent, OutputsNeverReplaceAndLeaveNothingOnFailure) {
 
 TEST(ImagingComponent, DamagedInputsGiveErrors) {
     TempFolder folder;
-    const ImagingComponent imaging;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
     const std::string tif = folder.file("good.tif"), wmp = folder.file("good.wmp");
     const WorkBitmap bitmap = sampleBitmap(20, 20);
     imaging.writeTiff(bitmap, q(tif));
@@ -183,21 +192,62 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
             }
         }
     }
-    // The fuzzers' finds stay fixed, in this process and through the child process.
+    // The fuzzers' finds stay fixed, in this process and through the helper.
     for (const char* name : {"wmp-failed-decode-leak.wmp", "wmp-orientation-assert.wmp"}) {
         SCOPED_TRACE(name);
         const auto bytes = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
         EXPECT_THROW(decodeJxrInProcess(bytes), formats::DecodeError);
-        EXPECT_THROW(decodeJxr(bytes), formats::DecodeError);
+        EXPECT_THROW(decodeJxr(bytes, jxrHelper()), formats::DecodeError);
     }
-    // A division by zero deep inside jxrlib: only the child process dies.
-    const auto fatal =
-        readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/wmp-tile-division-by-zero.wmp");
-    try {
-        decodeJxr(fatal);
-        FAIL() << "decoded";
-    } catch (const formats::DecodeError& e) {
-        EXPECT_STREQ(e.what(), "WMP: the decoder failed on damaged data");
+    // A division by zero and a wild read deep inside jxrlib: only the helper dies.
+    for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp"}) {
+        SCOPED_TRACE(name);
+        const auto fatal = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
+        try {
+            decodeJxr(fatal, jxrHelper());
+            ADD_FAILURE() << "decoded";
+        } catch (const formats::DecodeError& e) {
+            EXPECT_STREQ(e.what(), "WMP: the decoder failed on damaged data");
+        }
+    }
+}
+
+TEST(JxrHelper, MissingHungOrBrokenHelpersGiveTheDecodersErrors) {
+    TempFolder folder;
+    const WorkBitmap bitmap = sampleBitmap(8, 8);
+    const std::vector<std::uint8_t> bgra = bitmap.toBgra();
+    const std::vector<std::uint8_t> good = encodeJxr(bgra.data(), 8, 8, 8 * 4);
+    EXPECT_EQ(decodeJxr(good, jxrHelper()).width, 8u);
+
+    const std::string damaged = "WMP: the decoder failed on damaged data";
+    struct Case {
+        const char* what;
+        const char* script;  // null: no helper at all
+        std::string error;
+    } cases[] = {
+        {"missing", nullptr, "WMP: cannot start the decoder"},
+        {"hangs", "sleep 30", damaged},
+        {"crashes", "cat > /dev/null; kill -SEGV $$", damaged},
+        {"answers something else", "printf 'not a reply at all, but long enough'", damaged},
+        {"fails without answering", "exit 3", damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string helper = folder.file(std::string("helper-") + c.what);
+        if (c.script != nullptr) {
+            const std::string text = std::string("#!/bin/sh\n") + c.script + "\n";
+            writeBytes(helper, std::vector<std::uint8_t>(text.begin(), text.end()));
+            ASSERT_TRUE(QFile::setPermissions(q(helper), QFile::ReadOwner | QFile::ExeOwner));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            decodeJxr(good, q(helper), std::chrono::milliseconds(500));
+            ADD_FAILURE() << "decoded";
+        } catch (const formats::DecodeError& e) {
+            EXPECT_EQ(e.what(), c.error);
+        }
+        EXPECT_LT(timer.elapsed(), 10000);
     }
 }
 

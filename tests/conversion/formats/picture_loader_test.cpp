@@ -2,6 +2,7 @@
 #include "formats/readers.h"
 #include "formats/test_support.h"
 #include "platform/error.h"
+#include "support/test_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ protected:
     }
 
     TempFolder folder_;
-    ImagingComponent imaging_;
+    ImagingComponent imaging_{pixmorrow::testing::builtProgramFolder()};
     std::vector<QString> codecCalls_, svgCalls_;
     PictureLoader loader_;
 };
