@@ -3,7 +3,7 @@
 // limits.
 #include "pixmorrow_codec.h"
 
-#include "formats/limits.h"
+#include "formats/decode_limits.h"
 
 #include <cstdint>
 #include <cstdlib>

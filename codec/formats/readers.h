@@ -1,7 +1,7 @@
 #pragma once
 
+#include "formats/decode_limits.h"
 #include "formats/decoded_image.h"
-#include "formats/limits.h"
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
 
 #include "objects.h"
 
+#include "formats/decode_limits.h"
 #include "formats/decoded_image.h"
-#include "formats/limits.h"
 
 #include <memory>
 

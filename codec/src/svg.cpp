@@ -3,7 +3,7 @@
 #include "objects.h"
 #include "pixels.h"
 
-#include "formats/limits.h"
+#include "formats/decode_limits.h"
 
 #include <cairo.h>
 #include <librsvg/rsvg.h>
@@ -81,8 +81,9 @@ PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
             throw pixmorrow::formats::DecodeError("SVG document has no size",
                                                   pixmorrow::formats::ErrorKind::Corrupt);
         pixmorrow::formats::checkRoundedSize(rw, rh, "SVG");
-    } catch (const pixmorrow::formats::DecodeError& e) {
-        setLastError(e.what(), e.cause());
+    } catch (const std::exception& e) {
+        const auto* decoding = dynamic_cast<const pixmorrow::formats::DecodeError*>(&e);
+        setLastError(e.what(), decoding ? decoding->cause() : pixmorrow::formats::ErrorCause{});
         g_object_unref(handle);
         return nullptr;
     }

@@ -1,6 +1,6 @@
 #include "conversion/formats/tiff_codec.h"
 
-#include "formats/limits.h"
+#include "formats/decode_limits.h"
 #include "formats/readers.h"
 
 #include <tiffio.h>

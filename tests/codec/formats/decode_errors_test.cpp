@@ -318,5 +318,37 @@ TEST(DecodeErrors, TheUndamagedFixturesDecode) {
     EXPECT_EQ(decodeBmp(bmp(2, 2, 24, 0, 16)).width, 2u);
 }
 
+// Every way a small good file can be cut or changed fails, if it fails, with a kind.
+TEST(DecodeErrors, EveryFailureHasAKind) {
+    ByteVector icon = dibHeader(40);
+    icon[4] = 1;
+    icon[8] = 2;
+    icon[12] = 1;
+    icon[14] = 32;
+    icon.resize(48, 0);
+    const std::pair<DecodedImage (*)(Bytes), ByteVector> goods[] = {
+        {decodePng, goodPng()},
+        {decodeJpeg, jpegHeader(8, 8)},
+        {decodeGif, gif({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B})},
+        {decodeBmp, bmp(2, 2, 24, 0, 16)},
+        {decodeIco, ico(icon)},
+        {decodeWbmp, {0, 0, 8, 2, 0xFF, 0x00}},
+    };
+    for (const auto& [reader, good] : goods) {
+        for (std::size_t n = 0; n <= good.size(); ++n) {
+            for (int change : {-1, 0x00, 0xFF, 0x80}) {
+                ByteVector bytes(good.begin(), good.begin() + static_cast<long>(n));
+                if (change >= 0 && n > 0)
+                    bytes[n - 1] = static_cast<std::uint8_t>(change);
+                try {
+                    reader(bytes);
+                } catch (const DecodeError& e) {
+                    EXPECT_NE(e.kind(), ErrorKind::None) << e.what();
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pixmorrow::formats

@@ -192,14 +192,16 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
         EXPECT_THROW(decodeJxrInProcess(bytes), formats::DecodeError);
         EXPECT_THROW(decodeJxr(bytes), formats::DecodeError);
     }
-    // A division by zero deep inside jxrlib: only the child process dies.
-    const auto fatal =
-        readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/wmp-tile-division-by-zero.wmp");
-    try {
-        decodeJxr(fatal);
-        FAIL() << "decoded";
-    } catch (const formats::DecodeError& e) {
-        EXPECT_STREQ(e.what(), "WMP: the decoder failed on damaged data");
+    // A division by zero and a bad read deep inside jxrlib: only the child process dies.
+    for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp"}) {
+        SCOPED_TRACE(name);
+        const auto fatal = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
+        try {
+            decodeJxr(fatal);
+            ADD_FAILURE() << "decoded";
+        } catch (const formats::DecodeError& e) {
+            EXPECT_STREQ(e.what(), "WMP: the decoder failed on damaged data");
+        }
     }
 }
 
@@ -226,8 +228,9 @@ struct ErrorCase {
     formats::LibraryCode code = {};
 };
 
+// Each case fails with its text, and with its kind and code unless only the text is asked.
 void expectFailures(formats::DecodedImage (*decode)(formats::Bytes),
-                    const std::vector<ErrorCase>& cases) {
+                    const std::vector<ErrorCase>& cases, bool textOnly = false) {
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.name);
         try {
@@ -235,6 +238,8 @@ void expectFailures(formats::DecodedImage (*decode)(formats::Bytes),
             ADD_FAILURE() << "decoded";
         } catch (const formats::DecodeError& e) {
             EXPECT_EQ(e.what(), c.text);
+            if (textOnly)
+                continue;
             EXPECT_EQ(e.kind(), c.kind);
             EXPECT_EQ(e.code(), c.code);
         }
@@ -303,16 +308,8 @@ TEST(ImagingComponent, WmpFailuresCarryTheirKindAndJxrlibCode) {
          {formats::CodeSource::Jxrlib, -1}},  // WMP_errFail
     };
     expectFailures(decodeJxrInProcess, cases);
-    // Through the child process the text stays the same.
-    for (const ErrorCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            decodeJxr(c.bytes);
-            ADD_FAILURE() << "decoded";
-        } catch (const formats::DecodeError& e) {
-            EXPECT_EQ(e.what(), c.text);
-        }
-    }
+    // Through the child process the text stays the same; only the text crosses its pipe.
+    expectFailures(decodeJxr, cases, true);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The decoders' shared limits and their checked size arithmetic.
-#include "formats/limits.h"
+#include "formats/decode_limits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "formats/limits.h"
+#include "formats/decode_limits.h"
 
 #include <string>
 
