@@ -1,6 +1,9 @@
 // Any bytes through the codec library's decoder: it must give an image or a clear
-// failure, never a crash, and an image it gives must be whole.
+// failure with a kind, never a crash, and an image it gives must be whole and within the
+// limits.
 #include "pixmorrow_codec.h"
+
+#include "formats/decode_limits.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,12 +13,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pmc_image* image = pmc_image_make_from_encoded_data(data, size);
     if (!image) {
-        if (std::strlen(pmc_last_error()) == 0)
+        if (std::strlen(pmc_last_error()) == 0 || pmc_last_error_info().kind == PMC_ERROR_NONE)
             std::abort();
         return 0;
     }
     const std::int32_t width = pmc_image_get_width(image), height = pmc_image_get_height(image);
-    if (width <= 0 || height <= 0 || width > 65535 || height > 65535)
+    if (width <= 0 || height <= 0 || !pixmorrow::formats::withinLimits(width, height))
         std::abort();
     // Touch every pixel, so a short buffer shows under the address sanitizer.
     std::vector<std::uint8_t> straight(std::size_t(width) * 4);

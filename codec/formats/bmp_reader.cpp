@@ -60,7 +60,8 @@ Header readHeader(const ByteReader& in, std::size_t at) {
     }
     if (h.size != 40 && h.size != 52 && h.size != 56 && h.size != 64 && h.size != 108 &&
         h.size != 124)
-        throw DecodeError("BMP: unknown header size " + std::to_string(h.size));
+        throw DecodeError("BMP: unknown header size " + std::to_string(h.size),
+                          ErrorKind::Unsupported);
     in.need(at, h.size);
     h.width = static_cast<std::int32_t>(in.le32(at + 4));
     h.height = static_cast<std::int32_t>(in.le32(at + 8));
@@ -71,7 +72,7 @@ Header readHeader(const ByteReader& in, std::size_t at) {
     if (h.size == 64) {
         // OS/2 2.x numbers its compressions differently beyond RLE; only those are read.
         if (h.compression > kRle4)
-            throw DecodeError("BMP: unsupported OS/2 compression");
+            throw DecodeError("BMP: unsupported OS/2 compression", ErrorKind::Unsupported);
         return h;
     }
     if (h.compression == kBitFields || h.compression == kAlphaBitFields) {
@@ -129,7 +130,7 @@ void decodeRle(const ByteReader& in, std::size_t at, std::size_t end, bool four,
         } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
             const std::size_t bytes = four ? (value + 1u) / 2 : value;
             if (bytes > end - at)
-                throw DecodeError("BMP: truncated RLE data");
+                throw DecodeError("BMP: truncated RLE data", ErrorKind::Truncated);
             for (int i = 0; i < value; ++i) {
                 const std::uint8_t b = in.u8(at + (four ? i / 2 : i));
                 put(four ? (i & 1 ? b & 0x0F : b >> 4) : b);
@@ -162,7 +163,8 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
     const bool bottomUp = h.height > 0;
     if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN)
         throw DecodeError("BMP: invalid image size (" + std::to_string(h.width) + " x " +
-                          std::to_string(h.height) + ")");
+                              std::to_string(h.height) + ")",
+                          ErrorKind::Corrupt);
     const std::uint64_t width = static_cast<std::uint64_t>(h.width);
     std::uint64_t height = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);
     if (icon)
@@ -172,15 +174,19 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
     const int bpp = h.bpp;
     const bool rle = h.compression == kRle8 || h.compression == kRle4;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        throw DecodeError("BMP: unsupported bits a pixel (" + std::to_string(bpp) + ")");
+        throw DecodeError("BMP: unsupported bits a pixel (" + std::to_string(bpp) + ")",
+                          ErrorKind::Unsupported);
     if (h.compression != kRgb && !rle && !h.haveMasks)
-        throw DecodeError("BMP: unsupported compression " + std::to_string(h.compression));
+        throw DecodeError("BMP: unsupported compression " + std::to_string(h.compression),
+                          ErrorKind::Unsupported);
     if ((h.compression == kRle8 && bpp != 8) || (h.compression == kRle4 && bpp != 4))
-        throw DecodeError("BMP: RLE compression with " + std::to_string(bpp) + " bits a pixel");
+        throw DecodeError("BMP: RLE compression with " + std::to_string(bpp) + " bits a pixel",
+                          ErrorKind::Corrupt);
     if (rle && !bottomUp)
-        throw DecodeError("BMP: top-down RLE bitmap");
+        throw DecodeError("BMP: top-down RLE bitmap", ErrorKind::Corrupt);
     if (h.haveMasks && bpp != 16 && bpp != 32)
-        throw DecodeError("BMP: bit fields with " + std::to_string(bpp) + " bits a pixel");
+        throw DecodeError("BMP: bit fields with " + std::to_string(bpp) + " bits a pixel",
+                          ErrorKind::Corrupt);
 
     // The palette: bounded by 256, by the bits, and by the bytes before the pixels.
     std::array<std::uint8_t, 256 * 4> palette{};
@@ -226,7 +232,7 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
     if (rle) {
         std::vector<std::uint16_t> indices(std::size_t{w} * ht, 256);
         if (pixelOffset > in.size())
-            throw DecodeError("BMP: pixel data outside the file");
+            throw DecodeError("BMP: pixel data outside the file", ErrorKind::Truncated);
         decodeRle(in, pixelOffset, in.size(), h.compression == kRle4, w, ht, indices);
         for (std::size_t i = 0; i < indices.size(); ++i) {
             if (indices[i] == 256) {
@@ -239,8 +245,10 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
         return image;
     }
 
-    if (pixelOffset > in.size() || (in.size() - pixelOffset) / stride < height)
-        throw DecodeError(icon ? "ICO: truncated bitmap" : "BMP: truncated pixel data");
+    const auto pixelBytes = checkedBytes(stride, height);
+    if (pixelOffset > in.size() || !pixelBytes || in.size() - pixelOffset < *pixelBytes)
+        throw DecodeError(icon ? "ICO: truncated bitmap" : "BMP: truncated pixel data",
+                          ErrorKind::Truncated);
 
     Channel red, green, blue, alpha;
     if (bpp == 16 || bpp == 32) {
@@ -341,7 +349,7 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
 
 DecodedImage decodeBmp(Bytes data) {
     if (!looksLikeBmp(data))
-        throw DecodeError("BMP: not a BMP file");
+        throw DecodeError("BMP: not a BMP file", ErrorKind::Unsupported);
     const detail::ByteReader in(data, "BMP: truncated file");
     const std::uint32_t pixelOffset = in.le32(10);
     return detail::decodeDib(data, 14, pixelOffset, false);

@@ -9,7 +9,7 @@
 namespace pixmorrow::formats::detail {
 
 // Reads little- and big-endian values at offsets that are checked against the buffer; a
-// read past the end throws DecodeError with the reader's own message.
+// read past the end throws DecodeError (Truncated) with the reader's own message.
 class ByteReader {
 public:
     ByteReader(Bytes data, std::string truncatedMessage)
@@ -21,7 +21,7 @@ public:
     }
     void need(std::size_t offset, std::size_t count) const {
         if (!has(offset, count))
-            throw DecodeError(truncated_);
+            throw DecodeError(truncated_, ErrorKind::Truncated);
     }
     std::uint8_t u8(std::size_t at) const {
         need(at, 1);

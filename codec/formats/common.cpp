@@ -8,14 +8,6 @@ namespace pixmorrow::formats {
 
 namespace {
 
-// Fuzzing builds lower the pixel cap, so that crafted headers do not spend the fuzzer's
-// memory on huge but legal images.
-#ifdef PIXMORROW_FORMATS_MAX_PIXELS
-constexpr std::uint64_t kPixelCap = PIXMORROW_FORMATS_MAX_PIXELS;
-#else
-constexpr std::uint64_t kPixelCap = kMaxPixels;
-#endif
-
 bool startsWith(Bytes data, const char* magic, std::size_t length) {
     return data.size() >= length && std::memcmp(data.data(), magic, length) == 0;
 }
@@ -69,8 +61,8 @@ bool looksLikeWbmp(Bytes data) {
         return false;
     if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
         return false;
-    const std::uint64_t need = (std::uint64_t{width} + 7) / 8 * height;
-    return data.size() - at >= need;
+    const auto need = checkedBytes((std::uint64_t{width} + 7) / 8, height);
+    return need && data.size() - at >= *need;
 }
 
 Format sniffFormat(Bytes data) {
@@ -106,28 +98,19 @@ DecodedImage decodeByContent(Bytes data) {
         case Format::Wbmp:
             return decodeWbmp(data);
         case Format::WebP:
-            throw DecodeError("WebP is not read here");
+            throw DecodeError("WebP is not read here", ErrorKind::Unsupported);
         case Format::Unknown:
             break;
     }
-    throw DecodeError("Unknown file format");
-}
-
-void checkImageSize(std::uint64_t width, std::uint64_t height, const char* formatName) {
-    if (width == 0 || height == 0)
-        throw DecodeError(std::string(formatName) + ": the image has no pixels (" +
-                          std::to_string(width) + " x " + std::to_string(height) + ")");
-    if (width > kMaxSide || height > kMaxSide || width * height > kPixelCap)
-        throw DecodeError("Image is too large (" + std::to_string(width) + " x " +
-                          std::to_string(height) + ")");
+    throw DecodeError("Unknown file format", ErrorKind::Unsupported);
 }
 
 DecodedImage allocateImage(std::uint64_t width, std::uint64_t height, const char* formatName) {
-    checkImageSize(width, height, formatName);
+    const std::size_t bytes = imageBytes(width, height, 4, formatName);
     DecodedImage image;
     image.width = static_cast<std::uint32_t>(width);
     image.height = static_cast<std::uint32_t>(height);
-    image.bgra.assign(static_cast<std::size_t>(width * height * 4), 0);
+    image.bgra.assign(bytes, 0);
     return image;
 }
 

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "formats/decode_error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 namespace pixmorrow::formats {
-
-// Images larger than this are refused before anything is allocated.
-inline constexpr std::uint32_t kMaxSide = 65535;
-inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 
 // A decoded picture: straight (not premultiplied) BGRA, 8 bits a channel, rows top-down,
 // width * 4 bytes a row.
@@ -20,12 +16,6 @@ struct DecodedImage {
     std::uint32_t height = 0;
     bool hasAlpha = false;
     std::vector<std::uint8_t> bgra;
-};
-
-// Every format reader fails with this; what() is the text the user sees.
-class DecodeError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 using Bytes = std::span<const std::uint8_t>;

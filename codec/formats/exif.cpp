@@ -35,10 +35,11 @@ int orientationFromTiff(Bytes tiff) {
         return 1;
     const std::uint32_t count = u16(ifd);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t entry = std::uint64_t{ifd} + 2 + std::uint64_t{i} * 12;
-        if (entry + 12 > tiff.size())
+        // Entry i ends 2 + 12 * (i + 1) bytes after the directory's start.
+        const auto end = checkedBytes(std::uint64_t{i} + 1, 12, 1, std::uint64_t{ifd} + 2);
+        if (!end || *end > tiff.size())
             return 1;
-        const std::size_t at = static_cast<std::size_t>(entry);
+        const std::size_t at = *end - 12;
         if (u16(at) != 0x0112)
             continue;
         // SHORT, one value, held in the entry itself.

@@ -13,8 +13,8 @@ namespace {
 
 using detail::ByteReader;
 
-[[noreturn]] void fail(const std::string& what) {
-    throw DecodeError("GIF: " + what);
+[[noreturn]] void fail(const std::string& what, ErrorKind kind = ErrorKind::Corrupt) {
+    throw DecodeError("GIF: " + what, kind);
 }
 
 struct ColourTable {
@@ -208,7 +208,7 @@ std::size_t decodeLzw(const ByteReader& in, std::size_t at, int minCodeSize, Ind
 
 DecodedImage decodeGif(Bytes data) {
     if (!looksLikeGif(data))
-        fail("not a GIF file");
+        fail("not a GIF file", ErrorKind::Unsupported);
     const ByteReader in(data, "GIF: truncated file");
     std::uint32_t screenWidth = in.le16(6), screenHeight = in.le16(8);
     const std::uint8_t screenFlags = in.u8(10);

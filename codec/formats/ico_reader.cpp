@@ -23,7 +23,7 @@ struct Entry {
 
 DecodedImage decodeIco(Bytes data) {
     if (!looksLikeIco(data))
-        throw DecodeError("ICO: not an icon file");
+        throw DecodeError("ICO: not an icon file", ErrorKind::Unsupported);
     const detail::ByteReader in(data, "ICO: truncated file");
     const std::uint32_t count = in.le16(4);
     std::vector<Entry> entries;
@@ -62,12 +62,13 @@ DecodedImage decodeIco(Bytes data) {
         entries.push_back(e);
     }
     if (entries.empty())
-        throw DecodeError("ICO: no image in the icon");
+        throw DecodeError("ICO: no image in the icon", ErrorKind::Corrupt);
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return a.pixels != b.pixels ? a.pixels > b.pixels : a.depth > b.depth;
     });
 
-    // A damaged best image gives way to the next; the first failure is what is reported.
+    // A damaged best image gives way to the next; the first failure (with its kind) is what
+    // is reported.
     std::optional<DecodeError> firstError;
     for (const Entry& e : entries) {
         try {

@@ -36,6 +36,36 @@ void onMessage(j_common_ptr info, int level) {
 
 void silent(j_common_ptr) {}
 
+static_assert(kNotAJpegFile.value == JERR_NO_SOI);
+
+// How a libjpeg message code reads as a kind; the code itself travels with the error.
+ErrorKind kindOf(int code) {
+    switch (code) {
+        case JERR_NO_SOI:
+            return ErrorKind::Unsupported;
+        case JWRN_JPEG_EOF:
+        case JERR_INPUT_EOF:
+        case JERR_INPUT_EMPTY:
+            return ErrorKind::Truncated;
+        case JERR_IMAGE_TOO_BIG:
+        case JERR_NO_BACKING_STORE:  // the memory cap below was reached
+        case JERR_OUT_OF_MEMORY:
+            return ErrorKind::TooLarge;
+        case JERR_BAD_PRECISION:
+        case JERR_NOT_COMPILED:
+        case JERR_CONVERSION_NOTIMPL:
+        case JERR_EMPTY_IMAGE:  // DNL markers are not read
+            return ErrorKind::Unsupported;
+        default:
+            return ErrorKind::Corrupt;
+    }
+}
+
+DecodeError jpegError(int code) {
+    return DecodeError("JPEG error #" + std::to_string(code), kindOf(code),
+                       {CodeSource::Libjpeg, code});
+}
+
 struct Work {
     DecodedImage image;
     std::unique_ptr<std::uint8_t[]> cmykRow;
@@ -54,11 +84,11 @@ DecodedImage decodeJpeg(Bytes data) {
     errors.base.output_message = silent;
     // jpeg_mem_src refuses an empty buffer with an error of its own; this is "not a JPEG".
     if (data.empty())
-        throw DecodeError("JPEG error #" + std::to_string(JERR_NO_SOI));
+        throw jpegError(JERR_NO_SOI);
 
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
-        throw DecodeError("JPEG error #" + std::to_string(errors.code));
+        throw jpegError(errors.code);
     }
     jpeg_create_decompress(&info);
     // Progressive files keep every coefficient in memory; bound what a crafted header can ask.

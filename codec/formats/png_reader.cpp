@@ -40,8 +40,13 @@ std::string chunkName(std::uint32_t type) {
     return name;
 }
 
-[[noreturn]] void fail(const std::string& what) {
-    throw DecodeError("PNG: " + what);
+[[noreturn]] void fail(const std::string& what, ErrorKind kind = ErrorKind::Corrupt,
+                       LibraryCode code = {}) {
+    throw DecodeError("PNG: " + what, kind, code);
+}
+
+LibraryCode zlibCode(int status) {
+    return {CodeSource::Zlib, status};
 }
 
 struct Chunk {
@@ -60,7 +65,7 @@ public:
         if (pos_ == file_.size())
             return false;
         if (file_.size() - pos_ < 8)
-            fail("truncated chunk header");
+            fail("truncated chunk header", ErrorKind::Truncated);
         const std::uint8_t* p = file_.data() + pos_;
         chunk.length = be32(p);
         chunk.type = be32(p + 4);
@@ -72,7 +77,7 @@ public:
         if (chunk.length > 0x7FFFFFFFu)
             fail("invalid length of " + chunkName(chunk.type) + " chunk");
         if (file_.size() - pos_ - 8 < std::uint64_t{chunk.length} + 4)
-            fail("truncated " + chunkName(chunk.type) + " chunk");
+            fail("truncated " + chunkName(chunk.type) + " chunk", ErrorKind::Truncated);
         chunk.data = p + 8;
         pos_ += 12 + std::size_t{chunk.length};
         return true;
@@ -145,11 +150,11 @@ Header parseHeader(const Chunk& chunk) {
         fail("invalid bit depth " + std::to_string(d) + " for colour type " +
              std::to_string(h.colourType));
     if (chunk.data[10] != 0)
-        fail("unknown compression method");
+        fail("unknown compression method", ErrorKind::Unsupported);
     if (chunk.data[11] != 0)
-        fail("unknown filter method");
+        fail("unknown filter method", ErrorKind::Unsupported);
     if (chunk.data[12] > 1)
-        fail("unknown interlace method");
+        fail("unknown interlace method", ErrorKind::Unsupported);
     h.interlaced = chunk.data[12] == 1;
     if (h.width > 0x7FFFFFFFu || h.height > 0x7FFFFFFFu)
         fail("invalid image size");
@@ -418,8 +423,9 @@ public:
     IdatStream(ChunkReader& chunks, const Chunk& first) : chunks_(chunks) {
         ChunkReader::checkCrc(first);  // before inflate holds memory that the destructor frees
         std::memset(&z_, 0, sizeof z_);
-        if (inflateInit(&z_) != Z_OK)
-            throw DecodeError("PNG: out of memory");
+        const int status = inflateInit(&z_);
+        if (status != Z_OK)
+            throw DecodeError("PNG: out of memory", ErrorKind::Library, zlibCode(status));
         z_.next_in = const_cast<Bytef*>(first.data);
         z_.avail_in = first.length;
     }
@@ -433,20 +439,21 @@ public:
         z_.avail_out = static_cast<uInt>(length);
         while (z_.avail_out > 0) {
             if (z_.avail_in == 0 && !moreInput())
-                fail("truncated IDAT data");
+                fail("truncated IDAT data", ErrorKind::Truncated);
             const int status = inflate(&z_, Z_NO_FLUSH);
             if (status == Z_STREAM_END) {
                 if (z_.avail_out > 0)
-                    fail("truncated IDAT data");
+                    fail("truncated IDAT data", ErrorKind::Truncated);
                 break;
             }
             if (status == Z_NEED_DICT || status == Z_DATA_ERROR)
                 fail(std::string("corrupt IDAT data") +
-                     (z_.msg ? std::string(" (") + z_.msg + ")" : ""));
+                         (z_.msg ? std::string(" (") + z_.msg + ")" : ""),
+                     ErrorKind::Corrupt, zlibCode(status));
             if (status == Z_MEM_ERROR)
-                throw DecodeError("PNG: out of memory");
+                throw DecodeError("PNG: out of memory", ErrorKind::Library, zlibCode(status));
             if (status == Z_BUF_ERROR && z_.avail_in > 0)
-                fail("corrupt IDAT data");
+                fail("corrupt IDAT data", ErrorKind::Corrupt, zlibCode(status));
         }
     }
 
@@ -486,7 +493,7 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
 
 DecodedImage decodePng(Bytes data) {
     if (!looksLikePng(data))
-        fail("not a PNG file (bad signature)");
+        fail("not a PNG file (bad signature)", ErrorKind::Unsupported);
     ChunkReader chunks(data);
     Chunk chunk;
     if (!chunks.next(chunk) || chunk.type != kIHDR)
@@ -544,7 +551,7 @@ DecodedImage decodePng(Bytes data) {
             continue;
         }
         if (critical)
-            fail("unknown critical chunk " + chunkName(chunk.type));
+            fail("unknown critical chunk " + chunkName(chunk.type), ErrorKind::Unsupported);
     }
     if (!haveIdat)
         fail("no IDAT chunk");

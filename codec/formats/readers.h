@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/decode_limits.h"
 #include "formats/decoded_image.h"
 
 #include <cstdint>
@@ -20,8 +21,8 @@ bool looksLikeWbmp(Bytes data);  // type 0 header whose pixel data fits the file
 // The first format whose signature matches; WBMP, having the weakest signature, comes last.
 Format sniffFormat(Bytes data);
 
-// Every reader below throws DecodeError with a text naming what is wrong. The result is
-// straight BGRA, rows top-down.
+// Every reader below throws DecodeError with a text naming what is wrong and its kind (and
+// the library's code where a library gave one). The result is straight BGRA, rows top-down.
 
 // PNG: colour types 0, 2, 3, 4, 6, depths 1 to 16, PLTE/tRNS, Adam7. An APNG gives its
 // default image. 16-bit samples are reduced to their high byte.
@@ -29,8 +30,11 @@ DecodedImage decodePng(Bytes data);
 
 // JPEG through libjpeg: grayscale, RGB, CMYK and YCCK (Adobe inverted too), baseline,
 // progressive and arithmetic. The EXIF orientation is applied. libjpeg's failures read
-// "JPEG error #N" with its message code (53: not a JPEG file).
+// "JPEG error #N" and carry N, its message code, as a Libjpeg code (53: not a JPEG file).
 DecodedImage decodeJpeg(Bytes data);
+
+// libjpeg's "Not a JPEG file" (JERR_NO_SOI): the bytes hold no JPEG data at all.
+inline constexpr LibraryCode kNotAJpegFile{CodeSource::Libjpeg, 53};
 
 // The orientation (1 to 8) of a JPEG file's APP1 Exif block; 1 when there is none or it is
 // damaged. Never throws.
@@ -55,10 +59,6 @@ DecodedImage decodeWbmp(Bytes data);
 
 // Whichever of the readers above the content asks for; WebP and unknown content throw.
 DecodedImage decodeByContent(Bytes data);
-
-// Throws DecodeError("Image is too large (W x H)") above kMaxSide or kMaxPixels, and
-// "... has no pixels" for a zero side.
-void checkImageSize(std::uint64_t width, std::uint64_t height, const char* formatName);
 
 // A zeroed image of that size, after checkImageSize.
 DecodedImage allocateImage(std::uint64_t width, std::uint64_t height, const char* formatName);

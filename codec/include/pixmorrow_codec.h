@@ -5,7 +5,8 @@
  * alpha. Objects are reference-counted: every make/create call returns one reference that
  * the caller gives back with the type's unref (paint: destroy). Passing NULL to any unref
  * or destroy is allowed. Functions that fail return NULL/false and leave a text for
- * pmc_last_error() on the calling thread. */
+ * pmc_last_error() on the calling thread, and for decoding failures a kind and the
+ * underlying library's own code for pmc_last_error_info(). */
 #ifndef PIXMORROW_CODEC_H
 #define PIXMORROW_CODEC_H
 
@@ -84,8 +85,40 @@ typedef struct pmc_highcontrastconfig {
     float contrast; /* -1 .. 1; 0 leaves contrast as it is */
 } pmc_highcontrastconfig;
 
+/* What kind of failure a decoding failure is. */
+typedef enum pmc_error_kind {
+    PMC_ERROR_NONE = 0,        /* no failure, or not a decoding one (a bad argument, a file
+                                  that cannot be read) */
+    PMC_ERROR_TRUNCATED = 1,   /* the data ends before the picture does */
+    PMC_ERROR_TOO_LARGE = 2,   /* over the library's size limits */
+    PMC_ERROR_UNSUPPORTED = 3, /* not a format read here, or a variant of it that is not */
+    PMC_ERROR_CORRUPT = 4,     /* the data breaks its format's rules */
+    PMC_ERROR_LIBRARY = 5      /* an underlying library failed without saying more */
+} pmc_error_kind;
+
+/* Whose numbering pmc_error_info.code is in. */
+typedef enum pmc_code_source {
+    PMC_CODE_NONE = 0,    /* no code */
+    PMC_CODE_LIBJPEG = 1, /* libjpeg's message code; 53 is "Not a JPEG file" */
+    PMC_CODE_ZLIB = 2,    /* zlib's inflate status (Z_DATA_ERROR ...) */
+    PMC_CODE_LIBPNG = 3,  /* reserved: libpng has no error numbers */
+    PMC_CODE_LIBWEBP = 4, /* libwebp's VP8StatusCode */
+    PMC_CODE_LIBTIFF = 5, /* reserved: libtiff has no error numbers */
+    PMC_CODE_JXRLIB = 6,  /* jxrlib's ERR (WMP_err...) */
+    PMC_CODE_LIBRSVG = 7  /* librsvg's RsvgError */
+} pmc_code_source;
+
+typedef struct pmc_error_info {
+    pmc_error_kind kind;
+    pmc_code_source code_source;
+    int32_t code; /* 0 when code_source is PMC_CODE_NONE */
+} pmc_error_info;
+
 /* Text of the last failure on this thread ("" when none). Valid until the next call. */
 PMC_API const char* pmc_last_error(void);
+/* Kind and library code of the same failure; all zero when there was none. The text of
+ * pmc_last_error() is what a user is shown; this is for a program that acts on the failure. */
+PMC_API pmc_error_info pmc_last_error_info(void);
 
 /* Images. make_from_encoded_* follow the content (JPEG, PNG, GIF, WebP, BMP, ICO, WBMP),
  * give the first frame of an animation and apply an EXIF orientation. NULL when the bytes

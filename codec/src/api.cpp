@@ -16,16 +16,38 @@
 namespace pixmorrow::codec {
 namespace {
 thread_local std::string lastError;
-}
+thread_local formats::ErrorCause lastCause;
 
-void setLastError(std::string text) {
+// The C numbering is the C++ one, so causes pass through as they are.
+static_assert(PMC_ERROR_NONE == int(formats::ErrorKind::None));
+static_assert(PMC_ERROR_TRUNCATED == int(formats::ErrorKind::Truncated));
+static_assert(PMC_ERROR_TOO_LARGE == int(formats::ErrorKind::TooLarge));
+static_assert(PMC_ERROR_UNSUPPORTED == int(formats::ErrorKind::Unsupported));
+static_assert(PMC_ERROR_CORRUPT == int(formats::ErrorKind::Corrupt));
+static_assert(PMC_ERROR_LIBRARY == int(formats::ErrorKind::Library));
+static_assert(PMC_CODE_NONE == int(formats::CodeSource::None));
+static_assert(PMC_CODE_LIBJPEG == int(formats::CodeSource::Libjpeg));
+static_assert(PMC_CODE_ZLIB == int(formats::CodeSource::Zlib));
+static_assert(PMC_CODE_LIBPNG == int(formats::CodeSource::Libpng));
+static_assert(PMC_CODE_LIBWEBP == int(formats::CodeSource::Libwebp));
+static_assert(PMC_CODE_LIBTIFF == int(formats::CodeSource::Libtiff));
+static_assert(PMC_CODE_JXRLIB == int(formats::CodeSource::Jxrlib));
+static_assert(PMC_CODE_LIBRSVG == int(formats::CodeSource::Librsvg));
+}  // namespace
+
+void setLastError(std::string text, formats::ErrorCause cause) {
     lastError = std::move(text);
+    lastCause = cause;
 }
 void clearLastError() {
     lastError.clear();
+    lastCause = {};
 }
 const char* lastErrorText() {
     return lastError.c_str();
+}
+const formats::ErrorCause& lastErrorCause() {
+    return lastCause;
 }
 
 }  // namespace pixmorrow::codec
@@ -47,7 +69,9 @@ Result guarded(Result failed, Body&& body) {
     try {
         return body();
     } catch (const std::bad_alloc&) {
-        setLastError("Out of memory");
+        setLastError("Out of memory", {pixmorrow::formats::ErrorKind::Library, {}});
+    } catch (const pixmorrow::formats::DecodeError& e) {
+        setLastError(e.what(), e.cause());
     } catch (const std::exception& e) {
         setLastError(e.what());
     } catch (...) {
@@ -62,6 +86,12 @@ extern "C" {
 
 PMC_API const char* pmc_last_error(void) {
     return lastErrorText();
+}
+
+PMC_API pmc_error_info pmc_last_error_info(void) {
+    const pixmorrow::formats::ErrorCause& cause = lastErrorCause();
+    return {static_cast<pmc_error_kind>(cause.kind),
+            static_cast<pmc_code_source>(cause.code.source), cause.code.value};
 }
 
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path) {

@@ -55,14 +55,15 @@ std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes) {
             image = formats::applyOrientation(decodeWebp(bytes), webpOrientation(bytes));
             break;
         case formats::Format::Unknown:
-            throw formats::DecodeError("Unknown file format");
+            throw formats::DecodeError("Unknown file format", formats::ErrorKind::Unsupported);
         default:
             image = formats::decodeByContent(bytes);
             break;
     }
     checkDimensions(image.width, image.height);
-    if (image.bgra.size() != std::size_t{image.width} * image.height * 4)
-        throw formats::DecodeError("Decoder gave an image of the wrong size");
+    if (image.bgra.size() != formats::checkedBytes(image.width, image.height, 4))
+        throw formats::DecodeError("Decoder gave an image of the wrong size",
+                                   formats::ErrorKind::Library);
     auto buffer = std::make_shared<PixelBuffer>();
     buffer->width = image.width;
     buffer->height = image.height;

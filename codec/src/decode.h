@@ -3,6 +3,7 @@
 
 #include "objects.h"
 
+#include "formats/decode_limits.h"
 #include "formats/decoded_image.h"
 
 #include <memory>
@@ -16,7 +17,8 @@ std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes);
 formats::DecodedImage decodePng(formats::Bytes bytes);
 formats::DecodedImage decodeWebp(formats::Bytes bytes);
 
-// Throws unless width x height may be allocated as a picture.
+// Throws formats::DecodeError (formats::checkImageSize, named "Image") unless width x height
+// may be allocated as a picture.
 void checkDimensions(std::uint64_t width, std::uint64_t height);
 
 }  // namespace pixmorrow::codec

@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace pixmorrow::codec {
@@ -13,23 +14,41 @@ namespace {
 struct Reader {
     formats::Bytes bytes;
     std::size_t offset = 0;
-    std::string error;
+    // The first failure; what reaches the caller.
+    std::optional<formats::DecodeError> failure;
+    // libpng refuses sides over its user limit as "Invalid IHDR data"; the header's own
+    // numbers tell that this was the size.
+    bool oversized = false;
 };
+
+// Whether the IHDR chunk right after the signature states a size over the limits.
+bool statesOversize(formats::Bytes bytes) {
+    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0)
+        return false;
+    auto be32 = [&](std::size_t at) {
+        return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+               std::uint32_t{bytes[at + 2]} << 8 | std::uint32_t{bytes[at + 3]};
+    };
+    return !formats::withinLimits(be32(16), be32(20));
+}
 
 void readBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* r = static_cast<Reader*>(png_get_io_ptr(png));
     if (length > r->bytes.size() - r->offset) {
-        r->error = "PNG data is truncated";
+        r->failure.emplace("PNG data is truncated", formats::ErrorKind::Truncated);
         png_longjmp(png, 1);
     }
     std::memcpy(out, r->bytes.data() + r->offset, length);
     r->offset += length;
 }
 
+// libpng's failures have a text but no number of their own.
 void onError(png_structp png, png_const_charp message) {
     auto* r = static_cast<Reader*>(png_get_error_ptr(png));
-    if (r->error.empty())
-        r->error = std::string("PNG error: ") + message;
+    if (!r->failure)
+        r->failure.emplace(std::string("PNG error: ") + message, r->oversized
+                                                                     ? formats::ErrorKind::TooLarge
+                                                                     : formats::ErrorKind::Library);
     png_longjmp(png, 1);
 }
 
@@ -38,17 +57,19 @@ void onWarning(png_structp, png_const_charp) {}
 }  // namespace
 
 formats::DecodedImage decodePng(formats::Bytes bytes) {
-    Reader reader{bytes, 0, {}};
+    Reader reader{bytes, 0, std::nullopt, statesOversize(bytes)};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
     if (!png)
-        throw formats::DecodeError("Out of memory");
+        throw formats::DecodeError("Out of memory", formats::ErrorKind::Library);
     png_infop info = png_create_info_struct(png);
     formats::DecodedImage image;
     std::vector<png_bytep> rows;
     // Nothing with a destructor may be created between setjmp and a longjmp back to it.
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        throw formats::DecodeError(reader.error.empty() ? "PNG error" : reader.error);
+        if (!reader.failure)
+            throw formats::DecodeError("PNG error", formats::ErrorKind::Library);
+        throw *reader.failure;
     }
     if (!info)
         png_error(png, "out of memory");
@@ -63,11 +84,9 @@ formats::DecodedImage decodePng(formats::Bytes bytes) {
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
-    if (std::uint64_t{width} * height > formats::kMaxPixels) {
-        reader.error =
-            "Image is too large (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+    reader.failure = formats::imageSizeError(width, height, "PNG");
+    if (reader.failure)
         png_error(png, "too large");
-    }
     image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
     png_set_expand(png);
     png_set_strip_16(png);

@@ -3,6 +3,8 @@
 
 #include "pixmorrow_codec.h"
 
+#include "formats/decode_error.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -20,10 +22,11 @@ struct PixelBuffer {
     std::size_t rowBytes() const { return std::size_t{width} * 4; }
 };
 
-// Sets the calling thread's last error text.
-void setLastError(std::string text);
+// Sets the calling thread's last error text, with its kind and code when it is a decoder's.
+void setLastError(std::string text, formats::ErrorCause cause = {});
 void clearLastError();
 const char* lastErrorText();
+const formats::ErrorCause& lastErrorCause();
 
 // Reference counting shared by every counted object; starts with one reference.
 struct RefCounted {

@@ -3,7 +3,7 @@
 #include "objects.h"
 #include "pixels.h"
 
-#include "formats/readers.h"
+#include "formats/decode_limits.h"
 
 #include <cairo.h>
 #include <librsvg/rsvg.h>
@@ -26,6 +26,20 @@ struct pmc_svgdom : pixmorrow::codec::RefCounted {
 
 using pixmorrow::codec::setLastError;
 
+namespace {
+
+// librsvg reports a parse error and an unreadable file alike, as RSVG_ERROR_FAILED with a
+// text: its code is passed on, and nothing tells the kind apart.
+pixmorrow::formats::ErrorCause causeOf(const GError* error) {
+    using pixmorrow::formats::CodeSource;
+    using pixmorrow::formats::ErrorKind;
+    if (error && error->domain == RSVG_ERROR)
+        return {ErrorKind::Library, {CodeSource::Librsvg, error->code}};
+    return {ErrorKind::Library, {}};
+}
+
+}  // namespace
+
 extern "C" {
 
 PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
@@ -40,8 +54,9 @@ PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
         rsvg_handle_new_from_gfile_sync(file, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
     g_object_unref(file);
     if (!handle) {
-        setLastError(std::string("SVG error: ") +
-                     (error ? error->message : "cannot read the document"));
+        setLastError(
+            std::string("SVG error: ") + (error ? error->message : "cannot read the document"),
+            causeOf(error));
         if (error)
             g_error_free(error);
         return nullptr;
@@ -63,15 +78,12 @@ PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
     const double rw = std::round(w), rh = std::round(h);
     try {
         if (!(rw >= 1 && rh >= 1))
-            throw pixmorrow::formats::DecodeError("SVG document has no size");
-        if (rw > pixmorrow::formats::kMaxSide || rh > pixmorrow::formats::kMaxSide)
-            throw pixmorrow::formats::DecodeError("Image is too large (" +
-                                                  std::to_string(std::llround(rw)) + " x " +
-                                                  std::to_string(std::llround(rh)) + ")");
-        pixmorrow::formats::checkImageSize(static_cast<std::uint64_t>(rw),
-                                           static_cast<std::uint64_t>(rh), "SVG");
+            throw pixmorrow::formats::DecodeError("SVG document has no size",
+                                                  pixmorrow::formats::ErrorKind::Corrupt);
+        pixmorrow::formats::checkRoundedSize(rw, rh, "SVG");
     } catch (const std::exception& e) {
-        setLastError(e.what());
+        const auto* decoding = dynamic_cast<const pixmorrow::formats::DecodeError*>(&e);
+        setLastError(e.what(), decoding ? decoding->cause() : pixmorrow::formats::ErrorCause{});
         g_object_unref(handle);
         return nullptr;
     }
@@ -104,7 +116,8 @@ PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas) {
         static_cast<int>(pixels.height), static_cast<int>(pixels.rowBytes()));
     if (cairo_surface_status(target) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(target);
-        setLastError("SVG error: cannot draw on this surface");
+        setLastError("SVG error: cannot draw on this surface",
+                     {pixmorrow::formats::ErrorKind::Library, {}});
         return false;
     }
     cairo_t* cr = cairo_create(target);
@@ -112,8 +125,9 @@ PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas) {
     GError* error = nullptr;
     const bool ok = rsvg_handle_render_document(dom->handle, cr, &viewport, &error);
     if (!ok) {
-        setLastError(std::string("SVG error: ") +
-                     (error ? error->message : "cannot render the document"));
+        setLastError(
+            std::string("SVG error: ") + (error ? error->message : "cannot render the document"),
+            causeOf(error));
         if (error)
             g_error_free(error);
     }

@@ -11,7 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     try {
         pixmorrow::formats::decodeJpeg(bytes);
-    } catch (const pixmorrow::formats::DecodeError&) {
+    } catch (const pixmorrow::formats::DecodeError& e) {
+        // Every failure says what kind it is.
+        if (e.kind() == pixmorrow::formats::ErrorKind::None)
+            __builtin_trap();
     }
     return 0;
 }

@@ -18,7 +18,7 @@ formats::DecodedImage readWith(const QString& path, Decode decode) {
     try {
         return decode(formats::Bytes(bytes));
     } catch (const formats::DecodeError& e) {
-        throw Error(QString::fromUtf8(e.what()));
+        throw Error(e);
     }
 }
 

@@ -81,13 +81,30 @@ WMPStream* createGrowing(std::vector<std::uint8_t>& bytes) {
     return stream;
 }
 
-[[noreturn]] void failDecode(const std::string& what) {
-    throw formats::DecodeError("WMP: " + what);
+[[noreturn]] void failDecode(const std::string& what,
+                             formats::ErrorKind kind = formats::ErrorKind::Corrupt,
+                             formats::LibraryCode code = {}) {
+    throw formats::DecodeError("WMP: " + what, kind, code);
+}
+
+formats::ErrorKind kindOf(ERR err) {
+    switch (err) {
+        case WMP_errFileIO:  // the memory stream was read past its end
+            return formats::ErrorKind::Truncated;
+        case WMP_errNotYetImplemented:
+        case WMP_errUnsupportedFormat:
+        case WMP_errIncorrectCodecVersion:
+        case WMP_errIncorrectCodecSubVersion:
+            return formats::ErrorKind::Unsupported;
+        default:
+            return formats::ErrorKind::Library;
+    }
 }
 
 void check(ERR err, const char* step) {
     if (err < 0)
-        failDecode(std::string(step) + " failed (error " + std::to_string(err) + ")");
+        failDecode(std::string(step) + " failed (error " + std::to_string(err) + ")", kindOf(err),
+                   {formats::CodeSource::Jxrlib, static_cast<int>(err)});
 }
 
 // The container is a TIFF-like header that jxrlib trusts: some of its values reach
@@ -95,7 +112,7 @@ void check(ERR err, const char* step) {
 // whose directory keeps only the entries needed for the pixels, each checked here.
 std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
     if (data.size() < 16 || data[0] != 'I' || data[1] != 'I' || data[2] != 0xBC)
-        failDecode("not a JPEG XR file");
+        failDecode("not a JPEG XR file", formats::ErrorKind::Unsupported);
     auto le16 = [&](std::size_t at) {
         return static_cast<std::uint32_t>(data[at] | data[at + 1] << 8);
     };
@@ -227,7 +244,7 @@ formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
         if (IsEqualGUID(format, *n.guid))
             native = &n;
     if (!native)
-        failDecode("unsupported pixel format");
+        failDecode("unsupported pixel format", formats::ErrorKind::Unsupported);
 
     I32 width = 0, height = 0;
     check(h.decoder->GetSize(h.decoder, &width, &height), "reading the size");
@@ -257,7 +274,7 @@ formats::DecodedImage decodeJxrInProcess(formats::Bytes file) {
     h.decoder->WMP.wmiSCP.bVerbose = FALSE;
     if (h.decoder->WMP.wmiI.cROIWidth != static_cast<std::size_t>(width) ||
         h.decoder->WMP.wmiI.cROIHeight != static_cast<std::size_t>(height))
-        failDecode("rotated images are not supported");
+        failDecode("rotated images are not supported", formats::ErrorKind::Unsupported);
 
     // The decoder works in 16-line macroblock rows; give it whole ones and room to spare.
     const std::size_t stride =

@@ -26,6 +26,10 @@ struct JxrHelperReply {
     std::uint32_t height = 0;
     std::uint32_t hasAlpha = 0;
     std::uint32_t messageLength = 0;
+    // A failure's formats::ErrorKind and library code, so they survive the helper's boundary.
+    std::uint32_t errorKind = 0;
+    std::uint32_t codeSource = 0;
+    std::int32_t codeValue = 0;
 };
 
 // Encodes BGRA pixels (alpha dropped, rows top-down, `stride` bytes apart) as a lossless

@@ -41,6 +41,12 @@ int main() {
         header.width = image.width;
         header.height = image.height;
         header.hasAlpha = image.hasAlpha ? 1 : 0;
+    } catch (const pixmorrow::formats::DecodeError& e) {
+        message = std::string(e.what()).substr(0, kMaxMessage);
+        header.messageLength = static_cast<std::uint32_t>(message.size());
+        header.errorKind = static_cast<std::uint32_t>(e.kind());
+        header.codeSource = static_cast<std::uint32_t>(e.code().source);
+        header.codeValue = e.code().value;
     } catch (const std::exception& e) {
         message = std::string(e.what()).substr(0, kMaxMessage);
         header.messageLength = static_cast<std::uint32_t>(message.size());

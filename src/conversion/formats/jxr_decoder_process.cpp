@@ -39,6 +39,18 @@ public:
     bool ok() const { return header_.ok != 0; }
     formats::DecodedImage& image() { return image_; }
     const std::string& message() const { return message_; }
+    // The failure's kind and code as the helper sent them; values outside the known ones
+    // (a garbled reply) mean nothing.
+    formats::ErrorCause cause() const {
+        using formats::CodeSource;
+        using formats::ErrorKind;
+        formats::ErrorCause cause;
+        if (header_.errorKind <= static_cast<std::uint32_t>(ErrorKind::Library))
+            cause.kind = static_cast<ErrorKind>(header_.errorKind);
+        if (header_.codeSource <= static_cast<std::uint32_t>(CodeSource::Librsvg))
+            cause.code = {static_cast<CodeSource>(header_.codeSource), header_.codeValue};
+        return cause;
+    }
 
 private:
     void startBody() {
@@ -77,8 +89,8 @@ posix::FileDescriptor memoryFileWith(formats::Bytes data) {
     return file;
 }
 
-[[noreturn]] void fail(const char* what) {
-    throw formats::DecodeError(std::string("WMP: ") + what);
+[[noreturn]] void fail(const char* what, formats::ErrorKind kind) {
+    throw formats::DecodeError(std::string("WMP: ") + what, kind);
 }
 
 }  // namespace
@@ -87,7 +99,7 @@ formats::DecodedImage decodeJxr(formats::Bytes data, const QString& helper,
                                 std::chrono::milliseconds timeLimit) {
     const posix::FileDescriptor input = memoryFileWith(data);
     if (!input.valid())
-        fail("cannot start the decoder");
+        fail("cannot start the decoder", formats::ErrorKind::Library);
     ReplyReader reply;
     ToolRun run;
     run.arguments = QStringList{helper};
@@ -97,11 +109,11 @@ formats::DecodedImage decodeJxr(formats::Bytes data, const QString& helper,
     run.onOutput = [&reply](const char* piece, std::size_t size) { reply.take(piece, size); };
     const ToolOutcome outcome = runTool(run);
     if (outcome.end == ToolEnd::NoPipe || outcome.end == ToolEnd::NotStarted)
-        fail("cannot start the decoder");
+        fail("cannot start the decoder", formats::ErrorKind::Library);
     if (outcome.end != ToolEnd::Exited || outcome.code != 0 || !reply.complete())
-        fail("the decoder failed on damaged data");
+        fail("the decoder failed on damaged data", formats::ErrorKind::Corrupt);
     if (!reply.ok())
-        throw formats::DecodeError(reply.message());
+        throw formats::DecodeError(reply.message(), reply.cause());
     return std::move(reply.image());
 }
 

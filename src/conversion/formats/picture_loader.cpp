@@ -57,7 +57,7 @@ formats::DecodedImage PictureLoader::load(const QString& path) const {
         try {
             return reader(formats::Bytes(bytes));
         } catch (const formats::DecodeError& e) {
-            throw Error(QString::fromUtf8(e.what()));
+            throw Error(e);
         }
     }
     if (read == InputRead::Tiff)

@@ -1,5 +1,6 @@
 #include "conversion/formats/tiff_codec.h"
 
+#include "formats/decode_limits.h"
 #include "formats/readers.h"
 
 #include <tiffio.h>
@@ -99,11 +100,24 @@ TiffHandle open(MemoryFile& file, const char* mode) {
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, &file);
     TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, &file);
     // Bounds what one crafted tag or strip may make libtiff allocate.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t{1} << 30);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(formats::kMaxImageBytes));
     TIFF* tif = TIFFClientOpenExt("memory", mode, &file, readProc, writeProc, seekProc, closeProc,
                                   sizeProc, mapProc, unmapProc, options);
     TIFFOpenOptionsFree(options);
     return TiffHandle(tif);
+}
+
+// Classic or BigTIFF, either byte order: what tells a damaged TIFF from another format.
+bool hasTiffSignature(formats::Bytes data) {
+    return data.size() >= 4 &&
+           ((data[0] == 'I' && data[1] == 'I' && data[3] == 0 &&
+             (data[2] == 42 || data[2] == 43)) ||
+            (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)));
+}
+
+// libtiff's failures have a text but no number of their own.
+[[noreturn]] void failDecode(const std::string& text, formats::ErrorKind kind) {
+    throw formats::DecodeError("TIFF: " + text, kind);
 }
 
 }  // namespace
@@ -113,26 +127,27 @@ formats::DecodedImage decodeTiff(formats::Bytes data) {
     file.readData = data.data();
     file.size = data.size();
     if (data.size() < 8)
-        throw formats::DecodeError("TIFF: not a TIFF file");
+        failDecode("not a TIFF file", hasTiffSignature(data) ? formats::ErrorKind::Truncated
+                                                             : formats::ErrorKind::Unsupported);
     TiffHandle tif = open(file, "rm");
     if (!tif)
-        throw formats::DecodeError(
-            "TIFF: " + (file.error.empty() ? std::string("not a TIFF file") : file.error));
+        failDecode(
+            file.error.empty() ? std::string("not a TIFF file") : file.error,
+            hasTiffSignature(data) ? formats::ErrorKind::Library : formats::ErrorKind::Unsupported);
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
     formats::checkImageSize(width, height, "TIFF");
     char message[1024] = "";
     if (!TIFFRGBAImageOK(tif.get(), message))
-        throw formats::DecodeError(std::string("TIFF: ") +
-                                   (message[0] ? message : "unsupported image"));
+        failDecode(message[0] ? message : "unsupported image", formats::ErrorKind::Unsupported);
 
     formats::DecodedImage image = formats::allocateImage(width, height, "TIFF");
     // The RGBA reader writes 32-bit words, R in the low byte, alpha premultiplied.
     auto* raster = reinterpret_cast<std::uint32_t*>(image.bgra.data());
     if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, ORIENTATION_TOPLEFT, 0))
-        throw formats::DecodeError(
-            "TIFF: " + (file.error.empty() ? std::string("cannot read the image") : file.error));
+        failDecode(file.error.empty() ? std::string("cannot read the image") : file.error,
+                   formats::ErrorKind::Library);
     std::uint16_t extraCount = 0;
     std::uint16_t* extraTypes = nullptr;
     TIFFGetField(tif.get(), TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);

@@ -10,7 +10,7 @@ namespace pixmorrow {
 // TIFF through libtiff, from and to memory.
 
 // The first page, in any photometric, depth and compression libtiff's RGBA reader handles.
-// Throws formats::DecodeError("TIFF: ...").
+// Throws formats::DecodeError("TIFF: ...") with its kind; libtiff gives no error numbers.
 formats::DecodedImage decodeTiff(formats::Bytes data);
 
 enum class TiffCompression { Lzw, Deflate };

@@ -21,6 +21,13 @@ QString withReason(const QString& text, const QString& reason) {
     return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
 }
 
+// The library gave no image for `path`: its text after ours, its kind and code as they are.
+Error cannotDecode(const CodecLibrary& codec, const QString& path) {
+    return Error(withReason(QStringLiteral("Cannot decode %1").arg(QDir::toNativeSeparators(path)),
+                            codec.lastError()),
+                 codec.lastErrorCause());
+}
+
 }  // namespace
 
 CodecLibrary::CodecLibrary(const QString& libraryPath)
@@ -39,6 +46,7 @@ CodecLibrary::CodecLibrary(const QString& libraryPath)
     };
 #define PMC_RESOLVE(name) resolve(api_.name, "pmc_" #name)
     PMC_RESOLVE(last_error);
+    PMC_RESOLVE(last_error_info);
     PMC_RESOLVE(image_make_from_encoded_file);
     PMC_RESOLVE(image_make_from_encoded_data);
     PMC_RESOLVE(image_get_width);
@@ -96,6 +104,12 @@ QString CodecLibrary::lastError() const {
     return QString::fromUtf8(api_.last_error());
 }
 
+formats::ErrorCause CodecLibrary::lastErrorCause() const {
+    const pmc_error_info info = api_.last_error_info();
+    return {static_cast<formats::ErrorKind>(info.kind),
+            {static_cast<formats::CodeSource>(info.code_source), info.code}};
+}
+
 CodecLibrary::Image CodecLibrary::makeImageFromEncodedFile(const QString& path) const {
     if (path.isEmpty())
         throw Error(QStringLiteral("File name cannot be empty"));
@@ -120,8 +134,10 @@ CodecLibrary::Surface CodecLibrary::makeRasterSurface(int width, int height) con
     Surface surface(
         &api_, api_.surface_make_raster(&info, std::size_t(width > 0 ? width : 0) * 4, nullptr));
     if (!surface)
-        throw Error(withReason(
-            QStringLiteral("Cannot create a %1 x %2 surface").arg(width).arg(height), lastError()));
+        throw Error(
+            withReason(QStringLiteral("Cannot create a %1 x %2 surface").arg(width).arg(height),
+                       lastError()),
+            lastErrorCause());
     return surface;
 }
 
@@ -145,14 +161,16 @@ CodecLibrary::Image CodecLibrary::renderSvgFile(const QString& path) const {
     } dom{api_, api_.svgdom_make_from_file(path.toUtf8().constData())};
     if (!dom.dom)
         throw Error(withReason(QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)),
-                               lastError()));
+                               lastError()),
+                    lastErrorCause());
     std::int32_t width = 0, height = 0;
     api_.svgdom_get_size(dom.dom, &width, &height);
     Surface surface = makeRasterSurface(width, height);
     surface.clear(0);
     if (!api_.svgdom_render(dom.dom, api_.surface_get_canvas(surface.get())))
         throw Error(withReason(QStringLiteral("Cannot draw %1").arg(QDir::toNativeSeparators(path)),
-                               lastError()));
+                               lastError()),
+                    lastErrorCause());
     return surface.makeImageSnapshot();
 }
 
@@ -216,9 +234,7 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
                 pmc_encodedimageformat format, int quality, bool grayscale) {
     CodecLibrary::Image image = codec.makeImageFromEncodedFile(source);
     if (!image)
-        throw Error(
-            withReason(QStringLiteral("Cannot decode %1").arg(QDir::toNativeSeparators(source)),
-                       codec.lastError()));
+        throw cannotDecode(codec, source);
     CodecLibrary::Paint paint = codec.createPaint();
     CodecLibrary::Surface surface = codec.makeRasterSurface(image.width(), image.height());
     surface.clear(0);
@@ -261,9 +277,7 @@ formats::DecodedImage decodeWithCodecLibrary(const QString& path) {
     const CodecLibrary& codec = CodecLibrary::instance();
     CodecLibrary::Image image = codec.makeImageFromEncodedFile(path);
     if (!image)
-        throw Error(
-            withReason(QStringLiteral("Cannot decode %1").arg(QDir::toNativeSeparators(path)),
-                       codec.lastError()));
+        throw cannotDecode(codec, path);
     return image.toDecodedImage();
 }
 

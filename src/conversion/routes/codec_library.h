@@ -23,6 +23,7 @@ public:
     // Every function of the library, resolved by name.
     struct Api {
         decltype(&::pmc_last_error) last_error;
+        decltype(&::pmc_last_error_info) last_error_info;
         decltype(&::pmc_image_make_from_encoded_file) image_make_from_encoded_file;
         decltype(&::pmc_image_make_from_encoded_data) image_make_from_encoded_data;
         decltype(&::pmc_image_get_width) image_get_width;
@@ -140,6 +141,8 @@ public:
     const QString& path() const { return path_; }
     // The library's text for its last failure on this thread.
     QString lastError() const;
+    // The kind and library code of that failure.
+    formats::ErrorCause lastErrorCause() const;
 
     // Null Image when the content cannot be decoded (lastError() says why); an empty path
     // throws Error("File name cannot be empty") without calling the library.

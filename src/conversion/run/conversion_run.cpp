@@ -4,6 +4,7 @@
 #include "conversion/routes/file_converter.h"
 #include "conversion/run/output_commit.h"
 #include "conversion/run/run_texts.h"
+#include "formats/readers.h"
 #include "localization/language.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -40,8 +41,9 @@ QString RunTotals::diskSpaceText() const {
            QStringLiteral("%)");
 }
 
-QString perFileErrorText(const QString& message) {
-    if (message == QStringLiteral("JPEG error #53")) {
+QString perFileErrorText(const QString& message, const formats::ErrorCause& cause) {
+    // libjpeg's own code decides, not the text: "JPEG error #53" is how it reads today.
+    if (cause.code == formats::kNotAJpegFile) {
         return message + QStringLiteral("\r\rUnknown file format, empty/damaged file!");
     }
     return message;
@@ -128,7 +130,7 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
     } catch (const ReportedFailure&) {
         // Its message is already on screen.
     } catch (const std::exception& e) {
-        dialogs_.showMessage(perFileErrorText(errorText(e)), QStringLiteral("ERROR"),
+        dialogs_.showMessage(perFileErrorText(errorText(e), errorCause(e)), QStringLiteral("ERROR"),
                              MessageIcon::Error);
     } catch (...) {
         dialogs_.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/decode_error.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -47,8 +49,10 @@ struct RunTotals {
     QString diskSpaceText() const;     // "1.43 MB (75%)"
 };
 
-// The text of the per-file error box for an error's own text.
-QString perFileErrorText(const QString& message);
+// The text of the per-file error box for an error's own text and cause: libjpeg's "Not a
+// JPEG file" (its code 53, formats::kNotAJpegFile) adds "Unknown file format,
+// empty/damaged file!" after two CRs.
+QString perFileErrorText(const QString& message, const formats::ErrorCause& cause);
 
 // One press of Process: the preconditions, then every queued file in order through the
 // converter, each output moved into a free name without replacing anything. Returns the

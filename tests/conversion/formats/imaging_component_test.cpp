@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QString>
 
+#include <tiffio.h>
+
 namespace pixmorrow {
 namespace {
 
@@ -200,7 +202,8 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
         EXPECT_THROW(decodeJxr(bytes, jxrHelper()), formats::DecodeError);
     }
     // A division by zero and a wild read deep inside jxrlib: only the helper dies.
-    for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp"}) {
+    for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp",
+                             "wmp-significant-run-segv-2.wmp"}) {
         SCOPED_TRACE(name);
         const auto fatal = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
         try {
@@ -249,6 +252,112 @@ TEST(JxrHelper, MissingHungOrBrokenHelpersGiveTheDecodersErrors) {
         }
         EXPECT_LT(timer.elapsed(), 10000);
     }
+}
+
+// A 2 x 2 gray TIFF with 12-bit samples, which libtiff's RGBA reader does not take.
+std::vector<std::uint8_t> twelveBitTiff(const std::string& path) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 2);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 12);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    std::uint8_t row[3] = {0x12, 0x34, 0x56};
+    for (std::uint32_t y = 0; y < 2; ++y)
+        TIFFWriteScanline(tif, row, y, 0);
+    TIFFClose(tif);
+    return readBytes(path);
+}
+
+struct ErrorCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+    formats::ErrorKind kind;
+    formats::LibraryCode code = {};
+};
+
+// Each case fails with its text, its kind and its code.
+void expectFailures(formats::DecodedImage (*decode)(formats::Bytes),
+                    const std::vector<ErrorCase>& cases) {
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            decode(c.bytes);
+            ADD_FAILURE() << "decoded";
+        } catch (const formats::DecodeError& e) {
+            EXPECT_EQ(e.what(), c.text);
+            EXPECT_EQ(e.kind(), c.kind);
+            EXPECT_EQ(e.code(), c.code);
+        }
+    }
+}
+
+std::vector<std::uint8_t> bytesOf(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+// libtiff has no error numbers: its failures carry their text and a kind only.
+TEST(ImagingComponent, TiffFailuresCarryTheirKind) {
+    TempFolder folder;
+    const ImagingComponent imaging(pixmorrow::testing::builtProgramFolder());
+    const std::string good = folder.file("good.tif");
+    imaging.writeTiff(sampleBitmap(20, 20), q(good));
+    const auto bytes = readBytes(good);
+    using formats::ErrorKind;
+    expectFailures(decodeTiff, {
+                                   {"other content", bytesOf("hello, world"),
+                                    "TIFF: Not a TIFF or MDI file, bad magic number 25960 (0x6568)",
+                                    ErrorKind::Unsupported},
+                                   {"signature only", bytesOf(std::string("II*\0", 4)),
+                                    "TIFF: not a TIFF file", ErrorKind::Truncated},
+                                   {"cut in its directory",
+                                    {bytes.begin(), bytes.begin() + 12},
+                                    "TIFF: memory: Can not read TIFF directory count",
+                                    ErrorKind::Library},
+                                   {"12-bit samples", twelveBitTiff(folder.file("12.tif")),
+                                    "TIFF: Sorry, can not handle images with 12-bit samples",
+                                    ErrorKind::Unsupported},
+                               });
+    // The imaging component passes the kind on with the text.
+    const std::string other = folder.file("other.tif");
+    writeBytes(other, bytesOf("hello, world"));
+    try {
+        imaging.readTiff(q(other));
+        FAIL() << "decoded";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("TIFF: Not a TIFF or MDI file, bad magic number 25960 (0x6568)"));
+        EXPECT_EQ(e.cause().kind, ErrorKind::Unsupported);
+    }
+}
+
+TEST(ImagingComponent, WmpFailuresCarryTheirKindAndJxrlibCode) {
+    TempFolder folder;
+    const std::string good = folder.file("good.wmp");
+    ImagingComponent(pixmorrow::testing::builtProgramFolder())
+        .writeWmp(sampleBitmap(16, 16), q(good));
+    // The image's own header, which jxrlib reads, begins with "WMPHOTO".
+    std::vector<std::uint8_t> badImageHeader = readBytes(good);
+    const std::string goodBytes(badImageHeader.begin(), badImageHeader.end());
+    ASSERT_NE(goodBytes.find("WMPHOTO"), std::string::npos);
+    badImageHeader[goodBytes.find("WMPHOTO")] = 0;
+    std::vector<std::uint8_t> header = {'I', 'I', 0xBC, 1, 0xF0, 0xFF, 0, 0};
+    header.resize(32, 0);
+    using formats::ErrorKind;
+    const std::vector<ErrorCase> cases = {
+        {"other content", bytesOf("hello, world, hello, world"), "WMP: not a JPEG XR file",
+         ErrorKind::Unsupported},
+        {"directory outside the file", header, "WMP: damaged file header", ErrorKind::Corrupt},
+        {"jxrlib refuses the image header",
+         badImageHeader,
+         "WMP: reading the header failed (error -1)",
+         ErrorKind::Library,
+         {formats::CodeSource::Jxrlib, -1}},  // WMP_errFail
+    };
+    expectFailures(decodeJxrInProcess, cases);
+    // Through the helper program text, kind and code stay the same.
+    expectFailures([](formats::Bytes bytes) { return decodeJxr(bytes, jxrHelper()); }, cases);
 }
 
 }  // namespace

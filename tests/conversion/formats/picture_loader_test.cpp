@@ -155,5 +155,34 @@ TEST_F(PictureLoaderTest, EmptyTruncatedAndRandomFilesFailCleanly) {
     }
 }
 
+// A decoder's failure keeps its kind and code through the loader; a file that cannot be read
+// and an unknown extension have none.
+TEST_F(PictureLoaderTest, DecoderFailuresKeepTheirKindAndCode) {
+    const auto causeOf = [this](const std::string& path) {
+        try {
+            loader_.load(q(path));
+            ADD_FAILURE() << "loaded " << path;
+        } catch (const Error& e) {
+            return e.cause();
+        }
+        return formats::ErrorCause{};
+    };
+    using formats::ErrorKind;
+    const std::string notJpeg = folder_.file("text.jpg");
+    writeBytes(notJpeg, {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(causeOf(notJpeg),
+              (formats::ErrorCause{ErrorKind::Unsupported, formats::kNotAJpegFile}));
+    const std::string cut = folder_.file("cut.png");
+    auto whole = readBytes(make("whole.png"));
+    whole.resize(40);
+    writeBytes(cut, whole);
+    EXPECT_EQ(causeOf(cut).kind, ErrorKind::Truncated);
+    const std::string notTiff = folder_.file("text.tif");
+    writeBytes(notTiff, std::vector<std::uint8_t>(12, 'x'));
+    EXPECT_EQ(causeOf(notTiff).kind, ErrorKind::Unsupported);
+    EXPECT_EQ(causeOf(folder_.file("gone.png")), formats::ErrorCause{});
+    EXPECT_EQ(causeOf(folder_.file("x.psd")), formats::ErrorCause{});
+}
+
 }  // namespace
 }  // namespace pixmorrow

@@ -1,6 +1,7 @@
 #include "conversion/run/conversion_run.h"
 
 #include "conversion/routes/file_converter.h"
+#include "formats/readers.h"
 #include "platform/error.h"
 #include "support/fake_clock.h"
 #include "support/recording_dialogs.h"
@@ -47,12 +48,19 @@ struct RecordingReporter final : RunReporter {
     QStringList events;
 };
 
+// libjpeg's failure on a file that holds no JPEG data, as the JPEG reader reports it.
+const formats::ErrorCause kNotAJpeg{formats::ErrorKind::Unsupported, formats::kNotAJpegFile};
+
 // Sources whose content starts with "BAD" fail to decode like a .jpg holding no JPEG data;
 // every other source is "converted" into a copy of its content doubled.
 struct FakeConverter final : FileConverter {
     void decodingStage(const QString& source, const QString&, bool) override {
         const QByteArray content = readFile(source);
         if (content.startsWith("BAD"))
+            throw Error(QStringLiteral("JPEG error #53"), kNotAJpeg);
+        if (content.startsWith("RAW"))
+            throw formats::DecodeError("JPEG error #53", kNotAJpeg);
+        if (content.startsWith("LOOKALIKE"))
             throw Error(QStringLiteral("JPEG error #53"));
         if (content.startsWith("OTHER"))
             throw Error(QStringLiteral("Unsupported bit depth"));
@@ -302,11 +310,44 @@ TEST(RunTotals, DiskSpaceTexts) {
 }
 
 TEST(PerFileErrorText, AddsTheHintOnlyToJpegError53) {
-    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #53")),
+    auto jpeg = [](int code) {
+        return formats::ErrorCause{formats::ErrorKind::Corrupt,
+                                   {formats::CodeSource::Libjpeg, code}};
+    };
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #53"), kNotAJpeg),
               QStringLiteral("JPEG error #53\r\rUnknown file format, empty/damaged file!"));
-    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #530")),
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #530"), jpeg(530)),
               QStringLiteral("JPEG error #530"));
-    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #42")), QStringLiteral("JPEG error #42"));
+    EXPECT_EQ(perFileErrorText(QStringLiteral("JPEG error #42"), jpeg(42)),
+              QStringLiteral("JPEG error #42"));
+}
+
+// libjpeg's code decides, not the text: the same text without the code (or with another
+// library's 53) gets no hint, and the code gets it whatever the text.
+TEST(PerFileErrorText, TheCodeDecidesNotTheText) {
+    const QString text = QStringLiteral("JPEG error #53");
+    const QString hint = QStringLiteral("\r\rUnknown file format, empty/damaged file!");
+    EXPECT_EQ(perFileErrorText(text, {}), text);
+    EXPECT_EQ(perFileErrorText(text, {formats::ErrorKind::Unsupported, {}}), text);
+    EXPECT_EQ(
+        perFileErrorText(text, {formats::ErrorKind::Library, {formats::CodeSource::Jxrlib, 53}}),
+        text);
+    EXPECT_EQ(perFileErrorText(QStringLiteral("Not a JPEG file"), kNotAJpeg),
+              QStringLiteral("Not a JPEG file") + hint);
+    // The kind plays no part once the code is libjpeg's 53.
+    EXPECT_EQ(perFileErrorText(text, {formats::ErrorKind::Corrupt, formats::kNotAJpegFile}),
+              text + hint);
+}
+
+TEST_F(ConversionRunTest, TheRunKnowsTheNonJpegFileByItsCode) {
+    const QString raw = file(QStringLiteral("raw.jpg"), "RAW");
+    const QString lookalike = file(QStringLiteral("lookalike.jpg"), "LOOKALIKE");
+    ASSERT_TRUE(run({raw, lookalike}, QStringLiteral("WEBP")));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    // A decoder's own exception reaches the box with its code too.
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("JPEG error #53\r\rUnknown file format, empty/damaged file!"));
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("JPEG error #53"));
 }
 
 }  // namespace
