@@ -65,44 +65,45 @@ bool looksLikeWbmp(Bytes data) {
     return need && data.size() - at >= *need;
 }
 
+namespace {
+
+// One ordered list decides: the first signature that matches names the format and its
+// reader (none for WebP, which the codec library reads itself).
+struct Signature {
+    bool (*matches)(Bytes);
+    Format format;
+    DecodedImage (*decode)(Bytes);
+};
+
+constexpr Signature kSignatures[] = {
+    {looksLikeJpeg, Format::Jpeg, decodeJpeg}, {looksLikePng, Format::Png, decodePng},
+    {looksLikeGif, Format::Gif, decodeGif},    {looksLikeWebP, Format::WebP, nullptr},
+    {looksLikeBmp, Format::Bmp, decodeBmp},    {looksLikeIco, Format::Ico, decodeIco},
+    {looksLikeWbmp, Format::Wbmp, decodeWbmp},
+};
+
+const Signature* signatureOf(Bytes data) {
+    for (const Signature& signature : kSignatures) {
+        if (signature.matches(data))
+            return &signature;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 Format sniffFormat(Bytes data) {
-    if (looksLikeJpeg(data))
-        return Format::Jpeg;
-    if (looksLikePng(data))
-        return Format::Png;
-    if (looksLikeGif(data))
-        return Format::Gif;
-    if (looksLikeWebP(data))
-        return Format::WebP;
-    if (looksLikeBmp(data))
-        return Format::Bmp;
-    if (looksLikeIco(data))
-        return Format::Ico;
-    if (looksLikeWbmp(data))
-        return Format::Wbmp;
-    return Format::Unknown;
+    const Signature* signature = signatureOf(data);
+    return signature ? signature->format : Format::Unknown;
 }
 
 DecodedImage decodeByContent(Bytes data) {
-    switch (sniffFormat(data)) {
-        case Format::Jpeg:
-            return decodeJpeg(data);
-        case Format::Png:
-            return decodePng(data);
-        case Format::Gif:
-            return decodeGif(data);
-        case Format::Bmp:
-            return decodeBmp(data);
-        case Format::Ico:
-            return decodeIco(data);
-        case Format::Wbmp:
-            return decodeWbmp(data);
-        case Format::WebP:
-            throw DecodeError("WebP is not read here", ErrorKind::Unsupported);
-        case Format::Unknown:
-            break;
-    }
-    throw DecodeError("Unknown file format", ErrorKind::Unsupported);
+    const Signature* signature = signatureOf(data);
+    if (!signature)
+        throw DecodeError("Unknown file format", ErrorKind::Unsupported);
+    if (!signature->decode)
+        throw DecodeError("WebP is not read here", ErrorKind::Unsupported);
+    return signature->decode(data);
 }
 
 DecodedImage allocateImage(std::uint64_t width, std::uint64_t height, const char* formatName) {

@@ -287,44 +287,34 @@ struct Transparency {
 class RowExpander {
 public:
     RowExpander(const Header& h, const Palette& palette, const Transparency& trns)
-        : h_(h), palette_(palette), trns_(trns) {}
+        : h_(h), palette_(palette), trns_(trns), expand_(expanderFor(h)) {}
 
     void expand(const std::uint8_t* raw, std::uint32_t width, std::uint8_t* out) const {
-        const int d = h_.depth;
-        switch (h_.colourType) {
-            case 0:
-                if (d < 8)
-                    expandLowGray(raw, width, out);
-                else if (d == 8)
-                    expandGray<1>(raw, width, out);
-                else
-                    expandGray<2>(raw, width, out);
-                return;
-            case 2:
-                if (d == 8)
-                    expandRgb<1>(raw, width, out);
-                else
-                    expandRgb<2>(raw, width, out);
-                return;
-            case 3:
-                expandPalette(raw, width, out);
-                return;
-            case 4:
-                if (d == 8)
-                    expandGrayAlpha<1>(raw, width, out);
-                else
-                    expandGrayAlpha<2>(raw, width, out);
-                return;
-            case 6:
-                if (d == 8)
-                    expandRgba<1>(raw, width, out);
-                else
-                    expandRgba<2>(raw, width, out);
-                return;
-        }
+        (this->*expand_)(raw, width, out);
     }
 
 private:
+    using Expand = void (RowExpander::*)(const std::uint8_t*, std::uint32_t, std::uint8_t*) const;
+
+    // Chosen once per image from the header (its colour type and depth are checked already).
+    static Expand expanderFor(const Header& h) {
+        const bool wide = h.depth == 16;
+        switch (h.colourType) {
+            case 0:
+                if (h.depth < 8)
+                    return &RowExpander::expandLowGray;
+                return wide ? &RowExpander::expandGray<2> : &RowExpander::expandGray<1>;
+            case 2:
+                return wide ? &RowExpander::expandRgb<2> : &RowExpander::expandRgb<1>;
+            case 3:
+                return &RowExpander::expandPalette;
+            case 4:
+                return wide ? &RowExpander::expandGrayAlpha<2> : &RowExpander::expandGrayAlpha<1>;
+            default:
+                return wide ? &RowExpander::expandRgba<2> : &RowExpander::expandRgba<1>;
+        }
+    }
+
     void expandLowGray(const std::uint8_t* raw, std::uint32_t width, std::uint8_t* out) const {
         const int d = h_.depth;
         const int mask = (1 << d) - 1;
@@ -414,6 +404,7 @@ private:
     const Header& h_;
     const Palette& palette_;
     const Transparency& trns_;
+    Expand expand_;
 };
 
 // --- the image data stream ---------------------------------------------------------------

@@ -80,6 +80,19 @@ Result guarded(Result failed, Body&& body) {
     return failed;
 }
 
+// The reference counting entry points take null as "nothing to do".
+template <typename T>
+void refIfAny(const T* object) {
+    if (object)
+        object->ref();
+}
+
+template <typename T>
+void unrefIfAny(const T* object) {
+    if (object)
+        object->unref();
+}
+
 }  // namespace
 
 extern "C" {
@@ -174,13 +187,11 @@ PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path,
 }
 
 PMC_API void pmc_image_ref(const pmc_image* image) {
-    if (image)
-        image->ref();
+    refIfAny(image);
 }
 
 PMC_API void pmc_image_unref(const pmc_image* image) {
-    if (image)
-        image->unref();
+    unrefIfAny(image);
 }
 
 PMC_API pmc_surface* pmc_surface_make_raster(const pmc_image_info* info, size_t rowBytes,
@@ -227,13 +238,11 @@ PMC_API const void* pmc_surface_peek_pixels(const pmc_surface* surface) {
 }
 
 PMC_API void pmc_surface_ref(const pmc_surface* surface) {
-    if (surface)
-        surface->ref();
+    refIfAny(surface);
 }
 
 PMC_API void pmc_surface_unref(const pmc_surface* surface) {
-    if (surface)
-        surface->unref();
+    unrefIfAny(surface);
 }
 
 PMC_API void pmc_canvas_clear(pmc_canvas* canvas, uint32_t color) {
@@ -302,13 +311,11 @@ PMC_API pmc_colorfilter* pmc_colorfilter_make_high_contrast(const pmc_highcontra
 }
 
 PMC_API void pmc_colorfilter_ref(const pmc_colorfilter* filter) {
-    if (filter)
-        filter->ref();
+    refIfAny(filter);
 }
 
 PMC_API void pmc_colorfilter_unref(const pmc_colorfilter* filter) {
-    if (filter)
-        filter->unref();
+    unrefIfAny(filter);
 }
 
 }  // extern "C"

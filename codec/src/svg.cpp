@@ -38,6 +38,13 @@ pixmorrow::formats::ErrorCause causeOf(const GError* error) {
     return {ErrorKind::Library, {}};
 }
 
+// Records librsvg's failure (or `fallback` when it gave no text) and frees its error.
+void failWith(GError* error, const char* fallback) {
+    setLastError(std::string("SVG error: ") + (error ? error->message : fallback), causeOf(error));
+    if (error)
+        g_error_free(error);
+}
+
 }  // namespace
 
 extern "C" {
@@ -54,11 +61,7 @@ PMC_API pmc_svgdom* pmc_svgdom_make_from_file(const char* path) {
         rsvg_handle_new_from_gfile_sync(file, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
     g_object_unref(file);
     if (!handle) {
-        setLastError(
-            std::string("SVG error: ") + (error ? error->message : "cannot read the document"),
-            causeOf(error));
-        if (error)
-            g_error_free(error);
+        failWith(error, "cannot read the document");
         return nullptr;
     }
     rsvg_handle_set_dpi(handle, 96.0);
@@ -125,11 +128,7 @@ PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas) {
     GError* error = nullptr;
     const bool ok = rsvg_handle_render_document(dom->handle, cr, &viewport, &error);
     if (!ok) {
-        setLastError(
-            std::string("SVG error: ") + (error ? error->message : "cannot render the document"),
-            causeOf(error));
-        if (error)
-            g_error_free(error);
+        failWith(error, "cannot render the document");
     }
     cairo_destroy(cr);
     cairo_surface_flush(target);

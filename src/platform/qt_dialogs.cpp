@@ -35,36 +35,22 @@ constexpr std::array<ButtonKind, 12> kButtonOrder = {{
     {ButtonClose, QMessageBox::Close, ResultClose},
 }};
 
+// Qt's icon for each MessageIcon, in the enum's order.
+constexpr std::array<QMessageBox::Icon, 5> kBoxIcons = {
+    QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical,
+    QMessageBox::Question};
+
+// The icon each DialogKind shows, in the enum's order.
+constexpr std::array<MessageIcon, 5> kKindIcons = {MessageIcon::Warning, MessageIcon::Error,
+                                                   MessageIcon::Information, MessageIcon::Question,
+                                                   MessageIcon::None};
+
 QMessageBox::Icon boxIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Warning:
-            return QMessageBox::Warning;
-        case MessageIcon::Error:
-            return QMessageBox::Critical;
-        case MessageIcon::Question:
-            return QMessageBox::Question;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
+    return kBoxIcons.at(static_cast<std::size_t>(icon));
 }
 
 QMessageBox::Icon kindIcon(DialogKind kind) {
-    switch (kind) {
-        case DialogKind::Warning:
-            return QMessageBox::Warning;
-        case DialogKind::Error:
-            return QMessageBox::Critical;
-        case DialogKind::Information:
-            return QMessageBox::Information;
-        case DialogKind::Confirmation:
-            return QMessageBox::Question;
-        case DialogKind::Custom:
-            break;
-    }
-    return QMessageBox::NoIcon;
+    return boxIcon(kKindIcons.at(static_cast<std::size_t>(kind)));
 }
 
 const char* const kResultProperty = "pixmorrowResult";

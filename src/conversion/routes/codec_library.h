@@ -162,25 +162,24 @@ private:
     Api api_{};
 };
 
-template <>
-inline void CodecLibrary::Handle<pmc_image>::reset() {
-    if (object_)
-        api_->image_unref(std::exchange(object_, nullptr));
+// How each library object is given back.
+inline void releaseObject(const CodecLibrary::Api& api, pmc_image* o) {
+    api.image_unref(o);
 }
-template <>
-inline void CodecLibrary::Handle<pmc_surface>::reset() {
-    if (object_)
-        api_->surface_unref(std::exchange(object_, nullptr));
+inline void releaseObject(const CodecLibrary::Api& api, pmc_surface* o) {
+    api.surface_unref(o);
 }
-template <>
-inline void CodecLibrary::Handle<pmc_paint>::reset() {
-    if (object_)
-        api_->paint_destroy(std::exchange(object_, nullptr));
+inline void releaseObject(const CodecLibrary::Api& api, pmc_paint* o) {
+    api.paint_destroy(o);
 }
-template <>
-inline void CodecLibrary::Handle<pmc_colorfilter>::reset() {
+inline void releaseObject(const CodecLibrary::Api& api, pmc_colorfilter* o) {
+    api.colorfilter_unref(o);
+}
+
+template <typename T>
+void CodecLibrary::Handle<T>::reset() {
     if (object_)
-        api_->colorfilter_unref(std::exchange(object_, nullptr));
+        releaseObject(*api_, std::exchange(object_, nullptr));
 }
 
 // Loads the process's codec library from the program folder. When it cannot, shows the reason
