@@ -64,6 +64,26 @@ int readAll(int fd, void* data, std::size_t size, std::size_t& done) noexcept {
     return 0;
 }
 
+NoReplaceMoveSeam noReplaceMoveSeam;
+
+int moveNoReplace(const std::string& from, const std::string& to) {
+    if (noReplaceMoveSeam.beforeMove)
+        noReplaceMoveSeam.beforeMove(from, to);
+#ifdef SYS_renameat2
+    if (!noReplaceMoveSeam.linkAndUnlink) {
+        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                      RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            return errno;
+    }
+#endif
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
 namespace {
 
 std::string folderOf(const std::string& path) {
@@ -73,22 +93,6 @@ std::string folderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-// Moves `from` to `to` only when `to` is free. renameat2 does it in one step; file systems
-// without it get link() (which also refuses an existing name) and unlink().
-int moveNoReplace(const std::string& from, const std::string& to) {
-#ifdef SYS_renameat2
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) ==
-        0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-#endif
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    ::unlink(from.c_str());
-    return 0;
 }
 
 int move(const std::string& from, const std::string& to, ExistingFile existing) {

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace pixmorrow::posix {
@@ -43,6 +44,20 @@ int writeAll(int fd, const void* data, std::size_t size) noexcept;
 // Reads until `size` bytes are in or the end of the file, again after a signal; `done` says
 // how many came. 0, or an errno value.
 int readAll(int fd, void* data, std::size_t size, std::size_t& done) noexcept;
+
+// Moves `from` to `to` only when nothing has the name `to`, in one step (renameat2 with
+// RENAME_NOREPLACE); file systems without that flag get link(), which refuses an existing name
+// too, and unlink(). 0, or an errno value (EEXIST when the name is taken).
+int moveNoReplace(const std::string& from, const std::string& to);
+
+// For tests only; unset in the program. `beforeMove` runs at the start of every
+// moveNoReplace, where a test makes the target appear after the file to move was written;
+// `linkAndUnlink` takes the road of file systems without RENAME_NOREPLACE.
+struct NoReplaceMoveSeam {
+    std::function<void(const std::string& from, const std::string& to)> beforeMove;
+    bool linkAndUnlink = false;
+};
+extern NoReplaceMoveSeam noReplaceMoveSeam;
 
 // What an atomic write does with a file that already has the name.
 enum class ExistingFile {

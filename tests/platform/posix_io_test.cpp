@@ -1,4 +1,5 @@
 #include "platform/posix_io.h"
+#include "support/scoped_move_seam.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,54 @@ TEST(AtomicWrite, ReplacesOrRefusesAndLeavesOnlyTheFile) {
               ENOENT);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"settings.ini", "taken"}));
+}
+
+QStringList entries(const QTemporaryDir& dir) {
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The name is checked before the temporary file is written, but only the move itself can
+// refuse a file that took the name meanwhile; on both roads of the move.
+TEST(AtomicWrite, ANameTakenAfterTheTemporaryWasWrittenIsNeverReplaced) {
+    using testing::MoveRoad;
+    for (const MoveRoad road : {MoveRoad::Renameat2, MoveRoad::LinkAndUnlink}) {
+        SCOPED_TRACE(testing::roadName(road));
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("out.png")).toStdString();
+        const testing::ScopedMoveSeam seam(
+            road, [&](const std::string& from, const std::string& to) {
+                EXPECT_EQ(contentOf(from), "ours") << "the temporary is written before the move";
+                QFile other(QString::fromStdString(to));
+                ASSERT_TRUE(other.open(QIODevice::NewOnly));
+                other.write("someone else's");
+            });
+        EXPECT_EQ(writeFileAtomically(path, "ours", 4, ExistingFile::Refuse, 0644), EEXIST);
+        EXPECT_EQ(contentOf(path), "someone else's");
+        EXPECT_EQ(entries(dir), QStringList{"out.png"}) << "the temporary stays behind";
+    }
+}
+
+TEST(AtomicWrite, BothRoadsOfTheMoveLeaveOnlyTheFile) {
+    using testing::MoveRoad;
+    for (const MoveRoad road : {MoveRoad::Renameat2, MoveRoad::LinkAndUnlink}) {
+        SCOPED_TRACE(testing::roadName(road));
+        QTemporaryDir dir;
+        const testing::ScopedMoveSeam seam(road);
+        const std::string path = dir.filePath(QStringLiteral("out.png")).toStdString();
+        EXPECT_EQ(writeFileAtomically(path, "ours", 4, ExistingFile::Refuse, 0640), 0);
+        EXPECT_EQ(contentOf(path), "ours");
+        EXPECT_EQ(modeOf(path), 0640u);
+        EXPECT_EQ(entries(dir), QStringList{"out.png"});
+        // A move straight into a taken name, and into a missing folder.
+        const std::string other = dir.filePath(QStringLiteral("other")).toStdString();
+        ASSERT_EQ(writeFileAtomically(other, "x", 1, ExistingFile::Refuse, 0644), 0);
+        EXPECT_EQ(moveNoReplace(other, path), EEXIST);
+        EXPECT_EQ(moveNoReplace(other, dir.filePath(QStringLiteral("none/x")).toStdString()),
+                  ENOENT);
+        EXPECT_EQ(contentOf(path), "ours");
+        EXPECT_EQ(contentOf(other), "x");
+    }
 }
 
 TEST(PosixIo, ReadAllAndWriteAllTakeEveryByteUpToTheEnd) {

@@ -2,12 +2,10 @@
 
 #include "conversion/run/run_texts.h"
 #include "platform/error.h"
+#include "platform/posix_io.h"
 
 #include <QRandomGenerator>
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,33 +19,15 @@ QString systemMessage(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool linkThenUnlink(const QByteArray& from, const QByteArray& to) {
-    if (::link(from.constData(), to.constData()) != 0) {
-        if (errno == EEXIST)
-            return false;
-        throw Error(QStringLiteral("Cannot create file ") + QString::fromLocal8Bit(to) +
-                    QStringLiteral(": ") + systemMessage(errno));
-    }
-    ::unlink(from.constData());
-    return true;
-}
-
 }  // namespace
 
 bool renameWithoutReplacing(const QString& from, const QString& to) {
-    const QByteArray source = from.toLocal8Bit();
-    const QByteArray target = to.toLocal8Bit();
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0) {
+    const int error =
+        posix::moveNoReplace(from.toLocal8Bit().toStdString(), to.toLocal8Bit().toStdString());
+    if (error == 0)
         return true;
-    }
-    const int error = errno;
     if (error == EEXIST)
         return false;
-    // File systems without the flag still refuse an existing target for a hard link.
-    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
-        return linkThenUnlink(source, target);
-    }
     throw Error(QStringLiteral("Cannot create file ") + to + QStringLiteral(": ") +
                 systemMessage(error));
 }
