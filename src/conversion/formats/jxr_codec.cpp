@@ -130,6 +130,10 @@ std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
     std::vector<std::uint8_t> copy(data.begin(), data.end());
     std::size_t kept = 0;
     bool havePixelFormat = false, haveImage = false;
+    // A cut file must not reach jxrlib, which decodes past the end of the image plane into a
+    // picture partly made up. (Its own writer puts the file's size in the alpha plane's byte
+    // count, so only the image plane's can be held to the file.)
+    std::uint64_t imageStart = 0, imageBytes = 0;
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::size_t at = ifd + 2 + std::size_t{i} * 12;
         const std::uint32_t tag = le16(at), count = le32(at + 4), value = le32(at + 8);
@@ -156,6 +160,8 @@ std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
                     failDecode("image data outside the file");
                 keep = true;
                 haveImage = haveImage || tag == 0xBCC0;
+                if (tag == 0xBCC0)
+                    imageStart = value;
                 break;
             case 0xBCC1:  // image byte count
             case 0xBCC3:  // alpha byte count
@@ -164,6 +170,8 @@ std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
                 if (count != 1)
                     failDecode("damaged file header");
                 keep = true;
+                if (tag == 0xBCC1)
+                    imageBytes = value;
                 break;
             case 0xBC00:  // compression, image type, data discard levels
             case 0xBC04:
@@ -181,6 +189,8 @@ std::vector<std::uint8_t> sanitizedContainer(formats::Bytes data) {
     }
     if (!havePixelFormat || !haveImage)
         failDecode("damaged file header");
+    if (imageStart + imageBytes > data.size())
+        failDecode("image data outside the file", formats::ErrorKind::Truncated);
     copy[ifd] = static_cast<std::uint8_t>(kept);
     copy[ifd + 1] = static_cast<std::uint8_t>(kept >> 8);
     return copy;
