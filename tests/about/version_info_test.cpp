@@ -112,6 +112,65 @@ TEST_F(VersionFiles, AFileWithoutTheSectionHasNoVersion) {
     }
 }
 
+// A version block written out by hand from the format's definition, laid out as a Windows
+// resource compiler lays it out: every node's length, value length and type, its UTF-16LE
+// key, padding to 32 bits. Neither our writer nor our reader made it.
+const QByteArray kHandMadeBlock = QByteArray::fromHex(
+    // VS_VERSIONINFO: 308 bytes, a 52-byte binary value; "VS_VERSION_INFO"; padding
+    "3401 3400 0000"
+    "5600 5300 5f00 5600 4500 5200 5300 4900 4f00 4e00 5f00 4900 4e00 4600 4f00 0000"
+    "0000"
+    // VS_FIXEDFILEINFO: signature, structure version 1.0, file version 1.2.3.4, product
+    // version 1.2.0.0, flags mask 0x3F, flags, VOS_NT_WINDOWS32, VFT_APP, subtype, date
+    "bd04effe 00000100 02000100 04000300 02000100 00000000"
+    "3f000000 00000000 04000400 01000000 00000000 00000000 00000000"
+    // StringFileInfo: 146 bytes, no value, text; "StringFileInfo"
+    "9200 0000 0100"
+    "5300 7400 7200 6900 6e00 6700 4600 6900 6c00 6500 4900 6e00 6600 6f00 0000"
+    // StringTable: 110 bytes; "040904E4"
+    "6e00 0000 0100"
+    "3000 3400 3000 3900 3000 3400 4500 3400 0000"
+    // String: 42 bytes, a value of 5 characters; "CompanyName"; padding; "Acme"; padding
+    "2a00 0500 0100"
+    "4300 6f00 6d00 7000 6100 6e00 7900 4e00 6100 6d00 6500 0000"
+    "0000"
+    "4100 6300 6d00 6500 0000"
+    "0000"
+    // String: "ProductName" = "Tool"; padding up to the next node
+    "2a00 0500 0100"
+    "5000 7200 6f00 6400 7500 6300 7400 4e00 6100 6d00 6500 0000"
+    "0000"
+    "5400 6f00 6f00 6c00 0000"
+    "0000"
+    // VarFileInfo: 68 bytes, no value, text; "VarFileInfo"; padding
+    "4400 0000 0100"
+    "5600 6100 7200 4600 6900 6c00 6500 4900 6e00 6600 6f00 0000"
+    "0000"
+    // Var: 36 bytes, a 4-byte binary value; "Translation"; padding; 0x0409, 0x04E4
+    "2400 0400 0000"
+    "5400 7200 6100 6e00 7300 6c00 6100 7400 6900 6f00 6e00 0000"
+    "0000"
+    "0904 e404");
+
+TEST_F(VersionFiles, AHandMadeBlockReadsAsTheFormatSaysAndOurWriterMakesTheSameBytes) {
+    ASSERT_EQ(kHandMadeBlock.size(), 308);
+    const QString path = elfWithBlock(QStringLiteral("hand.bin"), kHandMadeBlock);
+    const TEXEVersionData data = GetEXEVersionData(path);
+    EXPECT_EQ(data.CompanyName, QStringLiteral("Acme"));
+    EXPECT_EQ(data.ProductName, QStringLiteral("Tool"));
+    EXPECT_TRUE(data.FileVersion.isEmpty());
+    EXPECT_TRUE(data.LegalTrademarks.isEmpty());
+    EXPECT_EQ(GetEXEFixedFileVersion(path), 0x00010002u);
+    EXPECT_EQ(formatFixedVersion(GetEXEFixedFileVersion(path)), QStringLiteral("1.2"));
+
+    VersionDescription d;
+    d.fileVersion = {1, 2, 3, 4};
+    d.productVersion = {1, 2, 0, 0};
+    d.translations = {{0x0409, 0x04E4}};
+    d.strings = {{"CompanyName", "Acme"}, {"ProductName", "Tool"}};
+    EXPECT_EQ(blockBytes(d).toHex(' '), kHandMadeBlock.toHex(' '));
+}
+
 TEST_F(VersionFiles, DamagedBlocksAreErrorsNeverOutOfBoundsReads) {
     const QByteArray good = blockBytes(description(0x04E4, true));
     std::vector<QByteArray> damaged;

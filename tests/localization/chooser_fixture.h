@@ -27,11 +27,6 @@ inline QString testConfigFolder() {
     return folder.path();
 }
 
-// True once language files are really read; until then translations are the English keys.
-inline bool languageFilesAreRead() {
-    return FindTranslation(QStringLiteral("k"), {QStringLiteral("{k}v")}) == QStringLiteral("v");
-}
-
 inline void writeFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();

@@ -70,7 +70,19 @@ TEST(ShippedLanguagesTest, EveryLanguageTranslatesEveryTextAndKeepsItsPunctuatio
     }
     for (const QString& file : files) {
         const QStringList lines = decodeLanguageLines(readFile(folder.filePath(file)), file);
+        // No key twice (a second line would never be read), and none the program never asks.
+        QStringList seen;
+        for (const QString& line : lines) {
+            if (!line.startsWith('{'))
+                continue;
+            const QString key = line.mid(1, line.indexOf('}') - 1);
+            EXPECT_FALSE(seen.contains(key)) << (file + ": " + key).toStdString();
+            EXPECT_TRUE(kKeys.contains(key)) << "unknown key " << (file + ": " + key).toStdString();
+            seen << key;
+        }
         for (const QString& key : kKeys) {
+            // A missing line reads as the English key, which would pass every check below.
+            EXPECT_TRUE(seen.contains(key)) << "no line for " << (file + ": " + key).toStdString();
             const QString text = FindTranslation(key, lines);
             const std::string where = (file + ": " + key).toStdString();
             EXPECT_FALSE(text.trimmed().isEmpty()) << where;
@@ -87,16 +99,6 @@ TEST(ShippedLanguagesTest, EveryLanguageTranslatesEveryTextAndKeepsItsPunctuatio
         }
         EXPECT_NE(FindTranslation("INFO:Translated By", lines), "INFO:Translated By")
             << file.toStdString();
-        // No key twice: a second line would never be read.
-        QStringList seen;
-        for (const QString& line : lines) {
-            if (!line.startsWith('{'))
-                continue;
-            const QString key = line.mid(1, line.indexOf('}') - 1);
-            EXPECT_FALSE(seen.contains(key)) << (file + ": " + key).toStdString();
-            EXPECT_TRUE(kKeys.contains(key)) << "unknown key " << (file + ": " + key).toStdString();
-            seen << key;
-        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include "online/service_server.h"
 #include "support/recording_dialogs.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -178,11 +179,21 @@ TEST_F(FeedbackSending, TheReplyDecidesBetweenSuccessAndFailure) {
         dialogs.messages.clear();
         poster.secureReply = c.secure;
         poster.plainReply = c.plain;
-        int busy = 0;
+        // Busy from before the first post until after the last, and no longer than that:
+        // the box comes after the cursor is back.
+        QStringList events;
+        poster.onPost = [&events] { events << QStringLiteral("post"); };
+        dialogs.onMessage = [&events](const auto&) { events << QStringLiteral("box"); };
         FeedbackSender s = sender();
-        s.onBusy = [&busy](bool on) { busy += on ? 1 : -1; };
+        s.onBusy = [&events](bool on) {
+            events << (on ? QStringLiteral("on") : QStringLiteral("off"));
+        };
         EXPECT_EQ(s.send({false, false, "I like it!", "I dislike it!", "Text", ""}), c.outcome);
-        EXPECT_EQ(busy, 0);
+        QStringList expected = {QStringLiteral("on"), QStringLiteral("post")};
+        if (!c.secure)
+            expected << QStringLiteral("post");  // the plain retry
+        expected << QStringLiteral("off") << QStringLiteral("box");
+        EXPECT_EQ(events, expected);
         ASSERT_EQ(dialogs.messages.size(), 1u);
         if (c.outcome == FeedbackSender::Outcome::Delivered) {
             EXPECT_EQ(dialogs.messages[0].text, "Your feedback is received.\r\rThank you!");
@@ -246,8 +257,18 @@ TEST_F(FeedbackWindow, SendingFocusesTheFieldAtFaultOrClosesWhenDelivered) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.Memo1->toPlainText(), "Works well");
 
+    // The whole application shows the busy cursor during the post, and only then.
+    const auto cursorShape = [] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        return cursor ? QString::number(cursor->shape()) : QStringLiteral("none");
+    };
+    QStringList cursors;
+    poster.onPost = [&] { cursors << QStringLiteral("post ") + cursorShape(); };
+    dialogs.onMessage = [&](const auto&) { cursors << QStringLiteral("box ") + cursorShape(); };
     poster.secureReply = QStringLiteral("OK\n");
     form.BitBtn1Click();
+    EXPECT_EQ(cursors, (QStringList{QStringLiteral("post %1").arg(int(Qt::WaitCursor)),
+                                    QStringLiteral("box none")}));
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }

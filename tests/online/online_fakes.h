@@ -4,6 +4,7 @@
 #include "online/update_store.h"
 #include "platform/error.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -40,6 +41,8 @@ public:
 
     QString PostForm(const QString& url, const FormFields& fields, int timeoutMs) override {
         calls.push_back({url, fields, timeoutMs});
+        if (onPost)
+            onPost();
         const std::optional<QString>& reply = isSecureUrl(url) ? secureReply : plainReply;
         if (!reply)
             throw Error(QStringLiteral("no answer"));
@@ -49,6 +52,8 @@ public:
     std::optional<QString> secureReply;
     std::optional<QString> plainReply;
     std::vector<Call> calls;
+    // Called at each post, before it answers.
+    std::function<void()> onPost;
 };
 
 // A service reply: version, url, one more line, result.

@@ -1,4 +1,5 @@
 #include "platform/qt_dialogs.h"
+#include "support/modal_watchdog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -98,6 +99,8 @@ TEST(CaptionedDialogTest, TheModalDialogReturnsTheResultOfTheButtonThatClosedIt)
                 QTest::keyClick(box, c.key);
             }
         });
+        // An answer that never comes fails the case instead of hanging it.
+        const testing::ModalWatchdog watchdog;
         QtDialogs dialogs;
         EXPECT_EQ(
             dialogs.MessageDlgWithCaptions("Restart Application?", DialogKind::Confirmation,

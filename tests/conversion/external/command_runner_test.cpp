@@ -26,6 +26,34 @@ using namespace std::chrono_literals;
 const QString kClosing = QStringLiteral(
     "Processing completed successfully.\r\n**********************************\r\n\r\n");
 
+// Whether the process whose pid the file holds is gone (or a zombie until init reaps it)
+// within a few seconds.
+bool childEnds(const QString& pidFile) {
+    QFile file(pidFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no pid file";
+        return false;
+    }
+    const pid_t child = file.readAll().trimmed().toInt();
+    if (child <= 0) {
+        ADD_FAILURE() << "no pid in the file";
+        return false;
+    }
+    auto running = [child] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray fields = stat.readAll();
+        const qsizetype end = fields.lastIndexOf(')');
+        return end >= 0 && fields.mid(end + 2, 1) != "Z";
+    };
+    QElapsedTimer reaping;
+    reaping.start();
+    while (running() && reaping.elapsed() < 5000)
+        QThread::msleep(20);
+    return !running();
+}
+
 class FakeTool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -169,27 +197,42 @@ TEST_F(FakeTool, ToolThatNeverEndsIsKilledWithItsChildren) {
 
     EXPECT_TRUE(log_.text().endsWith(kClosing));
     ASSERT_EQ(dialogs_.messages.size(), 1u);
-    EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("failed")));
-    EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("1500 ms")));
+    EXPECT_EQ(dialogs_.messages[0].text,
+              QStringLiteral("Processing failed: the tool did not finish within 1500 ms and was "
+                             "stopped.\r\n"));
+    EXPECT_TRUE(childEnds(pidFile)) << "the tool's child still runs";
+}
 
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const pid_t child = file.readAll().trimmed().toInt();
-    ASSERT_GT(child, 0);
-    // Gone, or a zombie until init reaps it.
-    QElapsedTimer reaping;
-    reaping.start();
-    auto running = [child] {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
-        if (!stat.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray fields = stat.readAll();
-        const qsizetype end = fields.lastIndexOf(')');
-        return end >= 0 && fields.mid(end + 2, 1) != "Z";
-    };
-    while (running() && reaping.elapsed() < 5000)
-        QThread::msleep(20);
-    EXPECT_FALSE(running()) << "the tool's child still runs";
+TEST_F(FakeTool, TheTimeLimitIsWordedInWholeSeconds) {
+    writeTool("sleep 30");
+    bridge(2s).ImageMagickIleDonustur(data(QStringLiteral("in.heic")),
+                                      data(QStringLiteral("temp.png")), false);
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text,
+              QStringLiteral("Processing failed: the tool did not finish within 2 seconds and was "
+                             "stopped.\r\n"));
+}
+
+// A tool that ends while a child of its own still holds the output open: what the child
+// writes soon after is still read, but the run does not wait for the child to end, and the
+// child is stopped with the tool's group.
+TEST_F(FakeTool, AChildThatKeepsTheOutputOpenIsNotWaitedFor) {
+    const QString pidFile = data(QStringLiteral("child.pid"));
+    writeTool(QByteArray("echo started; (sleep 0.3; echo late; sleep 30) & echo $! > '") +
+              pidFile.toUtf8() + "'; echo done");
+    ToolRun run;
+    run.arguments = QStringList{tool()};
+    run.timeLimit = 1min;
+    std::string output;
+    run.onOutput = [&](const char* data, std::size_t size) { output.append(data, size); };
+    QElapsedTimer timer;
+    timer.start();
+    const ToolOutcome outcome = runTool(run);
+    EXPECT_LT(timer.elapsed(), 10000) << "waited for the child";
+    EXPECT_EQ(outcome.end, ToolEnd::Exited);
+    EXPECT_EQ(outcome.code, 0);
+    EXPECT_EQ(output, "started\ndone\nlate\n");
+    EXPECT_TRUE(childEnds(pidFile)) << "the tool's child still runs";
 }
 
 TEST_F(FakeTool, WindowKeepsRepaintingWhileTheToolRuns) {

@@ -7,12 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace pixmorrow {
 namespace {
@@ -41,13 +46,16 @@ bool installed(const char* program) {
 class RealTool : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!installed("magick") && !installed("convert"))
-            GTEST_SKIP() << "ImageMagick is not installed (scripts/install-deps)";
+        // scripts/install-deps installs it: a missing tool is a broken set-up, not a skip.
+        ASSERT_TRUE(installed("magick") || installed("convert"))
+            << "ImageMagick is not installed (scripts/install-deps)";
         ASSERT_TRUE(folder_.isValid());
         ASSERT_TRUE(QFileInfo(bridge_.toolPath()).isExecutable()) << "build the program folder";
-        // A 64x48 picture with a transparent corner, the source of the other samples.
-        ASSERT_EQ(magick({"-size", "64x48", "gradient:red-blue", "(", "-size", "16x16", "xc:none",
-                          ")", "-composite", file("source.png")}),
+        // A 64x48 gradient, the source of the other samples: 8-bit RGB, since the PSD writer
+        // cannot put layers over a palette picture. (A clear square laid over it would change
+        // nothing: the picture is opaque.)
+        ASSERT_EQ(magick({"-size", "64x48", "gradient:red-blue", "-depth", "8",
+                          "PNG24:" + file("source.png")}),
                   0);
     }
 
@@ -90,22 +98,58 @@ protected:
 struct Sample {
     const char* extension;
     const char* generator;  // a program to make the sample; empty: the tool itself
-    QStringList arguments;  // %in = source.png, %out = the sample
+    QStringList arguments;  // %in = source.png, %ppm = it as a PPM, %out = the sample
+    int tolerance;          // the largest difference of a channel from what was encoded
 };
 
+// The largest difference of any channel of two pictures, compared premultiplied (the colour
+// of a clear pixel means nothing); -1 when the sizes differ.
+int largestDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage y = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int worst = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar* p = x.constScanLine(row);
+        const uchar* q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 4; ++i)
+            worst = std::max(worst, std::abs(p[i] - q[i]));
+    }
+    return worst;
+}
+
 TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
+    // Lossless encodings, so the picture must come back as it went in; the tool's HEIF
+    // library turns AVIF and HEIC pixels back into RGB through YCbCr, a few levels off.
     const Sample samples[] = {
-        {".avif", "avifenc", {"-s", "10", "%in", "%out"}},
-        {".heic", "heif-enc", {"%in", "-o", "%out"}},
-        {".jxl", "cjxl", {"%in", "%out"}},
-        {".jp2", "opj_compress", {"-i", "%in", "-o", "%out"}},
-        {".tga", "", {"%in", "%out"}},
-        // Layered: the composite, then two layers.
+        {".avif", "avifenc", {"-l", "%in", "%out"}, 6},
+        {".heic", "heif-enc", {"-L", "%in", "-o", "%out"}, 6},
+        {".jxl", "cjxl", {"-d", "0", "%in", "%out"}, 0},
+        // From a PPM: the encoder's PNG reader applies the PNG's gamma to the pixels.
+        {".jp2", "opj_compress", {"-i", "%ppm", "-o", "%out"}, 0},
+        {".tga", "", {"%in", "%out"}, 0},
+        // Layered: the composite, then two layers (all of one depth, or the writer mixes
+        // them up).
         {".psd",
          "",
          {"%in", "(", "-size", "64x48", "xc:none", "-fill", "red", "-draw", "rectangle 0,0 31,47",
-          ")", "(", "-size", "20x20", "xc:green", ")", "%out"}},
+          ")", "(", "-size", "20x20", "xc:green", ")", "-depth", "8", "%out"},
+         0},
     };
+    // The source as Qt's own PNG reader sees it, and what the PSD's layers flattened onto
+    // white make of it: the left half red, a green square in the corner.
+    ASSERT_EQ(magick({file("source.png"), file("source.ppm")}), 0);
+    const QImage original(file("source.png"));
+    ASSERT_FALSE(original.isNull());
+    QImage flattened(original.size(), QImage::Format_ARGB32);
+    flattened.fill(Qt::white);
+    {
+        QPainter painter(&flattened);
+        painter.drawImage(0, 0, original);
+        painter.fillRect(0, 0, 32, 48, QColor(255, 0, 0));
+        painter.fillRect(0, 0, 20, 20, QColor(0, 128, 0));
+    }
     for (const Sample& sample : samples) {
         SCOPED_TRACE(sample.extension);
         const QString extension = QString::fromUtf8(sample.extension);
@@ -116,7 +160,10 @@ TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
         const QString source = file(QStringLiteral("sample") + extension);
         QStringList arguments;
         for (const QString& a : sample.arguments)
-            arguments << (a == "%in" ? file("source.png") : a == "%out" ? source : a);
+            arguments << (a == "%in"    ? file("source.png")
+                          : a == "%ppm" ? file("source.ppm")
+                          : a == "%out" ? source
+                                        : a);
         const ToolRun made = run(
             *sample.generator != '\0' ? QString::fromUtf8(sample.generator) : bridge_.toolPath(),
             arguments);
@@ -132,6 +179,13 @@ TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
         EXPECT_EQ(describe(temp), QStringList{"64x48 PNG"}) << log_.text().toStdString();
         EXPECT_EQ(log_.lines().value(0),
                   ImageMagickBridge::generalCommandLine(source, temp, false));
+        // Read back by another reader than the tool's own.
+        const QImage decoded(temp);
+        ASSERT_FALSE(decoded.isNull());
+        const int difference =
+            largestDifference(decoded, extension == ".psd" ? flattened : original);
+        EXPECT_GE(difference, 0) << "wrong size";
+        EXPECT_LE(difference, sample.tolerance);
     }
 }
 
@@ -161,6 +215,23 @@ TEST_F(RealTool, AnimatedGifKeepsAllFramesInWebpAndApng) {
     bridge_.ImageMagickIleDonustur(png, back, false);
     EXPECT_TRUE(run(QStringLiteral("webpmux"), {"-info", back})
                     .output.contains(QStringLiteral("Number of frames: 5")));
+}
+
+// A still picture written as APNG is an animated PNG of one frame: its animation control
+// chunk says so, before the image data, and the picture is the source's.
+TEST_F(RealTool, AStillPictureBecomesAnApngOfOneFrame) {
+    const QString apng = file(QStringLiteral("still.apng"));
+    bridge_.ImageMagickIleDonustur(file("source.png"), apng, false);
+    EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+    QFile written(apng);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    const qsizetype control = bytes.indexOf("acTL");
+    ASSERT_GT(control, 0) << "no animation control chunk";
+    EXPECT_LT(control, bytes.indexOf("IDAT"));
+    EXPECT_EQ(bytes.mid(control + 4, 4), QByteArray::fromHex("00000001")) << "frames";
+    EXPECT_EQ(ffmpegFrames(apng), 1);
+    EXPECT_EQ(largestDifference(QImage(apng), QImage(file("source.png"))), 0);
 }
 
 TEST_F(RealTool, ApngKeepsEachFramesOwnDelay) {

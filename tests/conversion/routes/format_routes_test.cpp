@@ -309,19 +309,54 @@ TEST_F(FormatRoutesTest, AMissingToolOutputFailsTheFileWithItsMessageAndWritesNo
         << backend.calls[0].toStdString();
 }
 
+// After a file that loaded, one whose copy or load fails leaves no picture behind: the
+// writing stage refuses rather than write the earlier file's picture under this file's name,
+// and the copy in the settings folder is gone.
 TEST_F(FormatRoutesTest, AFailedCopyOrLoadLeavesNoPictureToWrite) {
     useSettings();
-    FormatRoutes routes(backend, dialogs, settings);
-    const QString missing = source + QStringLiteral("-missing.jfif");
-    EXPECT_THROW(routes.decodingStage(missing, QStringLiteral(".jfif"), false), Error);
-    EXPECT_THROW(routes.writingStage(missing, QStringLiteral(".jfif"), QStringLiteral("OUT"),
-                                     QStringLiteral("BMP"), 80, false),
-                 Error);
+    const auto write = [](const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("source");
+    };
+    const QString loads = source + QStringLiteral("-good.jfif");
+    write(loads);
+    const struct {
+        const char* what;
+        const char* name;
+        bool exists;  // false: the copy fails
+        const char* extension;
+    } cases[] = {
+        {"copy fails", "-missing.jfif", false, ".jfif"},
+        {"load of the copy fails", "-bad.jfif", true, ".jfif"},
+        {"load fails", "-bad.jpg", true, ".jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = source + QLatin1String(c.name);
+        const QString extension = QLatin1String(c.extension);
+        if (c.exists)
+            write(path);
+        FormatRoutes routes(backend, dialogs, settings);
+        backend.failLoad = false;
+        routes.decodingStage(loads, QStringLiteral(".jfif"), false);
 
-    backend.failLoad = true;
-    EXPECT_THROW(convert(QStringLiteral(".jpg"), QStringLiteral("BMP")), Error);
-    EXPECT_FALSE(backend.calls.contains(QStringLiteral("bmp OUT")));
-    EXPECT_FALSE(exists(settings + QStringLiteral("temp.jpg")));
+        backend.failLoad = c.exists;
+        backend.calls.clear();
+        EXPECT_THROW(routes.decodingStage(path, extension, false), Error);
+        EXPECT_EQ(QDir(settingsDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
+            << "intermediate files left behind";
+        try {
+            routes.writingStage(path, extension, sourceDir.path() + QStringLiteral("/OUT"),
+                                QStringLiteral("BMP"), 80, false);
+            ADD_FAILURE() << "the earlier file's picture was written";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("No picture was loaded from ") + path);
+        }
+        EXPECT_TRUE(backend.calls.filter(QStringLiteral("bmp ")).isEmpty())
+            << backend.calls.join(u',').toStdString();
+        EXPECT_FALSE(exists(sourceDir.path() + QStringLiteral("/OUT")));
+    }
 }
 
 TEST_F(FormatRoutesTest, IntermediatesAreRemovedWhenTheEncoderFails) {

@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "support/fake_clock.h"
 #include "support/recording_dialogs.h"
+#include "support/scoped_move_seam.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 namespace pixmorrow {
@@ -51,9 +54,12 @@ struct RecordingReporter final : RunReporter {
 // libjpeg's failure on a file that holds no JPEG data, as the JPEG reader reports it.
 const formats::ErrorCause kNotAJpeg{formats::ErrorKind::Unsupported, formats::kNotAJpegFile};
 
-// Sources whose content starts with "BAD" fail to decode like a .jpg holding no JPEG data;
+// Sources whose content starts with "BAD" fail to decode like a .jpg holding no JPEG data,
+// "REPORTED" shows its own box and fails, "STRANGE" throws something that is no exception;
 // every other source is "converted" into a copy of its content doubled.
 struct FakeConverter final : FileConverter {
+    explicit FakeConverter(Dialogs& dialogs) : dialogs(dialogs) {}
+
     void decodingStage(const QString& source, const QString&, bool) override {
         const QByteArray content = readFile(source);
         if (content.startsWith("BAD"))
@@ -64,6 +70,14 @@ struct FakeConverter final : FileConverter {
             throw Error(QStringLiteral("JPEG error #53"));
         if (content.startsWith("OTHER"))
             throw Error(QStringLiteral("Unsupported bit depth"));
+        if (content.startsWith("REPORTED")) {
+            // As the routes do when the tool made no intermediate file.
+            dialogs.showMessage(QStringLiteral("File cannot be created: temp.png"),
+                                QStringLiteral("Pixmorrow"), MessageIcon::None);
+            throw ReportedFailure();
+        }
+        if (content.startsWith("STRANGE"))
+            throw 42;  // no exception type the run knows
         current = content;
     }
     void writingStage(const QString&, const QString&, const QString& output, const QString&, int,
@@ -71,12 +85,12 @@ struct FakeConverter final : FileConverter {
         outputs << output;
         if (duringWrite)
             duringWrite(output);
-        if (writeNothing)
-            return;
-        writeFile(output, current + current);
+        if (!writeNothing)
+            writeFile(output, current + current);
         if (failAfterWrite)
             throw Error(QStringLiteral("Encoding failed"));
     }
+    Dialogs& dialogs;
     QByteArray current;
     QStringList outputs;
     bool writeNothing = false;
@@ -105,7 +119,7 @@ protected:
     RecordingDialogs dialogs;
     RecordingReporter reporter;
     FakeClock clock;
-    FakeConverter converter;
+    FakeConverter converter{dialogs};
 };
 
 TEST_F(ConversionRunTest, OutputsTakeTheNextFreeNameAndNeverReplaceAFile) {
@@ -348,6 +362,165 @@ TEST_F(ConversionRunTest, TheRunKnowsTheNonJpegFileByItsCode) {
     EXPECT_EQ(dialogs.messages[0].text,
               QStringLiteral("JPEG error #53\r\rUnknown file format, empty/damaged file!"));
     EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("JPEG error #53"));
+}
+
+// The commit's own moves: a name may be taken between the free-name search and the move,
+// on either road of the move; the output then goes to the next free name.
+TEST_F(ConversionRunTest, ANameTakenJustBeforeTheMoveGoesToTheNextFreeName) {
+    using testing::MoveRoad;
+    for (const MoveRoad road : {MoveRoad::Renameat2, MoveRoad::LinkAndUnlink}) {
+        SCOPED_TRACE(testing::roadName(road));
+        QTemporaryDir into;
+        const QString first = into.filePath(QStringLiteral("d.webp"));
+        const QString second = into.filePath(QStringLiteral("d (2).webp"));
+        const testing::ScopedMoveSeam seam(road, [&](const std::string&, const std::string& to) {
+            const QString target = QString::fromStdString(to);
+            if ((target == first || target == second) && !QFile::exists(target))
+                writeFile(target, "SOMEONE ELSE");
+        });
+        ASSERT_TRUE(run({file(QStringLiteral("d.jpg"))}, QStringLiteral("WEBP"), into.path()));
+        EXPECT_EQ(readFile(first), QByteArray("SOMEONE ELSE"));
+        EXPECT_EQ(readFile(second), QByteArray("SOMEONE ELSE"));
+        EXPECT_EQ(readFile(into.filePath(QStringLiteral("d (3).webp"))),
+                  QByteArray("PIXELSPIXELS"));
+        EXPECT_EQ(entries(into.path()).size(), 3) << entries(into.path()).join(u' ').toStdString();
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+}
+
+TEST_F(ConversionRunTest, AFrameFileNameTakenJustBeforeItsMoveGoesToTheNextFreeName) {
+    using testing::MoveRoad;
+    for (const MoveRoad road : {MoveRoad::Renameat2, MoveRoad::LinkAndUnlink}) {
+        SCOPED_TRACE(testing::roadName(road));
+        QTemporaryDir into;
+        converter.writeNothing = true;
+        converter.duringWrite = [&](const QString& output) {
+            const QString stem = output.chopped(4);
+            writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
+            writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
+        };
+        const QString taken = into.filePath(QStringLiteral("f-1.png"));
+        const testing::ScopedMoveSeam seam(road, [&](const std::string&, const std::string& to) {
+            if (QString::fromStdString(to) == taken && !QFile::exists(taken))
+                writeFile(taken, "SOMEONE ELSE");
+        });
+        ASSERT_TRUE(run({file(QStringLiteral("f.apng"))}, QStringLiteral("PNG"), into.path()));
+        EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0.png"))), QByteArray("FRAME0"));
+        EXPECT_EQ(readFile(taken), QByteArray("SOMEONE ELSE"));
+        EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-1 (2).png"))), QByteArray("FRAME1"));
+        EXPECT_EQ(entries(into.path()).size(), 3) << entries(into.path()).join(u' ').toStdString();
+    }
+}
+
+// When every free name is taken again before the move reaches it, the search gives up with
+// an error instead of running on; nothing is replaced and the output goes.
+TEST_F(ConversionRunTest, TheFreeNameSearchGivesUpInTime) {
+    QTemporaryDir into;
+    int squatted = 0;
+    const testing::ScopedMoveSeam seam(
+        testing::MoveRoad::Renameat2, [&](const std::string&, const std::string& to) {
+            // Far more names than any sensible number of attempts, but not without end.
+            if (squatted < 5000) {
+                writeFile(QString::fromStdString(to), "SOMEONE ELSE");
+                ++squatted;
+            }
+        });
+    const auto totals = run({file(QStringLiteral("g.jpg"))}, QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    EXPECT_LT(squatted, 5000) << "the search never gave up";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Cannot create file ") + into.filePath(QStringLiteral("g.webp")));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(totals->outputTotal, 0);
+    EXPECT_EQ(totals->convertedCount, 0);
+    const QStringList left = entries(into.path());
+    EXPECT_EQ(left.size(), squatted) << "the output was left or replaced something";
+    for (const QString& name : left)
+        EXPECT_EQ(readFile(into.filePath(name)), QByteArray("SOMEONE ELSE")) << name.toStdString();
+}
+
+// A move that fails for another reason than a taken name fails the file with the system's
+// reason; the output goes and the next file is converted.
+TEST_F(ConversionRunTest, ACommitFailureOtherThanATakenNameFailsOnlyThatFile) {
+    QTemporaryDir into;
+    // 255 characters, the most a name may have: with ".webp" the output's name is one more.
+    const QString longest = file(QString(251, u'x') + QStringLiteral(".png"));
+    const QString next = file(QStringLiteral("next.png"));
+    const auto totals = run({longest, next}, QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Cannot create file ") +
+                  into.filePath(QString(251, u'x') + QStringLiteral(".webp")) +
+                  QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENAMETOOLONG)));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(totals->convertedCount, 1);
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("next.webp")});
+}
+
+// A converter that has shown its own box already gets no second one.
+TEST_F(ConversionRunTest, AReportedFailureShowsNoSecondBox) {
+    QTemporaryDir into;
+    const auto totals =
+        run({file(QStringLiteral("r.psd"), "REPORTED"), file(QStringLiteral("s.png"))},
+            QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("File cannot be created: temp.png"));
+    EXPECT_EQ(totals->convertedCount, 1);
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("s.webp")});
+}
+
+TEST_F(ConversionRunTest, AFailureOfNoKnownTypeIsAnUnknownError) {
+    QTemporaryDir into;
+    const auto totals =
+        run({file(QStringLiteral("u.png"), "STRANGE"), file(QStringLiteral("v.png"))},
+            QStringLiteral("WEBP"), into.path());
+    ASSERT_TRUE(totals);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Unknown error"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(totals->processedCount, 2);
+    EXPECT_EQ(totals->convertedCount, 1);
+    EXPECT_EQ(entries(into.path()), QStringList{QStringLiteral("v.webp")});
+    EXPECT_EQ(reporter.events.filter(QStringLiteral("status ")).size(), 4)
+        << "the status text is emptied after the failing file too";
+}
+
+TEST_F(ConversionRunTest, FrameFilesOfAFailedWriteAreRemoved) {
+    QTemporaryDir into;
+    converter.duringWrite = [&](const QString& output) {
+        const QString stem = output.chopped(4);
+        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
+        writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
+    };
+    converter.failAfterWrite = true;
+    ASSERT_TRUE(run({file(QStringLiteral("h.apng"))}, QStringLiteral("PNG"), into.path()));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Encoding failed"));
+    EXPECT_EQ(entries(into.path()), QStringList());
+}
+
+TEST_F(ConversionRunTest, EmptyFrameFilesAreRemovedNotCommitted) {
+    QTemporaryDir into;
+    converter.writeNothing = true;
+    converter.duringWrite = [&](const QString& output) {
+        const QString stem = output.chopped(4);
+        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
+        writeFile(stem + QStringLiteral("-1.png"), "");
+        writeFile(stem + QStringLiteral("-2.png"), "FRAME2");
+    };
+    const auto totals = run({file(QStringLiteral("k.apng"))}, QStringLiteral("PNG"), into.path());
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(entries(into.path()),
+              (QStringList{QStringLiteral("k-0.png"), QStringLiteral("k-2.png")}));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("k-2.png"))), QByteArray("FRAME2"));
+    EXPECT_EQ(totals->outputTotal, 12);
+    EXPECT_EQ(totals->convertedCount, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace
