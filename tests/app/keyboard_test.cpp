@@ -1,14 +1,9 @@
 // The main window from the keyboard alone, on a real (virtual) display: the Tab order of both
 // pages with files queued, the menus' mnemonics and shortcuts typed through the X server, and
 // what a screen reader reads of the Options page.
-#include "app/app_form.h"
+#include "app/app_form_fixture.h"
 #include "queue/queue_model.h"
-#include "support/fake_clock.h"
 #include "support/keyboard_walk.h"
-#include "support/recording_dialogs.h"
-#include "support/recording_file_dialogs.h"
-#include "support/recording_shell.h"
-#include "support/test_paths.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -33,18 +28,15 @@
 namespace pixmorrow::testing {
 namespace {
 
-class KeyboardTest : public ::testing::Test {
+// The main window shown and active, so that the keyboard reaches it.
+class KeyboardTest : public AppFormTest {
 protected:
     void SetUp() override {
-        qputenv("PIXMORROW_PROGRAM_DIR", programDir.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
-        qputenv("PIXMORROW_SERVICE_HOST", "127.0.0.1:9");
-        AppServices services{dialogs,           fileDialogs,       shell, clock,
-                             builtExecutable(), programDir.path(), {}};
-        form = std::make_unique<TAppForm>(services);
+        AppFormTest::SetUp();
+        form = &AppFormTest::form();
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
     }
 
     void queueFiles(int count) {
@@ -53,13 +45,7 @@ protected:
         form->updateQueueView();
     }
 
-    QTemporaryDir programDir;
-    QTemporaryDir configDir;
-    RecordingDialogs dialogs;
-    RecordingFileDialogs fileDialogs;
-    RecordingShell shell;
-    FakeClock clock;
-    std::unique_ptr<TAppForm> form;
+    TAppForm* form = nullptr;
 };
 
 TEST_F(KeyboardTest, TabWalksTheImagesPageWithFilesQueuedAndLeavesTheList) {
@@ -166,17 +152,17 @@ TEST_F(KeyboardTest, CtrlQEndsTheProgram) {
 
 TEST_F(KeyboardTest, MnemonicsNeverClashOnAPageOrInAMenu) {
     queueFiles(1);
-    expectMnemonicsApart(form.get(), {"&Add Files", "Add Fo&lder", "&Delete", "&Clear", "&Next",
-                                      "&File", "&Settings", "&Help"});
+    expectMnemonicsApart(form, {"&Add Files", "Add Fo&lder", "&Delete", "&Clear", "&Next", "&File",
+                                "&Settings", "&Help"});
     form->PageControl1->setCurrentWidget(form->TabSheet2);
-    expectMnemonicsApart(form.get(), {"&Output Format:", "&Quality:", "Convert to &Grayscale",
-                                      "D&estination:", "B&rowse...", "&Back", "&Process", "&File",
-                                      "&Settings", "&Help"});
+    expectMnemonicsApart(
+        form, {"&Output Format:", "&Quality:", "Convert to &Grayscale",
+               "D&estination:", "B&rowse...", "&Back", "&Process", "&File", "&Settings", "&Help"});
     // Across both pages too, so that a page's letters never mean two things.
     QStringList everything;
     for (QWidget* page : {form->TabSheet1, form->TabSheet2}) {
         form->PageControl1->setCurrentWidget(page);
-        for (const auto& [letter, captions] : liveMnemonics(form.get()))
+        for (const auto& [letter, captions] : liveMnemonics(form))
             for (const QString& caption : captions)
                 if (!everything.contains(caption))
                     everything << caption;

@@ -3,7 +3,7 @@
 // high-DPI scaling) they grow so that no caption, value or button is cut.
 #include "about/about_box.h"
 #include "about/app_identity.h"
-#include "app/app_form.h"
+#include "app/app_form_fixture.h"
 #include "conversion/run/conversion_run.h"
 #include "conversion/run/result_form.h"
 #include "localization/language.h"
@@ -12,10 +12,6 @@
 #include "online/form_post.h"
 #include "online/new_version_form.h"
 #include "platform/elided_label.h"
-#include "support/fake_clock.h"
-#include "support/recording_dialogs.h"
-#include "support/recording_file_dialogs.h"
-#include "support/recording_shell.h"
 #include "support/test_paths.h"
 
 #include <QAbstractButton>
@@ -137,27 +133,16 @@ Translator shippedTranslation(const QString& language) {
     };
 }
 
-class WindowFit : public ::testing::Test {
+class WindowFit : public AppFormTest {
 protected:
     void SetUp() override {
-        qputenv("PIXMORROW_PROGRAM_DIR", programDir.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
-        qputenv("PIXMORROW_SERVICE_HOST", "www.maker.test");
+        AppFormTest::SetUp();
         setAppIdentity(kIdentity);
     }
-
-    QTemporaryDir programDir;
-    QTemporaryDir configDir;
-    RecordingDialogs dialogs;
-    RecordingFileDialogs fileDialogs;
-    RecordingShell shell;
-    FakeClock clock;
 };
 
 TEST_F(WindowFit, TheMainWindowsPagesShowEveryCaption) {
-    AppServices services{dialogs,           fileDialogs,       shell, clock,
-                         builtExecutable(), programDir.path(), {}};
-    TAppForm form(services);
+    TAppForm& form = AppFormTest::form();
     form.imageQueue().append(QStringLiteral("/pictures/holiday/photo 1.png"));
     form.updateQueueView();
     for (QWidget* page : {form.TabSheet1, form.TabSheet2}) {
