@@ -3,6 +3,7 @@
 #include "conversion/external/command_runner.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/route_test_tools.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/tick_clock.h"
 #include "support/recording_dialogs.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -23,17 +23,10 @@ namespace pixmorrow {
 namespace {
 
 using testing::builtProgramFolder;
+using testing::NullReporter;
 using testing::RecordingDialogs;
-
-QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, arguments);
-    process.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
+using testing::runProgram;
+using testing::saturations;
 
 // One image of an icon as identify reads it.
 struct IconImage {
@@ -46,11 +39,11 @@ struct IconImage {
 
 std::vector<IconImage> identifyIcon(const QString& path) {
     std::vector<IconImage> images;
-    const QString text =
-        run(QStringLiteral("identify"),
-            {QStringLiteral("-format"),
-             QStringLiteral("%m %w %h %@ %[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a] %[fx:p{w-1,h-1}.a]\\n"),
-             path});
+    const QString text = runProgram(
+        QStringLiteral("identify"),
+        {QStringLiteral("-format"),
+         QStringLiteral("%m %w %h %@ %[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a] %[fx:p{w-1,h-1}.a]\\n"),
+         path});
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u' ');
         if (f.size() != 7)
@@ -93,27 +86,6 @@ std::vector<QByteArray> iconBlobs(const QString& path) {
     return blobs;
 }
 
-// The largest chroma (HCL, 0 to 1) of each image.
-std::vector<double> chromas(const QString& path) {
-    const QString text =
-        run(QStringLiteral("convert"),
-            {path, QStringLiteral("-alpha"), QStringLiteral("off"), QStringLiteral("-colorspace"),
-             QStringLiteral("HCL"), QStringLiteral("-channel"), QStringLiteral("G"),
-             QStringLiteral("-separate"), QStringLiteral("-format"),
-             QStringLiteral("%[fx:maxima]\n"), QStringLiteral("info:")});
-    std::vector<double> values;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
-        values.push_back(line.toDouble());
-    return values;
-}
-
-struct NullReporter final : RunReporter {
-    void statusText(const QString&) override {}
-    void progress(std::int64_t, std::int64_t) override {}
-    void focusDestination() override {}
-    void showQueuePage() override {}
-};
-
 class IconOutput : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -131,7 +103,7 @@ protected:
     QString make(const QString& name, const QStringList& arguments) {
         const QString path = work.filePath(name);
         int code = -1;
-        run(QStringLiteral("convert"), arguments + QStringList{path}, &code);
+        runProgram(QStringLiteral("convert"), arguments + QStringList{path}, &code);
         EXPECT_EQ(code, 0) << name.toStdString();
         return path;
     }
@@ -167,8 +139,8 @@ protected:
     QString todaysIcon(const QString& source) {
         const QString path = work.filePath(QFileInfo(source).completeBaseName() + ".today.ico");
         int code = -1;
-        run(builtProgramFolder() + QStringLiteral("/imagemagick/magick"),
-            {source, QStringLiteral("-quality"), QStringLiteral("80"), path}, &code);
+        runProgram(builtProgramFolder() + QStringLiteral("/imagemagick/magick"),
+                   {source, QStringLiteral("-quality"), QStringLiteral("80"), path}, &code);
         EXPECT_EQ(code, 0);
         return path;
     }
@@ -212,7 +184,7 @@ TEST_F(IconOutput, ALargePhotoGivesEverySizeWithItsAspectKept) {
             EXPECT_EQ(images[i].boxHeight, heights[i]);
             EXPECT_EQ(images[i].boxY, (images[i].width - heights[i]) / 2);
         }
-        for (const double chroma : chromas(icon)) {
+        for (const double chroma : saturations(icon)) {
             if (grayscale) {
                 EXPECT_LT(chroma, 0.02) << "not gray";
             } else {
@@ -244,7 +216,7 @@ TEST_F(IconOutput, ABannerIsFittedIntoEverySquareWithTransparencyAround) {
         SCOPED_TRACE(grayscale ? "grayscale" : "colour");
         const QString icon = toIcon(source, grayscale);
         expectLandscapeSquares(identifyIcon(icon), 7.5);
-        for (const double chroma : chromas(icon)) {
+        for (const double chroma : saturations(icon)) {
             if (grayscale) {
                 EXPECT_LT(chroma, 0.02) << "not gray";
             } else {
