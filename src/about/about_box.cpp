@@ -4,9 +4,12 @@
 #include "about/picture.h"
 #include "localization/language.h"
 #include "online/maker_site.h"
+#include "platform/accessibility.h"
 #include "platform/clickable_label.h"
+#include "platform/design_font.h"
 #include "platform/dialogs.h"
 #include "platform/icons.h"
+#include "platform/mnemonics.h"
 #include "platform/mouse_event.h"
 #include "platform/shell.h"
 #include "platform/window_placement.h"
@@ -21,6 +24,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace pixmorrow {
 
 namespace {
@@ -33,11 +38,8 @@ constexpr QSize kPictureSize(320, 214);
 constexpr int kRainInterval = 50;
 constexpr int kEggInterval = 5;
 
-QFont pixelFont(int pixels) {
-    QFont font;
-    font.setPixelSize(pixels);
-    return font;
-}
+constexpr QSize kButtonSize(112, 30);
+constexpr int kLinkHeight = 22;
 
 }  // namespace
 
@@ -181,7 +183,7 @@ void TAboutBox::buildCard() {
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(58, 121, 290, 40);
     Label2->setWordWrap(true);
-    Label2->setFont(pixelFont(16));
+    Label2->setFont(designFont(QFont(), 16));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     const QString buttonStyle = QStringLiteral(
@@ -192,14 +194,14 @@ void TAboutBox::buildCard() {
         "QPushButton:focus { border-color: #3cb043; }");
     BitBtn1 = new QPushButton(Panel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(58, 186, 112, 30);
-    BitBtn1->setFont(pixelFont(16));
+    BitBtn1->setGeometry(QRect(QPoint(58, 186), kButtonSize));
+    BitBtn1->setFont(designFont(QFont(), 16));
     BitBtn1->setStyleSheet(buttonStyle);
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(Panel1);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(180, 186, 112, 30);
-    BitBtn2->setFont(pixelFont(16));
+    BitBtn2->setGeometry(QRect(QPoint(180, 186), kButtonSize));
+    BitBtn2->setFont(designFont(QFont(), 16));
     BitBtn2->setStyleSheet(buttonStyle);
     BitBtn2->setIcon(QIcon(QStringLiteral(":/pictures/arrow.svg")));
     BitBtn2->setIconSize(QSize(12, 12));
@@ -208,10 +210,17 @@ void TAboutBox::buildCard() {
     // The link opens on a left click released over it; it does not drag the window.
     Label5 = new ClickableLabel(Panel1);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setGeometry(0, 256, kCardRect.width(), 22);
+    Label5->setGeometry(0, 256, kCardRect.width(), kLinkHeight);
     Label5->setAlignment(Qt::AlignCenter);
-    Label5->setFont(pixelFont(13));
+    Label5->setFont(designFont(QFont(), 13));
     Label5->showAsLink(QColor(0, 255, 0));
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, Label5);
+
+    // The product's name is in Label2 beside the icon; the frame and the hidden picture are
+    // ornaments.
+    for (QWidget* ornament : std::initializer_list<QWidget*>{Image1, Bevel1, ImageEgg})
+        markDecorative(ornament);
 
     PopupMenu1 = new QMenu(this);
     Credits1 = PopupMenu1->addAction(QStringLiteral("Acknowledgements..."));
@@ -229,16 +238,49 @@ void TAboutBox::FormCreate() {
     const AppIdentity& identity = appIdentity();
     setWindowTitle(translateFormat(QStringLiteral("About %s"), identity.AppProductName));
     Label2->setText(identity.AppProductName + u' ' + identity.AppVersion);
-    BitBtn1->setText(TranslateText(QStringLiteral("OK")));
-    BitBtn2->setText(TranslateText(QStringLiteral("Info")));
-    Credits1->setText(TranslateText(QStringLiteral("Acknowledgements...")));
-    Howtouninstall1->setText(TranslateText(QStringLiteral("How to uninstall...")));
-    LicensePrivacyPolicy1->setText(TranslateText(QStringLiteral("License...")));
+    Image2->setAccessibleName(identity.AppCompanyName);
+    // Mnemonics go to the translated captions: one set for the card, one for the menu.
+    QString taken;
+    BitBtn1->setText(withMnemonic(TranslateText(QStringLiteral("OK")), taken));
+    BitBtn2->setText(withMnemonic(TranslateText(QStringLiteral("Info")), taken));
+    QString takenInMenu;
+    Credits1->setText(
+        withMnemonic(TranslateText(QStringLiteral("Acknowledgements...")), takenInMenu));
+    Howtouninstall1->setText(
+        withMnemonic(TranslateText(QStringLiteral("How to uninstall...")), takenInMenu));
+    LicensePrivacyPolicy1->setText(
+        withMnemonic(TranslateText(QStringLiteral("License...")), takenInMenu));
     const QString home = makerUrl(QStringLiteral("http"), QStringLiteral("/"));
     Label5->setText(home);
     Label5->setToolTip(home);
+    // Larger text than the design's may need a taller card; the rain then fills the taller
+    // window.
+    if (layOutCard())
+        StartRain();
     HighDPIImageYukle();
     PanelEgg->move((width() - PanelEgg->width()) / 2, (height() - PanelEgg->height()) / 2);
+}
+
+bool TAboutBox::layOutCard() {
+    // Each part keeps its design place and size unless its text needs more; what follows it
+    // moves down by as much.
+    const int label2Height = std::max(40, Label2->heightForWidth(Label2->width()));
+    Label2->resize(Label2->width(), label2Height);
+    const int buttonsTop = std::max(186, Label2->y() + label2Height + 25);
+    const QSize button =
+        kButtonSize.expandedTo(BitBtn1->sizeHint()).expandedTo(BitBtn2->sizeHint());
+    BitBtn1->setGeometry(QRect(QPoint(58, buttonsTop), button));
+    BitBtn2->setGeometry(QRect(QPoint(58 + button.width() + 10, buttonsTop), button));
+    const int linkTop = std::max(256, buttonsTop + button.height() + 40);
+    const int linkHeight = std::max(kLinkHeight, Label5->sizeHint().height());
+    Label5->setGeometry(0, linkTop, kCardRect.width(), linkHeight);
+    const int cardHeight = std::max(kCardRect.height(), linkTop + linkHeight + 13);
+    Panel1->resize(kCardRect.width(), cardHeight);
+    const QSize client(kClientSize.width(), kClientSize.height() + cardHeight - kCardRect.height());
+    if (client == size())
+        return false;
+    setFixedSize(client);
+    return true;
 }
 
 void TAboutBox::HighDPIImageYukle() {
@@ -400,7 +442,7 @@ void TAboutBox::BitBtn2Click() {
 }
 
 void TAboutBox::openPage(const QString& scheme, const QString& path) {
-    openPageQuietly(shell_, makerUrl(scheme, path));
+    pixmorrow::openPage(shell_, dialogs_, makerUrl(scheme, path), TranslateText);
 }
 
 void TAboutBox::Label5Click() {
@@ -418,7 +460,7 @@ void TAboutBox::Howtouninstall1Click() {
 void TAboutBox::LicensePrivacyPolicy1Click() {
     const QString license = programFolder_ + QStringLiteral("/license.txt");
     if (QFileInfo(license).isFile()) {
-        shell_.openPath(license);
+        openItem(shell_, dialogs_, ShellItem::File, license, TranslateText);
         return;
     }
     dialogs_.showMessage(TranslateText(QStringLiteral("File not found!")),

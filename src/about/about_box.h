@@ -95,6 +95,8 @@ private:
 
     void StartRain();
     void buildCard();
+    // Places the card's parts for their texts; answers whether the window's size changed.
+    bool layOutCard();
     void openPage(const QString& scheme, const QString& path);
     // Recreates the background at the window's size and pixel ratio, black.
     void resetBackground();

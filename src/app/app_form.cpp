@@ -19,7 +19,9 @@
 #include "online/maker_site.h"
 #include "online/new_version_form.h"
 #include "online/update_checker.h"
+#include "platform/accessibility.h"
 #include "platform/dialogs.h"
+#include "platform/elided_label.h"
 #include "platform/file_dialogs.h"
 #include "platform/icons.h"
 #include "platform/override_cursor.h"
@@ -35,6 +37,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -59,9 +62,10 @@ namespace pixmorrow {
 
 namespace {
 
+// The design's width is the least a button gets; a larger font widens it.
 QPushButton* makeButton(const QString& caption, const QString& icon, int width, QWidget* parent) {
     auto* button = new QPushButton(namedIcon(icon), caption, parent);
-    button->setFixedWidth(width);
+    setLeastSize(*button, QSize(width, 0));
     return button;
 }
 
@@ -105,7 +109,8 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     setCentralWidget(central);
 
     StatusBar1 = new QStatusBar(this);
-    StatusPanel0 = new QLabel(StatusBar1);
+    // A long path is cut in the middle instead of widening the window.
+    StatusPanel0 = new ElidedLabel(StatusBar1);
     StatusBar1->addWidget(StatusPanel0, 1);
     StatusPanelProgress = new QLabel(StatusBar1);
     StatusBar1->addPermanentWidget(StatusPanelProgress);
@@ -113,6 +118,7 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     setStatusBar(StatusBar1);
 
     buildMenus();
+    setTabOrders();
 
     TimerParam = new QTimer(this);
     TimerParam->setInterval(1);
@@ -133,11 +139,12 @@ TAppForm::~TAppForm() = default;
 void TAppForm::buildImagesPage() {
     auto* page = new QVBoxLayout(TabSheet1);
     auto* top = new QHBoxLayout;
-    ButtonFiles = makeButton(QStringLiteral("Add Files"), QStringLiteral("add"), 90, TabSheet1);
+    // Mnemonics are unique across both pages and the menu bar.
+    ButtonFiles = makeButton(QStringLiteral("&Add Files"), QStringLiteral("add"), 90, TabSheet1);
     ButtonFolder =
-        makeButton(QStringLiteral("Add Folder"), QStringLiteral("folder_add"), 90, TabSheet1);
-    ButtonDelete = makeButton(QStringLiteral("Delete"), QStringLiteral("delete"), 90, TabSheet1);
-    ButtonClear = makeButton(QStringLiteral("Clear"), QStringLiteral("clear"), 90, TabSheet1);
+        makeButton(QStringLiteral("Add Fo&lder"), QStringLiteral("folder_add"), 90, TabSheet1);
+    ButtonDelete = makeButton(QStringLiteral("&Delete"), QStringLiteral("delete"), 90, TabSheet1);
+    ButtonClear = makeButton(QStringLiteral("&Clear"), QStringLiteral("clear"), 90, TabSheet1);
     for (QPushButton* b : {ButtonFiles, ButtonFolder, ButtonDelete, ButtonClear})
         top->addWidget(b);
     top->addStretch(1);
@@ -156,6 +163,11 @@ void TAppForm::buildImagesPage() {
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setWordWrap(false);
     ListView1->setCornerButtonEnabled(false);
+    ListView1->setAccessibleName(QStringLiteral("Images"));
+    // Tab leaves the list for the buttons; the arrow keys move inside it.
+    ListView1->setTabKeyNavigation(false);
+    // The end of a path tells files apart; the tooltip holds the whole of it.
+    ListView1->setTextElideMode(Qt::ElideMiddle);
     ListView1->verticalHeader()->hide();
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     QFont listFont = ListView1->font();
@@ -173,12 +185,12 @@ void TAppForm::buildImagesPage() {
     page->addWidget(ListView1, 1);
 
     PopupMenu1 = new QMenu(this);
-    Open1 = PopupMenu1->addAction(QStringLiteral("Open"));
-    Properties1 = PopupMenu1->addAction(QStringLiteral("Properties"));
-    ShowinExplorer1 = PopupMenu1->addAction(QStringLiteral("Show in Explorer"));
+    Open1 = PopupMenu1->addAction(QStringLiteral("&Open"));
+    Properties1 = PopupMenu1->addAction(QStringLiteral("&Properties"));
+    ShowinExplorer1 = PopupMenu1->addAction(QStringLiteral("&Show in Explorer"));
     PopupMenu1->addSeparator();
-    Delete1 = PopupMenu1->addAction(namedIcon(QStringLiteral("delete")), QStringLiteral("Delete"));
-    Clear1 = PopupMenu1->addAction(namedIcon(QStringLiteral("clear")), QStringLiteral("Clear"));
+    Delete1 = PopupMenu1->addAction(namedIcon(QStringLiteral("delete")), QStringLiteral("&Delete"));
+    Clear1 = PopupMenu1->addAction(namedIcon(QStringLiteral("clear")), QStringLiteral("&Clear"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
@@ -186,7 +198,7 @@ void TAppForm::buildImagesPage() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    ButtonNext = makeButton(QStringLiteral("Next"), QStringLiteral("next"), 134, TabSheet1);
+    ButtonNext = makeButton(QStringLiteral("&Next"), QStringLiteral("next"), 134, TabSheet1);
     ButtonNext->setLayoutDirection(Qt::RightToLeft);  // the arrow right of the text
     bottom->addWidget(ButtonNext);
     page->addLayout(bottom);
@@ -195,20 +207,22 @@ void TAppForm::buildImagesPage() {
 void TAppForm::buildOptionsPage() {
     auto* page = new QVBoxLayout(TabSheet2);
     auto* grid = new QGridLayout;
-    Label1 = new QLabel(QStringLiteral("Output Format:"), TabSheet2);
+    Label1 = new QLabel(QStringLiteral("&Output Format:"), TabSheet2);
     ComboBoxType = new QComboBox(TabSheet2);
     ComboBoxType->setObjectName(QStringLiteral("ComboBoxType"));
     ComboBoxType->addItems(outputTypes());
     ComboBoxType->setMaxVisibleItems(15);
     ComboBoxType->setCurrentIndex(0);
+    labelField(Label1, ComboBoxType);
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(ComboBoxType, 0, 1);
 
-    Label2 = new QLabel(QStringLiteral("Quality:"), TabSheet2);
+    Label2 = new QLabel(QStringLiteral("&Quality:"), TabSheet2);
     SpinEdit1 = new QualitySpinBox(TabSheet2);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(1, 100);
     SpinEdit1->setValue(100);
+    labelField(Label2, SpinEdit1);
     Label3 = new QLabel(QStringLiteral("%"), TabSheet2);
     auto* quality = new QHBoxLayout;
     quality->addWidget(SpinEdit1);
@@ -217,10 +231,10 @@ void TAppForm::buildOptionsPage() {
     grid->addWidget(Label2, 1, 0);
     grid->addLayout(quality, 1, 1);
 
-    CheckBoxGrayscale = new QCheckBox(QStringLiteral("Convert to Grayscale"), TabSheet2);
+    CheckBoxGrayscale = new QCheckBox(QStringLiteral("Convert to &Grayscale"), TabSheet2);
     grid->addWidget(CheckBoxGrayscale, 2, 1);
 
-    Label5 = new QLabel(QStringLiteral("Destination:"), TabSheet2);
+    Label5 = new QLabel(QStringLiteral("D&estination:"), TabSheet2);
     ComboBoxDestination = new QComboBox(TabSheet2);
     ComboBoxDestination->setObjectName(QStringLiteral("ComboBoxDestination"));
     ComboBoxDestination->setEditable(true);
@@ -228,8 +242,9 @@ void TAppForm::buildOptionsPage() {
     ComboBoxDestination->addItem(kSameFolderAsOriginal);
     ComboBoxDestination->setCurrentText(kSameFolderAsOriginal);
     ComboBoxDestination->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    ButtonBrowse = new QPushButton(namedIcon(QStringLiteral("folder")), QStringLiteral("Browse..."),
-                                   TabSheet2);
+    labelField(Label5, ComboBoxDestination);
+    ButtonBrowse = new QPushButton(namedIcon(QStringLiteral("folder")),
+                                   QStringLiteral("B&rowse..."), TabSheet2);
     auto* destination = new QHBoxLayout;
     destination->addWidget(ComboBoxDestination, 1);
     destination->addWidget(ButtonBrowse);
@@ -241,9 +256,9 @@ void TAppForm::buildOptionsPage() {
     page->addStretch(1);
 
     auto* bottom = new QHBoxLayout;
-    ButtonBack = makeButton(QStringLiteral("Back"), QStringLiteral("previous"), 134, TabSheet2);
+    ButtonBack = makeButton(QStringLiteral("&Back"), QStringLiteral("previous"), 134, TabSheet2);
     ButtonProcess =
-        makeButton(QStringLiteral("Process"), QStringLiteral("tick_button"), 134, TabSheet2);
+        makeButton(QStringLiteral("&Process"), QStringLiteral("tick_button"), 134, TabSheet2);
     bottom->addWidget(ButtonBack);
     bottom->addStretch(1);
     bottom->addWidget(ButtonProcess);
@@ -251,39 +266,67 @@ void TAppForm::buildOptionsPage() {
 }
 
 void TAppForm::buildMenus() {
-    FileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    // Mnemonics are unique within the menu bar and within each menu.
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     AddFiles1 =
-        FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add Files..."));
+        FileMenu->addAction(namedIcon(QStringLiteral("add")), QStringLiteral("Add &Files..."));
+    AddFiles1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     AddFolder1 = FileMenu->addAction(namedIcon(QStringLiteral("folder_add")),
-                                     QStringLiteral("Add Folder..."));
+                                     QStringLiteral("Add F&older..."));
+    AddFolder1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     FileMenu->addSeparator();
-    Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("Exit"));
+    Exit1 = FileMenu->addAction(namedIcon(QStringLiteral("exit")), QStringLiteral("E&xit"));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    SettingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
-    DisplayIcons1 = SettingsMenu->addAction(QStringLiteral("Display Icons"));
+    SettingsMenu = menuBar()->addMenu(QStringLiteral("&Settings"));
+    DisplayIcons1 = SettingsMenu->addAction(QStringLiteral("&Display Icons"));
     DisplayIcons1->setCheckable(true);
     DisplayIcons1->setChecked(true);
-    IncludeSubfolders1 = SettingsMenu->addAction(QStringLiteral("Include Subfolders"));
+    IncludeSubfolders1 = SettingsMenu->addAction(QStringLiteral("&Include Subfolders"));
     IncludeSubfolders1->setCheckable(true);
     IncludeSubfolders1->setChecked(true);
     SettingsMenu->addSeparator();
-    ResettoDefaults1 = SettingsMenu->addAction(QStringLiteral("Reset to Defaults..."));
+    ResettoDefaults1 = SettingsMenu->addAction(QStringLiteral("&Reset to Defaults..."));
 
-    HelpMenu = menuBar()->addMenu(QStringLiteral("Help"));
-    Help2 = HelpMenu->addAction(namedIcon(QStringLiteral("help")), QStringLiteral("Online Help"));
+    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help2 = HelpMenu->addAction(namedIcon(QStringLiteral("help")), QStringLiteral("Online &Help"));
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     Help2->setShortcutContext(Qt::ApplicationShortcut);
     HelpMenu->addSeparator();
-    UpdateNotifications1 = HelpMenu->addAction(QStringLiteral("Update Notifications"));
+    UpdateNotifications1 = HelpMenu->addAction(QStringLiteral("&Update Notifications"));
     UpdateNotifications1->setCheckable(true);
     UpdateNotifications1->setChecked(true);
     UpdateNotifications1->setEnabled(false);
     UpdateNotificationsBar = HelpMenu->addSeparator();
     Language1 =
-        HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("Language..."));
+        HelpMenu->addAction(namedIcon(QStringLiteral("flag")), QStringLiteral("&Language..."));
     SendFeedback1 = HelpMenu->addAction(namedIcon(QStringLiteral("feedback")),
                                         QStringLiteral("Send &Feedback..."));
     About1 = HelpMenu->addAction(namedIcon(QStringLiteral("about")), QStringLiteral("&About..."));
+}
+
+void TAppForm::setTabOrders() {
+    // Page by page as the eye reads it, the tabs first; hidden widgets are passed over.
+    const std::initializer_list<QWidget*> order = {PageControl1->tabBar(),
+                                                   ButtonFiles,
+                                                   ButtonFolder,
+                                                   ButtonDelete,
+                                                   ButtonClear,
+                                                   ListView1,
+                                                   ButtonNext,
+                                                   ComboBoxType,
+                                                   SpinEdit1,
+                                                   CheckBoxGrayscale,
+                                                   ComboBoxDestination,
+                                                   ButtonBrowse,
+                                                   ButtonBack,
+                                                   ButtonProcess};
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (previous != nullptr)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void TAppForm::connectHandlers() {
@@ -418,7 +461,7 @@ void TAppForm::ButtonProcessClick() {
         return;
 
     TFormResult form(
-        services_.shell,
+        services_.shell, services_.dialogs,
         [this] { return resultFolderToOpen(ComboBoxDestination->currentText(), ImageQueue_); },
         this);
     form.showTotals(*totals);
@@ -436,8 +479,9 @@ void TAppForm::ButtonBrowseClick() {
 }
 
 void TAppForm::Help2Click() {
-    openPageQuietly(services_.shell,
-                    makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)));
+    openPage(services_.shell, services_.dialogs,
+             makerUrl(QStringLiteral("http"), onlineHelpPath(appIdentity().AppProductName)),
+             TranslateText);
 }
 
 void TAppForm::Exit1Click() {
@@ -507,9 +551,16 @@ void TAppForm::dropEvent(QDropEvent* event) {
 }
 
 bool TAppForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    if (watched != ListView1 || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete) {
         ButtonDelete->click();
+        return true;
+    }
+    // Enter opens the file, as a double-click does.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        guarded_([this] { ListView1DblClick(); });
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -526,20 +577,34 @@ void TAppForm::ListView1DblClick() {
 
 void TAppForm::Open1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0)
-        services_.shell.openPath(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row >= 0) {
+        openItem(services_.shell, services_.dialogs, ShellItem::File,
+                 ImageQueue_.at(static_cast<std::size_t>(row)).FName, TranslateText);
+    }
 }
 
 void TAppForm::Properties1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0)
-        services_.shell.showItemProperties(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row < 0)
+        return;
+    const QString& path = ImageQueue_.at(static_cast<std::size_t>(row)).FName;
+    if (!services_.shell.showItemProperties(path))
+        reportFolderNotOpened(path);
 }
 
 void TAppForm::ShowinExplorer1Click() {
     const int row = firstSelectedRow();
-    if (row >= 0)
-        services_.shell.showItemInFileManager(ImageQueue_.at(static_cast<std::size_t>(row)).FName);
+    if (row < 0)
+        return;
+    const QString& path = ImageQueue_.at(static_cast<std::size_t>(row)).FName;
+    if (!services_.shell.showItemInFileManager(path))
+        reportFolderNotOpened(path);
+}
+
+void TAppForm::reportFolderNotOpened(const QString& file) {
+    // The shell's last resort was the file's folder.
+    reportNotOpened(services_.dialogs, ShellItem::Folder, QFileInfo(file).absolutePath(),
+                    TranslateText);
 }
 
 void TAppForm::Delete1Click() {

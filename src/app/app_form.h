@@ -186,6 +186,9 @@ private:
     void buildImagesPage();
     void buildOptionsPage();
     void buildMenus();
+    void setTabOrders();
+    // Properties or Show in Explorer could not even open the file's folder.
+    void reportFolderNotOpened(const QString& file);
     void connectHandlers();
     // Rows selected in the list view, ascending.
     std::vector<std::size_t> selectedRows() const;

@@ -1,6 +1,7 @@
 // The process entry: instance marker, application object, main window, event loop.
 #include "app/app_form.h"
 #include "conversion/routes/codec_library.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/instance_lock.h"
 #include "platform/program_paths.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
 
     QApplication app(argc, argv);
+    // Before any window exists, so that screen readers get the program's own interfaces.
+    pixmorrow::installAccessibleInterfaces();
     pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
     QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
     QApplication::setWindowIcon(pixmorrow::applicationIcon());

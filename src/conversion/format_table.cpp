@@ -45,22 +45,22 @@ using Route = WritingRoute;
 using F = CodecFormat;
 
 // Columns as in OutputType: name, extension, uses the quality, writing route, holds an
-// animation, codec library format, fixed quality, tool extension. The external tool knows a
-// JPEG file by ".jpg", not by ".jfif".
+// animation, codec library format, fixed quality, tool extension, icon sizes. The external
+// tool knows a JPEG file by ".jpg", not by ".jfif".
 // clang-format off
 constexpr OutputType kOutputTypes[] = {
-    {"WEBP", ".webp", true,  Route::CodecLibrary,    true,  F::Webp, {}, {}},
-    {"PNG",  ".png",  false, Route::CodecLibrary,    false, F::Png,  80, {}},
-    {"APNG", ".apng", false, Route::ExternalWhole,   true,  {},      {}, {}},
-    {"JPG",  ".jpg",  true,  Route::CodecLibrary,    false, F::Jpeg, {}, {}},
-    {"JPEG", ".jpeg", true,  Route::CodecLibrary,    false, F::Jpeg, {}, {}},
-    {"JFIF", ".jfif", true,  Route::CodecLibrary,    false, F::Jpeg, {}, ".jpg"},
-    {"TIF",  ".tif",  false, Route::Tiff,            false, {},      {}, {}},
-    {"TIFF", ".tiff", false, Route::Tiff,            false, {},      {}, {}},
-    {"GIF",  ".gif",  false, Route::ExternalQuality, true,  {},      {}, {}},
-    {"BMP",  ".bmp",  false, Route::Bmp,             false, {},      {}, {}},
-    {"ICO",  ".ico",  false, Route::ExternalQuality, false, {},      {}, {}},
-    {"WMP",  ".wmp",  false, Route::Wmp,             false, {},      {}, {}},
+    {"WEBP", ".webp", true,  Route::CodecLibrary,    true,  F::Webp, {}, {},     false},
+    {"PNG",  ".png",  false, Route::CodecLibrary,    false, F::Png,  80, {},     false},
+    {"APNG", ".apng", false, Route::ExternalWhole,   true,  {},      {}, {},     false},
+    {"JPG",  ".jpg",  true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false},
+    {"JPEG", ".jpeg", true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false},
+    {"JFIF", ".jfif", true,  Route::CodecLibrary,    false, F::Jpeg, {}, ".jpg", false},
+    {"TIF",  ".tif",  false, Route::Tiff,            false, {},      {}, {},     false},
+    {"TIFF", ".tiff", false, Route::Tiff,            false, {},      {}, {},     false},
+    {"GIF",  ".gif",  false, Route::ExternalQuality, true,  {},      {}, {},     false},
+    {"BMP",  ".bmp",  false, Route::Bmp,             false, {},      {}, {},     false},
+    {"ICO",  ".ico",  false, Route::ExternalQuality, false, {},      {}, {},     true},
+    {"WMP",  ".wmp",  false, Route::Wmp,             false, {},      {}, {},     false},
 };
 // clang-format on
 

@@ -75,6 +75,8 @@ struct OutputType {
     // The extension the route writes under before the output takes its name, when it is not
     // `extension`: the external tool picks the format by it.
     std::string_view toolExtension;
+    // ExternalQuality route: the tool also makes the desktop's icon sizes from the picture.
+    bool iconSizes;
 };
 
 // A text of the table as a Qt string.

@@ -3,9 +3,11 @@
 #include "localization/language_credit.h"
 #include "localization/language_flags.h"
 #include "localization/restart_script.h"
+#include "platform/accessibility.h"
 #include "platform/clickable_label.h"
 #include "platform/dialogs.h"
 #include "platform/icons.h"
+#include "platform/mnemonics.h"
 #include "platform/program_paths.h"
 #include "platform/shell.h"
 #include "platform/window_placement.h"
@@ -89,7 +91,6 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
       guarded_(services.dialogs),
       language_(language) {
     setObjectName(QStringLiteral("TranslateForm"));
-    setFixedSize(kClientSize);
 
     Label1 = new QLabel(this);
     ComboBox1 = new QComboBox(this);
@@ -104,6 +105,7 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
     RichEdit1 = new QPlainTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
+    RichEdit1->setTabChangesFocus(true);
     RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
     QPalette face = RichEdit1->palette();
@@ -125,8 +127,12 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
     Label3->setToolTip(services_.translationPage);
     Button1 = new QPushButton(namedIcon(QStringLiteral("tick_button")), QString(), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setMinimumWidth(100);
     Button1->setDefault(true);
+    labelField(Label1, ComboBox1);
+    labelField(Label2, RichEdit1);
+    setTabOrder(ComboBox1, RichEdit1);
+    setTabOrder(RichEdit1, Label3);
+    setTabOrder(Label3, Button1);
 
     auto* choice = new QVBoxLayout;
     choice->addWidget(Label1);
@@ -164,17 +170,22 @@ TTranslateForm::TTranslateForm(const TranslateFormServices& services, const Lang
         PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at));
     });
 
+    setLeastSize(*Button1, QSize(100, 0));
+    fixSizeToFit(*this, kClientSize);
     centerOnScreen(*this, parent);
 }
 
 void TTranslateForm::FormCreate() {
     setWindowTitle(TranslateText(QStringLiteral("Language")));
-    Label1->setText(TranslateText(QStringLiteral("User Interface Language:")));
-    Label2->setText(TranslateText(QStringLiteral("Translated by:")));
-    Button1->setText(TranslateText(QStringLiteral("OK")));
+    // Mnemonics go to the translated captions: one set for the window, one for the menu.
+    QString taken;
+    Label1->setText(withMnemonic(TranslateText(QStringLiteral("User Interface Language:")), taken));
+    Label2->setText(withMnemonic(TranslateText(QStringLiteral("Translated by:")), taken));
+    Button1->setText(withMnemonic(TranslateText(QStringLiteral("OK")), taken));
     Label3->setText(TranslateText(QStringLiteral("Contribute to Translation")));
-    Copy1->setText(TranslateText(QStringLiteral("Copy")));
-    SelectAll1->setText(TranslateText(QStringLiteral("Select All")));
+    QString takenInMenu;
+    Copy1->setText(withMnemonic(TranslateText(QStringLiteral("Copy")), takenInMenu));
+    SelectAll1->setText(withMnemonic(TranslateText(QStringLiteral("Select All")), takenInMenu));
 
     {
         const QSignalBlocker blocker(ComboBox1);
@@ -232,7 +243,7 @@ void TTranslateForm::Button1Click() {
 }
 
 void TTranslateForm::Label3Click() {
-    openPageQuietly(services_.shell, services_.translationPage);
+    openPage(services_.shell, services_.dialogs, services_.translationPage, TranslateText);
 }
 
 void TTranslateForm::Copy1Click() {

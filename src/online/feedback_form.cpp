@@ -1,30 +1,32 @@
 #include "online/feedback_form.h"
 
 #include "online/maker_site.h"
+#include "platform/accessibility.h"
+#include "platform/design_font.h"
 #include "platform/icons.h"
+#include "platform/mnemonics.h"
 #include "platform/window_placement.h"
 
+#include <qdrawutil.h>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace pixmorrow {
 
 namespace {
-
-QFont pixelFont(const QFont& base, int pixels, bool bold = false) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 const QString kLike = QStringLiteral("I like it!");
 const QString kDislike = QStringLiteral("I dislike it!");
@@ -33,57 +35,99 @@ const QString kWhat = QStringLiteral("What did you like or dislike?");
 const QString kIncludeEmail = QStringLiteral("Include my e-mail:");
 const QString kSend = QStringLiteral("Send");
 
+constexpr int kPanelHeight = 40;
+constexpr int kPanelPicture = 32;
+constexpr int kPanelMargin = 4;
+
 }  // namespace
 
 FeedbackPanel::FeedbackPanel(const QString& caption, const QString& picture, QWidget* parent)
-    : QFrame(parent) {
-    setFrameShape(QFrame::Panel);
-    setLineWidth(2);
+    : QAbstractButton(parent) {
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
-    setAutoFillBackground(true);
-    setFixedHeight(40);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setFont(designFont(font(), 16));
     image_ = new QLabel(this);
-    image_->setFixedSize(32, 32);
-    image_->setPixmap(QIcon(picture).pixmap(32, 32));
+    image_->setFixedSize(kPanelPicture, kPanelPicture);
+    image_->setPixmap(QIcon(picture).pixmap(kPanelPicture, kPanelPicture));
     image_->setScaledContents(true);
     image_->setAttribute(Qt::WA_TranslucentBackground);
-    caption_ = new QLabel(caption, this);
-    caption_->setAlignment(Qt::AlignCenter);
-    QFont font = caption_->font();
-    font.setPixelSize(16);
-    caption_->setFont(font);
-    row->addWidget(image_);
-    row->addWidget(caption_, 1);
-    // Balances the picture so the caption sits in the middle.
-    row->addSpacing(32);
+    // The caption says what the picture shows.
+    markDecorative(image_);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(kPanelMargin, 2, kPanelMargin, 2);
+    row->addWidget(image_, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    setText(caption);
     setSelected(false);
 }
 
 void FeedbackPanel::setSelected(bool selected) {
     selected_ = selected;
+    // Screen readers hear of the change through the check state.
+    setChecked(selected);
     const QPalette system = QApplication::palette();
     QPalette own = palette();
     own.setColor(QPalette::Window, system.color(selected ? QPalette::Highlight : QPalette::Button));
     own.setColor(QPalette::WindowText,
                  system.color(selected ? QPalette::HighlightedText : QPalette::WindowText));
     setPalette(own);
-    caption_->setPalette(own);
-    setFrameShadow(selected ? QFrame::Sunken : QFrame::Raised);
+    update();
 }
 
 QString FeedbackPanel::caption() const {
-    return caption_->text();
+    return withoutMnemonic(text());
 }
 
-void FeedbackPanel::setCaption(const QString& caption) {
-    caption_->setText(caption);
+void FeedbackPanel::setCaption(const QString& caption, QString& taken) {
+    setText(withMnemonic(caption, taken));
+    updateGeometry();
+}
+
+QSize FeedbackPanel::sizeHint() const {
+    const QFontMetrics metrics(font());
+    const int side = kPanelMargin + kPanelPicture + 8;
+    return QSize(2 * side + metrics.horizontalAdvance(caption()),
+                 std::max(kPanelHeight, metrics.height() + 8));
+}
+
+QSize FeedbackPanel::minimumSizeHint() const {
+    return sizeHint();
 }
 
 void FeedbackPanel::mousePressEvent(QMouseEvent* event) {
-    emit pressed(event->button());
+    emit choicePressed(event->button());
     event->accept();
+}
+
+void FeedbackPanel::mouseReleaseEvent(QMouseEvent* event) {
+    // The press has chosen already; a release is no second click.
+    event->accept();
+}
+
+void FeedbackPanel::nextCheckState() {
+    emit choicePressed(Qt::LeftButton);
+}
+
+void FeedbackPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    qDrawShadePanel(&painter, rect(), palette(), selected_, 2);
+    // The caption sits in the middle, the picture's width kept free on both sides.
+    const int side = kPanelMargin + kPanelPicture;
+    int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+    if (!style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this))
+        flags |= Qt::TextHideMnemonic;
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect().adjusted(side, 2, -side, -2), flags, text());
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(kPanelMargin, kPanelMargin, -kPanelMargin, -kPanelMargin);
+        option.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIdentity& identity,
@@ -95,9 +139,7 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
       translate_(translate),
       sender_(dialogs, poster, identity, host.isEmpty() ? makerHost() : host, translate) {
     setObjectName(QStringLiteral("FeedbackForm"));
-    setFixedSize(525, 326);
-    QFont base = font();
-    base.setPixelSize(11);
+    const QFont base = designFont(font(), 11);
     setFont(base);
 
     auto* column = new QVBoxLayout(this);
@@ -115,26 +157,27 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
     column->addLayout(top);
 
     Label1 = new QLabel(kAppreciate, this);
-    Label1->setFont(pixelFont(base, 16));
+    Label1->setFont(designFont(base, 16));
     Label2 = new QLabel(kWhat, this);
-    Label2->setFont(pixelFont(base, 13, true));
+    Label2->setFont(designFont(base, 13, true));
     column->addWidget(Label1);
     column->addWidget(Label2);
 
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setFont(pixelFont(base, 13));
+    Memo1->setFont(designFont(base, 13));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(true);
+    labelField(Label2, Memo1);
     column->addWidget(Memo1, 1);
 
     auto* email = new QHBoxLayout;
     Label3 = new QLabel(kIncludeEmail, this);
-    Label3->setFont(pixelFont(base, 13));
+    Label3->setFont(designFont(base, 13));
     Label3->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    Label3->setFixedHeight(30);
     Edit1 = new QLineEdit(this);
-    Edit1->setFont(pixelFont(base, 13));
+    Edit1->setFont(designFont(base, 13));
     Edit1->setMaxLength(kEmailMaxLength);
+    labelField(Label3, Edit1);
     email->addWidget(Label3);
     email->addWidget(Edit1, 1);
     column->addLayout(email);
@@ -142,16 +185,20 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     BitBtn1 = new QPushButton(namedIcon(QStringLiteral("feedback")), kSend, this);
-    BitBtn1->setFont(pixelFont(base, 16));
-    BitBtn1->setFixedSize(172, 33);
+    BitBtn1->setFont(designFont(base, 16));
     BitBtn1->setIconSize(QSize(24, 24));
     // Enter in the text must not send half a message.
     BitBtn1->setAutoDefault(false);
     bottom->addWidget(BitBtn1);
     column->addLayout(bottom);
 
-    guarded_.connect(Panel4, &FeedbackPanel::pressed, this, &TFeedbackForm::Image1MouseDown);
-    guarded_.connect(Panel5, &FeedbackPanel::pressed, this, &TFeedbackForm::Image2MouseDown);
+    setTabOrder(Panel4, Panel5);
+    setTabOrder(Panel5, Memo1);
+    setTabOrder(Memo1, Edit1);
+    setTabOrder(Edit1, BitBtn1);
+
+    guarded_.connect(Panel4, &FeedbackPanel::choicePressed, this, &TFeedbackForm::Image1MouseDown);
+    guarded_.connect(Panel5, &FeedbackPanel::choicePressed, this, &TFeedbackForm::Image2MouseDown);
     guarded_.connect(BitBtn1, &QPushButton::clicked, this, &TFeedbackForm::BitBtn1Click);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { limitMemo(); });
 
@@ -164,6 +211,9 @@ TFeedbackForm::TFeedbackForm(Dialogs& dialogs, FormPoster& poster, const AppIden
     };
 
     guarded_([this] { FormCreate(); });
+    setLeastSize(*Label3, QSize(0, 30));
+    setLeastSize(*BitBtn1, QSize(172, 33));
+    fixSizeToFit(*this, QSize(525, 326));
     centerOnScreen(*this);
 }
 
@@ -172,11 +222,13 @@ TFeedbackForm::~TFeedbackForm() = default;
 void TFeedbackForm::FormCreate() {
     setWindowTitle(identity_.AppProductName + u' ' + translate_(QStringLiteral("feedback")));
     Label1->setText(translate_(kAppreciate));
-    Label2->setText(translate_(kWhat));
-    Label3->setText(translate_(kIncludeEmail));
-    BitBtn1->setText(translate_(kSend));
-    Panel4->setCaption(translate_(kLike));
-    Panel5->setCaption(translate_(kDislike));
+    // Mnemonics go to the translated captions, so none repeats in this window.
+    QString taken;
+    Panel4->setCaption(translate_(kLike), taken);
+    Panel5->setCaption(translate_(kDislike), taken);
+    Label2->setText(withMnemonic(translate_(kWhat), taken));
+    Label3->setText(withMnemonic(translate_(kIncludeEmail), taken));
+    BitBtn1->setText(withMnemonic(translate_(kSend), taken));
 }
 
 void TFeedbackForm::showChoice() {

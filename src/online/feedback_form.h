@@ -6,8 +6,8 @@
 #include "platform/override_cursor.h"
 #include "platform/slot_guard.h"
 
+#include <QAbstractButton>
 #include <QDialog>
-#include <QFrame>
 
 #include <optional>
 
@@ -22,28 +22,38 @@ class Dialogs;
 class FormPoster;
 
 // One of the two choices at the top: a caption with a picture at its left that paints its own
-// colours, so selection shows under any style.
-class FeedbackPanel : public QFrame {
+// colours, so selection shows under any style. A left press chooses it, as does Space or its
+// mnemonic; screen readers see a check box that tells whether it is chosen.
+class FeedbackPanel : public QAbstractButton {
     Q_OBJECT
 public:
     FeedbackPanel(const QString& caption, const QString& picture, QWidget* parent);
 
     void setSelected(bool selected);
     bool selected() const { return selected_; }
+    // The caption as it reads; the shown one may carry a mnemonic.
     QString caption() const;
-    void setCaption(const QString& caption);
+    // `taken` holds the window's mnemonics so far; the caption gets one of its own.
+    void setCaption(const QString& caption, QString& taken);
 
     QLabel* image() const { return image_; }
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
-    void pressed(Qt::MouseButton button);
+    // A press of a mouse button, or of the keyboard's choosing keys as the left button.
+    void choicePressed(Qt::MouseButton button);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    // What Space, the mnemonic and a screen reader's press come to: the form decides.
+    void nextCheckState() override;
 
 private:
     QLabel* image_ = nullptr;
-    QLabel* caption_ = nullptr;
     bool selected_ = false;
 };
 

@@ -1,9 +1,12 @@
 #include "online/new_version_form.h"
 
+#include "platform/accessibility.h"
 #include "platform/clickable_label.h"
+#include "platform/design_font.h"
 #include "platform/icons.h"
 #include "platform/mouse_event.h"
 #include "platform/shell.h"
+#include "platform/window_placement.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -21,16 +24,7 @@ namespace pixmorrow {
 
 namespace {
 
-constexpr int kClientWidth = 320;
-constexpr int kClientHeight = 68;
-
-QFont pixelFont(const QFont& base, int pixels, bool bold = false, bool underline = false) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    return font;
-}
+constexpr QSize kClientSize(320, 68);
 
 PressButton pressButton(Qt::MouseButton button) {
     switch (button) {
@@ -55,15 +49,15 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
       downloadUrl_(downloadUrl),
       identity_(identity),
       shell_(shell),
+      dialogs_(dialogs),
       guarded_(dialogs),
       translate_(std::move(translate)) {
     setObjectName(QStringLiteral("NewVer"));
     // The notice must not take the focus from the window the user works in.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kClientSize);
     setCursor(Qt::ArrowCursor);
-    QFont base = font();
-    base.setPixelSize(11);
+    const QFont base = designFont(font(), 11);
     setFont(base);
 
     Panel1 = new QFrame(this);
@@ -79,6 +73,7 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     Image1 = new QLabel(Panel1);
     Image1->setFixedSize(60, 60);
     Image1->setAlignment(Qt::AlignCenter);
+    markDecorative(Image1);
     row->addWidget(Image1, 0, Qt::AlignVCenter);
     row->setContentsMargins(3, 0, 0, 0);
 
@@ -89,11 +84,11 @@ TNewVer::TNewVer(const QString& serverVersion, const QString& downloadUrl,
     text->setSpacing(0);
     Label1 = new QLabel(Panel2);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setFont(pixelFont(base, 13, true));
+    Label1->setFont(designFont(base, 13, true));
     Label2 = new ClickableLabel(Panel2);
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setWordWrap(true);
-    Label2->setFont(pixelFont(base, 13, false, true));
+    Label2->setFont(designFont(base, 13, false, true));
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->setAttribute(Qt::WA_TranslucentBackground);
     text->addWidget(Label1);
@@ -147,7 +142,7 @@ QRect TNewVer::homeGeometry() const {
     QRect area(0, 0, 1024, 768);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         area = screen->availableGeometry();
-    return QRect(noticeTopLeft(area, size()), size());
+    return QRect(noticeTopLeft(area, homeSize_), homeSize_);
 }
 
 void TNewVer::FormCreate() {
@@ -155,6 +150,12 @@ void TNewVer::FormCreate() {
     setGeometry(homeGeometry());
     Label1->setText(translate_(QStringLiteral("UPDATE AVAILABLE")));
     Label2->setText(noticeLinkText(translate_, identity_.AppProductName, serverVersion_));
+    Button1->setAccessibleName(translate_(QStringLiteral("Close")));
+    Button1->setToolTip(Button1->accessibleName());
+    // Larger text than the design's makes the notice larger; it stays in its corner.
+    fixSizeToFit(*this, kClientSize);
+    homeSize_ = size();
+    setGeometry(homeGeometry());
 }
 
 void TNewVer::animate(const QRect& from, const QRect& to, bool hideAfter) {
@@ -173,7 +174,7 @@ void TNewVer::animate(const QRect& from, const QRect& to, bool hideAfter) {
         if (hideAfter) {
             close();
         }
-        setFixedSize(kClientWidth, kClientHeight);
+        setFixedSize(home.size());
         setGeometry(home);
         if (animation_ == running)
             animation_ = nullptr;
@@ -214,7 +215,7 @@ void TNewVer::TimerLinkTimer() {
 }
 
 void TNewVer::Label2Click() {
-    openPageQuietly(shell_, noticeLinkTarget(downloadUrl_));
+    openPage(shell_, dialogs_, noticeLinkTarget(downloadUrl_), translate_);
     close();
 }
 

@@ -67,11 +67,14 @@ private:
     QString downloadUrl_;
     AppIdentity identity_;
     Shell& shell_;
+    Dialogs& dialogs_;
     SlotGuard guarded_;
     Translator translate_;
     NoticeCountdown countdown_;
     NoticeDrag drag_;
     QPropertyAnimation* animation_ = nullptr;
+    // The size the notice has at rest: the design's, or more for larger text.
+    QSize homeSize_{320, 68};
 };
 
 }  // namespace pixmorrow

@@ -1,5 +1,6 @@
 #include "platform/qt_dialogs.h"
 
+#include "platform/mnemonics.h"
 #include "platform/override_cursor.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace pixmorrow {
 
@@ -79,6 +81,8 @@ QMessageBox* createCaptionedMessageBox(const QString& message, DialogKind kind,
     auto* box = new QMessageBox(kindIcon(kind), title, withLineBreaks(message),
                                 QMessageBox::NoButton, QApplication::activeWindow());
     qsizetype captionIndex = 0;
+    std::vector<std::pair<QPushButton*, QString>> captioned;
+    QString taken;
     for (const ButtonKind& kindOf : kButtonOrder) {
         if ((buttons & kindOf.button) == 0) {
             continue;
@@ -92,9 +96,15 @@ QMessageBox* createCaptionedMessageBox(const QString& message, DialogKind kind,
         }
         button->setProperty(kResultProperty, kindOf.result);
         if (captionIndex < captions.size()) {
-            button->setText(captions[captionIndex]);
+            captioned.emplace_back(button, captions[captionIndex]);
+        } else if (const QChar standard = mnemonicOf(button->text()); !standard.isNull()) {
+            taken += standard;
         }
         ++captionIndex;
+    }
+    // Replaced captions get mnemonics of their own, clear of the standard buttons' ones.
+    for (const auto& [button, caption] : captioned) {
+        button->setText(withMnemonic(caption, taken));
     }
     // Escape and the close box answer like Cancel, else No, else OK, as the classic dialog's
     // cancel button does.

@@ -29,24 +29,26 @@ bool callFileManager(const QString& method, const QString& path) {
 
 }  // namespace
 
-void QtShell::openUrl(const QString& url) {
-    QDesktopServices::openUrl(QUrl(url));
+bool QtShell::openUrl(const QString& url) {
+    // False when the desktop has no launcher at all, which Qt only tells on standard error.
+    return QDesktopServices::openUrl(QUrl(url));
 }
 
-void QtShell::openPath(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool QtShell::openPath(const QString& path) {
+    // A launcher started on a missing path fails later, where no one hears of it.
+    if (!QFileInfo::exists(path))
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void QtShell::showItemProperties(const QString& path) {
-    if (!callFileManager(QStringLiteral("ShowItemProperties"), path)) {
-        openPath(QFileInfo(path).absolutePath());
-    }
+bool QtShell::showItemProperties(const QString& path) {
+    return callFileManager(QStringLiteral("ShowItemProperties"), path) ||
+           openPath(QFileInfo(path).absolutePath());
 }
 
-void QtShell::showItemInFileManager(const QString& path) {
-    if (!callFileManager(QStringLiteral("ShowItems"), path)) {
-        openPath(QFileInfo(path).absolutePath());
-    }
+bool QtShell::showItemInFileManager(const QString& path) {
+    return callFileManager(QStringLiteral("ShowItems"), path) ||
+           openPath(QFileInfo(path).absolutePath());
 }
 
 bool QtShell::startDetached(const QString& program, const QStringList& arguments,

@@ -65,7 +65,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
         return {};
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == FilenameColumn) {
-        if (role == Qt::DisplayRole)
+        // The view cuts a long path in the middle; the tooltip shows the whole of it.
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return queue_.at(row).FName;
         if (role == Qt::DecorationRole)
             return rowIcon(row);

@@ -72,11 +72,11 @@ TEST_F(AboutBoxTest, ShowsNameVersionAndTheMakersLink) {
     TAboutBox& b = box();
     EXPECT_EQ(b.windowTitle(), QStringLiteral("About Pixmorrow"));
     EXPECT_EQ(b.Label2->text(), QStringLiteral("Pixmorrow 2.0"));
-    EXPECT_EQ(b.BitBtn1->text(), QStringLiteral("OK"));
-    EXPECT_EQ(b.BitBtn2->text(), QStringLiteral("Info"));
-    EXPECT_EQ(b.Credits1->text(), QStringLiteral("Acknowledgements..."));
-    EXPECT_EQ(b.Howtouninstall1->text(), QStringLiteral("How to uninstall..."));
-    EXPECT_EQ(b.LicensePrivacyPolicy1->text(), QStringLiteral("License..."));
+    EXPECT_EQ(b.BitBtn1->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(b.BitBtn2->text(), QStringLiteral("&Info"));
+    EXPECT_EQ(b.Credits1->text(), QStringLiteral("&Acknowledgements..."));
+    EXPECT_EQ(b.Howtouninstall1->text(), QStringLiteral("&How to uninstall..."));
+    EXPECT_EQ(b.LicensePrivacyPolicy1->text(), QStringLiteral("&License..."));
     EXPECT_EQ(b.Label5->text(), QStringLiteral("http://www.maker.test/"));
     EXPECT_EQ(b.Label5->toolTip(), b.Label5->text());
     EXPECT_TRUE(b.Label5->font().underline());
@@ -112,6 +112,32 @@ TEST_F(AboutBoxTest, OpensThePagesOfTheMaker) {
     mouse(b.Label5, QEvent::MouseButtonRelease, Qt::LeftButton, at);
     ASSERT_EQ(shell.calls.size(), 4u);
     EXPECT_EQ(shell.calls.back(), expected.front());
+}
+
+TEST_F(AboutBoxTest, PagesAndTheLicenceThatDoNotOpenAreToldWithTheirAddress) {
+    TAboutBox& b = box();
+    QFile license(programDir.filePath(QStringLiteral("license.txt")));
+    ASSERT_TRUE(license.open(QIODevice::WriteOnly));
+    license.close();
+    shell.opens = false;
+    b.Label5Click();
+    b.Credits1Click();
+    b.Howtouninstall1Click();
+    b.LicensePrivacyPolicy1Click();
+    std::vector<QString> told;
+    for (const auto& message : dialogs.messages) {
+        told.push_back(message.text);
+        EXPECT_EQ(message.title, QStringLiteral("Pixmorrow"));
+    }
+    const QString page = QStringLiteral("This web page could not be opened:\r");
+    EXPECT_EQ(
+        told,
+        (std::vector<QString>{
+            page + QStringLiteral("http://www.maker.test/"),
+            page + QStringLiteral("https://www.maker.test/blog/credits-and-acknowledgements/"),
+            page + QStringLiteral("http://www.maker.test/blog/how-to-uninstall-tarnwick-software/"),
+            QStringLiteral("This file could not be opened:\r") + programDir.path() +
+                QStringLiteral("/license.txt")}));
 }
 
 TEST_F(AboutBoxTest, OpensTheLicenceFromTheProgramFolderOrSaysItIsMissing) {
@@ -276,8 +302,8 @@ TEST_F(AboutBoxTest, ShowsItsTextsInTheLoadedLanguage) {
         ASSERT_EQ(languageState().LanguageName, QStringLiteral("German"));
         TAboutBox b(dialogs, shell, clock, programDir.path(), nullptr, &random);
         EXPECT_EQ(b.windowTitle(), c.title) << c.entry.toStdString();
-        EXPECT_EQ(b.BitBtn2->text(), QStringLiteral("Mehr"));
-        EXPECT_EQ(b.LicensePrivacyPolicy1->text(), QStringLiteral("Lizenz..."));
+        EXPECT_EQ(b.BitBtn2->text(), QStringLiteral("&Mehr"));
+        EXPECT_EQ(b.LicensePrivacyPolicy1->text(), QStringLiteral("&Lizenz..."));
         b.LicensePrivacyPolicy1Click();
         ASSERT_FALSE(dialogs.messages.empty());
         EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Datei fehlt!"));

@@ -171,5 +171,19 @@ TEST_F(AppFormTest, OnlineHelpOpensTheProductsHelpPage) {
     EXPECT_EQ(f.Help2->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
+TEST_F(AppFormTest, AHelpPageThatDoesNotOpenIsToldWithItsAddress) {
+    qputenv("PIXMORROW_SERVICE_HOST", "127.0.0.1:8080");
+    TAppForm& f = form();
+    shell.opens = false;
+    f.Help2->trigger();
+    qunsetenv("PIXMORROW_SERVICE_HOST");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral(
+                  "This web page could not be opened:\rhttp://127.0.0.1:8080/help/pixmorrow/"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Pixmorrow"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+}
+
 }  // namespace
 }  // namespace pixmorrow

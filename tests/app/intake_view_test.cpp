@@ -217,6 +217,25 @@ TEST_F(IntakeViewTest, RowActionsUseTheFirstSelectedRowOnly) {
                   "showItemInFileManager /pics/My Photo 3.png", "openPath /pics/My Photo 3.png"}));
 }
 
+TEST_F(IntakeViewTest, RowActionsThatNothingOpensAreToldWithTheirPath) {
+    TAppForm& f = viewForm();
+    f.imageQueue().append(QStringLiteral("/pics/My Photo 1.png"));
+    f.updateQueueView();
+    select({0});
+    shell.opens = false;
+    f.Open1->trigger();
+    f.Properties1->trigger();
+    f.ShowinExplorer1->trigger();
+    // Properties and Show in Explorer fall back to the folder; that is what did not open.
+    std::vector<QString> told;
+    for (const auto& message : dialogs.messages)
+        told.push_back(message.text);
+    EXPECT_EQ(told, (std::vector<QString>{
+                        QStringLiteral("This file could not be opened:\r/pics/My Photo 1.png"),
+                        QStringLiteral("This folder could not be opened:\r/pics"),
+                        QStringLiteral("This folder could not be opened:\r/pics")}));
+}
+
 TEST_F(IntakeViewTest, TheDeleteKeyDeletesTheSelectedRows) {
     TAppForm& f = viewForm();
     for (int i = 1; i <= 4; ++i)

@@ -24,3 +24,9 @@ add_executable(conversion_screenshots ${CMAKE_CURRENT_LIST_DIR}/run/conversion_s
 target_link_libraries(conversion_screenshots PRIVATE pixmorrow_app)
 target_compile_definitions(conversion_screenshots PRIVATE PIXMORROW_SCREENSHOT_PROGRAM_DIR="${PIXMORROW_PROGRAM_DIR}")
 add_dependencies(conversion_screenshots pixmorrow)
+
+# ICO outputs of large, wide, square and tiny pictures through the real routes and the tool.
+pixmorrow_add_test(NAME icon_output_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/icon_output_test.cpp
+  LIBS pixmorrow_conversion)
+add_dependencies(icon_output_tests pixmorrow_codec pixmorrow_program_data)

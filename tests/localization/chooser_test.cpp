@@ -103,13 +103,14 @@ TEST_F(ChooserTest, ListsTheLanguagesWithEnglishSelectedAndItsCredit) {
     addLanguage(QStringLiteral("German.lang.txt"), "{INFO:Translated By}Ann , Bob,Carl\n");
     TTranslateForm& f = chooser();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Language"));
-    EXPECT_EQ(f.Label1->text(), QStringLiteral("User Interface Language:"));
-    EXPECT_EQ(f.Label2->text(), QStringLiteral("Translated by:"));
-    EXPECT_EQ(f.Button1->text(), QStringLiteral("OK"));
+    // Mnemonics are added to the captions, none repeated in the window or in the menu.
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("&User Interface Language:"));
+    EXPECT_EQ(f.Label2->text(), QStringLiteral("&Translated by:"));
+    EXPECT_EQ(f.Button1->text(), QStringLiteral("&OK"));
     EXPECT_EQ(f.Label3->text(), QStringLiteral("Contribute to Translation"));
     EXPECT_EQ(f.Label3->toolTip(), QStringLiteral("https://www.maker.test/translation/"));
-    EXPECT_EQ(f.Copy1->text(), QStringLiteral("Copy"));
-    EXPECT_EQ(f.SelectAll1->text(), QStringLiteral("Select All"));
+    EXPECT_EQ(f.Copy1->text(), QStringLiteral("&Copy"));
+    EXPECT_EQ(f.SelectAll1->text(), QStringLiteral("&Select All"));
     EXPECT_EQ(comboItems(f.ComboBox1),
               (QStringList{QStringLiteral("English"), QStringLiteral("German"),
                            QStringLiteral("Turkish")}));
@@ -289,6 +290,14 @@ TEST_F(ChooserTest, LinkCopyAndSelectAllAndEscape) {
     f.Label3Click();
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0], QStringLiteral("openUrl https://www.maker.test/translation/"));
+
+    // A page that does not open is told, naming it.
+    shell.opens = false;
+    f.Label3Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(
+        dialogs.messages[0].text,
+        QStringLiteral("This web page could not be opened:\rhttps://www.maker.test/translation/"));
 
     f.SelectAll1->trigger();
     f.Copy1->trigger();

@@ -54,6 +54,10 @@ const QStringList kKeys = {
     "Image Files",
     "All Files (*.*)",
     "ERROR",
+    "This web page could not be opened:",
+    "This file could not be opened:",
+    "This folder could not be opened:",
+    "Close",
 };
 
 QByteArray readFile(const QString& path) {

@@ -101,6 +101,8 @@ protected:
     std::unique_ptr<TNewVer> make(const QString& url = QStringLiteral("https://dl.example/p.zip")) {
         return std::make_unique<TNewVer>(
             QStringLiteral("2.1"), url, identity, shell, dialogs, nullptr, [](const QString& key) {
+                if (key == QStringLiteral("This web page could not be opened:"))
+                    return QStringLiteral("Webseite nicht geöffnet:");
                 return key == QStringLiteral("UPDATE AVAILABLE") ? QStringLiteral("AKTUALISIERUNG")
                                                                  : key;
             });
@@ -184,6 +186,17 @@ TEST_F(NoticeWindow, ClickingTheLinkOpensItAndCloses) {
         EXPECT_EQ(shell.calls[0], "openUrl " + (url.isEmpty() ? makerHomePage() : url));
         EXPECT_FALSE(notice->isVisible());
     }
+}
+
+TEST_F(NoticeWindow, ALinkThatDoesNotOpenIsToldInTheUsersLanguage) {
+    shell.opens = false;
+    auto notice = make(QStringLiteral("https://dl.example/p.zip"));
+    pump(300);
+    QTest::mouseClick(notice->Label2, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Webseite nicht geöffnet:\rhttps://dl.example/p.zip"));
+    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(NoticeWindow, TheCloseButtonHides) {

@@ -26,10 +26,10 @@ public:
 
 class NoShell final : public pixmorrow::Shell {
 public:
-    void openUrl(const QString&) override {}
-    void openPath(const QString&) override {}
-    void showItemProperties(const QString&) override {}
-    void showItemInFileManager(const QString&) override {}
+    bool openUrl(const QString&) override { return true; }
+    bool openPath(const QString&) override { return true; }
+    bool showItemProperties(const QString&) override { return true; }
+    bool showItemInFileManager(const QString&) override { return true; }
     bool startDetached(const QString&, const QStringList&, const QString&) override {
         return false;
     }

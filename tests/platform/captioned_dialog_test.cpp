@@ -33,14 +33,15 @@ TEST(CaptionedDialogTest, CaptionsGoToTheButtonsInTheirStandardOrder) {
     EXPECT_EQ(box->text(), "Restart Application?");
     EXPECT_EQ(box->icon(), QMessageBox::Question);
     EXPECT_EQ(box->buttons().size(), 2);
-    EXPECT_EQ(box->button(QMessageBox::Yes)->text(), "Ja");
-    EXPECT_EQ(box->button(QMessageBox::No)->text(), "Nein");
+    // Each replaced caption gets a mnemonic of its own.
+    EXPECT_EQ(box->button(QMessageBox::Yes)->text(), "&Ja");
+    EXPECT_EQ(box->button(QMessageBox::No)->text(), "&Nein");
 
     // Flag order does not matter: Yes, OK, Cancel is the standard order.
     Box three = makeBox(ButtonCancel | ButtonOK | ButtonYes, {"a", "b", "c"});
-    EXPECT_EQ(three->button(QMessageBox::Yes)->text(), "a");
-    EXPECT_EQ(three->button(QMessageBox::Ok)->text(), "b");
-    EXPECT_EQ(three->button(QMessageBox::Cancel)->text(), "c");
+    EXPECT_EQ(three->button(QMessageBox::Yes)->text(), "&a");
+    EXPECT_EQ(three->button(QMessageBox::Ok)->text(), "&b");
+    EXPECT_EQ(three->button(QMessageBox::Cancel)->text(), "&c");
 }
 
 TEST(CaptionedDialogTest, MissingCaptionsKeepTheStandardOnesAndExtraOnesAreIgnored) {
@@ -49,12 +50,16 @@ TEST(CaptionedDialogTest, MissingCaptionsKeepTheStandardOnesAndExtraOnesAreIgnor
     EXPECT_EQ(none->button(QMessageBox::No)->text(), standardText(QMessageBox::No));
 
     Box one = makeBox(ButtonYes | ButtonNo, {"Evet"});
-    EXPECT_EQ(one->button(QMessageBox::Yes)->text(), "Evet");
+    EXPECT_EQ(one->button(QMessageBox::Yes)->text(), "&Evet");
     EXPECT_EQ(one->button(QMessageBox::No)->text(), standardText(QMessageBox::No));
+    // A replaced caption keeps clear of the mnemonic a standard caption already has.
+    ASSERT_EQ(standardText(QMessageBox::No), "&No");
+    Box clash = makeBox(ButtonYes | ButtonNo, {"Nein"});
+    EXPECT_EQ(clash->button(QMessageBox::Yes)->text(), "N&ein");
 
     Box extra = makeBox(ButtonYes | ButtonNo, {"Evet", "Hayır", "Vazgeç"});
     EXPECT_EQ(extra->buttons().size(), 2);
-    EXPECT_EQ(extra->button(QMessageBox::No)->text(), "Hayır");
+    EXPECT_EQ(extra->button(QMessageBox::No)->text(), "&Hayır");
 }
 
 TEST(CaptionedDialogTest, EscapeAndTheCloseBoxNeverAnswerYes) {

@@ -18,15 +18,21 @@ public:
         QString workingFolder;
     };
 
-    void openUrl(const QString& url) override { calls.push_back(QStringLiteral("openUrl ") + url); }
-    void openPath(const QString& path) override {
+    bool openUrl(const QString& url) override {
+        calls.push_back(QStringLiteral("openUrl ") + url);
+        return opens;
+    }
+    bool openPath(const QString& path) override {
         calls.push_back(QStringLiteral("openPath ") + path);
+        return opens;
     }
-    void showItemProperties(const QString& path) override {
+    bool showItemProperties(const QString& path) override {
         calls.push_back(QStringLiteral("showItemProperties ") + path);
+        return opens;
     }
-    void showItemInFileManager(const QString& path) override {
+    bool showItemInFileManager(const QString& path) override {
         calls.push_back(QStringLiteral("showItemInFileManager ") + path);
+        return opens;
     }
     bool startDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override {
@@ -38,6 +44,8 @@ public:
     std::vector<QString> calls;
     std::vector<Start> starts;
     bool startSucceeds = true;
+    // What the openers answer: false is a desktop with no application for the item.
+    bool opens = true;
 };
 
 }  // namespace pixmorrow::testing

@@ -110,21 +110,72 @@ QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const 
 }
 
 QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QString& OutputFile,
-                                              int AQuality, bool grayscale) {
+                                              int AQuality, bool grayscale, const IconSizes& icon) {
     QString line = QStringLiteral("magick.exe ") + quoted(InputFile);
     line += grayscale ? QStringLiteral(" -colorspace Gray ") : QStringLiteral(" ");
+    // None of these arguments needs quoting, in a shell or in the command interpreter.
+    for (const QString& argument : iconArguments(icon))
+        line += argument + QLatin1Char(' ');
     line += QStringLiteral("-quality ") + QString::number(AQuality) + QLatin1Char(' ');
     line += quoted(OutputFile);
     return line;
 }
 
 QStringList ImageMagickBridge::qualityArguments(const QString& InputFile, const QString& OutputFile,
-                                                int AQuality, bool grayscale) {
+                                                int AQuality, bool grayscale,
+                                                const IconSizes& icon) {
     QStringList arguments{InputFile};
     if (grayscale)
         arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    arguments << iconArguments(icon);
     arguments << QStringLiteral("-quality") << QString::number(AQuality)
               << literalOutput(OutputFile);
+    return arguments;
+}
+
+QStringList ImageMagickBridge::iconArguments(const IconSizes& icon) {
+    if (icon.empty())
+        return {};
+    const auto square = [](int side) {
+        return QString::number(side) + QLatin1Char('x') + QString::number(side);
+    };
+    // Fitted with the aspect ratio kept, centred, the rest transparent. Lanczos for every
+    // picture: the tool picks a softer filter for pictures with transparency, which
+    // "-flatten" gives to all.
+    QStringList arguments{QStringLiteral("-background"), QStringLiteral("none"),
+                          QStringLiteral("-gravity"),    QStringLiteral("center"),
+                          QStringLiteral("-filter"),     QStringLiteral("Lanczos")};
+    const QString open = QStringLiteral("(");
+    const QString close = QStringLiteral(")");
+    const QString clone = QStringLiteral("-clone");
+    const QString resize = QStringLiteral("-resize");
+    const QString extent = QStringLiteral("-extent");
+    // "-flatten" puts the first image on its own canvas, which is what the program decoded
+    // (a GIF frame may cover only part of it).
+    if (icon.replaceSource) {
+        // Only the first image counts; it is shrunk once to the largest square and the
+        // smaller ones are made from that, which is as sharp and several times faster than
+        // shrinking a large photo for each.
+        const QString largest = square(icon.squares.front());
+        arguments << QStringLiteral("-delete") << QStringLiteral("1--1")
+                  << QStringLiteral("-flatten") << resize << largest;
+        arguments << open << clone << QStringLiteral("0") << extent << largest << close;
+        for (std::size_t i = 1; i < icon.squares.size(); ++i) {
+            const QString side = square(icon.squares[i]);
+            arguments << open << clone << QStringLiteral("0") << resize << side << extent << side
+                      << close;
+        }
+        arguments << QStringLiteral("-delete") << QStringLiteral("0");
+    } else {
+        for (const int squareSide : icon.squares) {
+            const QString side = square(squareSide);
+            arguments << open << clone << QStringLiteral("0") << QStringLiteral("-flatten")
+                      << resize << side << extent << side << close;
+        }
+    }
+    // The tool stores a 256 px image as PNG inside the icon only when it is not marked with
+    // another compression (a JPEG source is).
+    arguments << QStringLiteral("-compress") << QStringLiteral("Zip");
     return arguments;
 }
 
@@ -165,12 +216,12 @@ void ImageMagickBridge::ImageMagickIleDonustur(const QString& InputFile, const Q
 
 void ImageMagickBridge::ImageMagickIleAVIFDonustur(const QString& InputFile,
                                                    const QString& OutputFile, int AQuality,
-                                                   bool grayscale) {
+                                                   bool grayscale, const IconSizes& icon) {
     const QString tool = toolPath();
     if (!QFileInfo::exists(tool))
         return;
-    run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale),
-        qualityArguments(InputFile, OutputFile, AQuality, grayscale), tool);
+    run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale, icon),
+        qualityArguments(InputFile, OutputFile, AQuality, grayscale, icon), tool);
     reportFailure(OutputFile);
 }
 

@@ -2,6 +2,7 @@
 
 #include "conversion/external/command_runner.h"
 #include "conversion/formats/animated_png.h"
+#include "conversion/formats/icon_sizes.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,22 +31,28 @@ public:
     static QString sourceArgument(const QString& InputFile);
     static QString generalCommandLine(const QString& InputFile, const QString& OutputFile,
                                       bool grayscale);
+    // With icon sizes, their arguments stand between the source (and grayscale) and the
+    // quality.
     static QString qualityCommandLine(const QString& InputFile, const QString& OutputFile,
-                                      int AQuality, bool grayscale);
+                                      int AQuality, bool grayscale, const IconSizes& icon = {});
 
     // The same command lines as the tool's argument vectors (without the program).
     static QStringList sourceArguments(const QString& InputFile);
     static QStringList generalArguments(const QString& InputFile, const QString& OutputFile,
                                         bool grayscale);
     static QStringList qualityArguments(const QString& InputFile, const QString& OutputFile,
-                                        int AQuality, bool grayscale);
+                                        int AQuality, bool grayscale, const IconSizes& icon = {});
+    // The tool's arguments that make the icon's squares from its first image; none when
+    // there are no squares to make.
+    static QStringList iconArguments(const IconSizes& icon);
 
     // General conversion; a missing or empty output shows the tool's error lines.
     void ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile,
                                 bool grayscale);
-    // Conversion with a quality (GIF and ICO outputs); reports failures the same way.
+    // Conversion with a quality (GIF and ICO outputs, the latter with its icon sizes);
+    // reports failures the same way.
     void ImageMagickIleAVIFDonustur(const QString& InputFile, const QString& OutputFile,
-                                    int AQuality, bool grayscale);
+                                    int AQuality, bool grayscale, const IconSizes& icon = {});
 
     // Called while the tool runs; by default repaints the windows without taking user input.
     std::function<void()> keepUiAlive;

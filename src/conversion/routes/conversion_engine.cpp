@@ -25,6 +25,11 @@ void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
     state_->bitmap.draw(state_->loader.load(path));
 }
 
+QSize LibraryRouteBackend::pictureSize() const {
+    return QSize(static_cast<int>(state_->bitmap.width()),
+                 static_cast<int>(state_->bitmap.height()));
+}
+
 void LibraryRouteBackend::grayscaleWorkBitmap() {
     GrayscaleBitmap(state_->bitmap);
 }
@@ -52,8 +57,9 @@ void LibraryRouteBackend::externalConvert(const QString& input, const QString& o
 }
 
 void LibraryRouteBackend::externalQualityConvert(const QString& input, const QString& output,
-                                                 int quality, bool grayscale) {
-    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale);
+                                                 int quality, bool grayscale,
+                                                 const IconSizes& icon) {
+    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale, icon);
 }
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)

@@ -30,6 +30,7 @@ public:
     ~LibraryRouteBackend() override;
 
     void loadWorkBitmap(const QString& path) override;
+    QSize pictureSize() const override;
     void grayscaleWorkBitmap() override;
     void writeWorkBitmapBmp(const QString& path) override;
     void writeWorkBitmapTiff(const QString& path) override;
@@ -38,7 +39,7 @@ public:
                      bool grayscale) override;
     void externalConvert(const QString& input, const QString& output, bool grayscale) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                bool grayscale) override;
+                                bool grayscale, const IconSizes& icon) override;
 
 private:
     struct State;

@@ -1,5 +1,6 @@
 #include "conversion/routes/format_routes.h"
 
+#include "conversion/formats/icon_sizes.h"
 #include "conversion/routes/route_backend.h"
 #include "conversion/run/run_texts.h"
 #include "platform/dialogs.h"
@@ -125,7 +126,14 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             if (writingRouteFor(type, extension) == WritingRoute::ExternalWhole) {
                 backend_.externalConvert(input, output, grayscale);
             } else {
-                backend_.externalQualityConvert(input, output, quality, grayscale);
+                // The sizes follow the picture the decoding stage loaded from the same file.
+                IconSizes icon;
+                if (findOutputType(type)->iconSizes) {
+                    const QSize picture = backend_.pictureSize();
+                    icon =
+                        iconSizesFor(picture.width(), picture.height(), holdsSeveralIcons(input));
+                }
+                backend_.externalQualityConvert(input, output, quality, grayscale, icon);
             }
             break;
         }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "conversion/format_table.h"
+#include "conversion/formats/icon_sizes.h"
 
+#include <QSize>
 #include <QString>
 
 namespace pixmorrow {
@@ -16,6 +18,8 @@ public:
     // Loads `path` with the picture loader (decoder by extension) and draws it onto the work
     // bitmap, replacing what it held.
     virtual void loadWorkBitmap(const QString& path) = 0;
+    // The width and height of the picture last loaded.
+    virtual QSize pictureSize() const = 0;
     virtual void grayscaleWorkBitmap() = 0;
     virtual void writeWorkBitmapBmp(const QString& path) = 0;
     virtual void writeWorkBitmapTiff(const QString& path) = 0;
@@ -26,11 +30,12 @@ public:
     virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
                              int quality, bool grayscale) = 0;
 
-    // The external tool's general conversion and its conversion with a quality. They show
-    // their own error messages and raise none; the caller checks for the output.
+    // The external tool's general conversion and its conversion with a quality, which also
+    // makes the icon sizes given (none for other types than ICO). They show their own error
+    // messages and raise none; the caller checks for the output.
     virtual void externalConvert(const QString& input, const QString& output, bool grayscale) = 0;
     virtual void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                        bool grayscale) = 0;
+                                        bool grayscale, const IconSizes& icon) = 0;
 };
 
 }  // namespace pixmorrow

@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace pixmorrow {
 
+class Dialogs;
 class ImageQueue;
 class Shell;
 struct RunTotals;
@@ -19,11 +20,13 @@ struct RunTotals;
 QString resultFolderToOpen(const QString& destination, const ImageQueue& queue);
 
 // The small modal window that sums up a run. Open Folder reads the destination and the queue
-// at the moment of the click, through `folderToOpen`.
+// at the moment of the click, through `folderToOpen`; a folder that does not open is told
+// through `dialogs`.
 class TFormResult : public QDialog {
     Q_OBJECT
 public:
-    TFormResult(Shell& shell, std::function<QString()> folderToOpen, QWidget* parent = nullptr);
+    TFormResult(Shell& shell, Dialogs& dialogs, std::function<QString()> folderToOpen,
+                QWidget* parent = nullptr);
 
     // Fills the three values from a completed run.
     void showTotals(const RunTotals& totals);
@@ -42,7 +45,11 @@ public:
     QPushButton* Button2 = nullptr;
 
 private:
+    // The design size, or more for larger text; in the middle of the screen.
+    void fitAndCenter();
+
     Shell& shell_;
+    Dialogs& dialogs_;
     std::function<QString()> folderToOpen_;
 };
 

@@ -130,6 +130,56 @@ TEST_F(CommandLines, QualityConversionTable) {
               (QStringList{in, "-quality", "100", ico}));
 }
 
+// The icon's squares stand between the source (and grayscale) and the quality, in the logged
+// line exactly as in the argument vector.
+TEST_F(CommandLines, IconSizesInTheQualityConversion) {
+    const QString in = path("photo.jpg");
+    const QString out = path("100%.ico");
+    const struct {
+        IconSizes icon;
+        bool gray;
+        const char* sizes;
+    } cases[] = {
+        {{{256, 128, 64, 48, 32, 16}, true},
+         false,
+         "-background none -gravity center -filter Lanczos -delete 1--1 -flatten -resize 256x256 "
+         "( -clone 0 -extent 256x256 ) ( -clone 0 -resize 128x128 -extent 128x128 ) "
+         "( -clone 0 -resize 64x64 -extent 64x64 ) ( -clone 0 -resize 48x48 -extent 48x48 ) "
+         "( -clone 0 -resize 32x32 -extent 32x32 ) ( -clone 0 -resize 16x16 -extent 16x16 ) "
+         "-delete 0 -compress Zip"},
+        {{{64, 48, 32, 16}, false},
+         true,
+         "-background none -gravity center -filter Lanczos "
+         "( -clone 0 -flatten -resize 64x64 -extent 64x64 ) "
+         "( -clone 0 -flatten -resize 48x48 -extent 48x48 ) "
+         "( -clone 0 -flatten -resize 32x32 -extent 32x32 ) "
+         "( -clone 0 -flatten -resize 16x16 -extent 16x16 ) -compress Zip"},
+        {{{16}, false},
+         false,
+         "-background none -gravity center -filter Lanczos "
+         "( -clone 0 -flatten -resize 16x16 -extent 16x16 ) -compress Zip"},
+    };
+    for (const auto& c : cases) {
+        const QString sizes = QString::fromLatin1(c.sizes);
+        const QString gray = c.gray ? QStringLiteral("-colorspace Gray ") : QString();
+        EXPECT_EQ(
+            ImageMagickBridge::qualityCommandLine(in, out, 80, c.gray, c.icon),
+            QStringLiteral("magick.exe \"%1\" %2%3 -quality 80 \"%4\"").arg(in, gray, sizes, out));
+        QStringList arguments{in};
+        if (c.gray)
+            arguments << "-colorspace"
+                      << "Gray";
+        arguments << sizes.split(u' ') << "-quality"
+                  << "80" << path("100%%.ico");
+        EXPECT_EQ(ImageMagickBridge::qualityArguments(in, out, 80, c.gray, c.icon), arguments)
+            << c.sizes;
+    }
+    // No squares: the command of any other quality conversion.
+    EXPECT_EQ(ImageMagickBridge::qualityCommandLine(in, out, 80, false, {}),
+              QStringLiteral("magick.exe \"%1\" -quality 80 \"%2\"").arg(in, out));
+    EXPECT_EQ(ImageMagickBridge::iconArguments({}), QStringList());
+}
+
 TEST(ImageMagickBridgePaths, ToolAndWorkingFolderFollowTheProgramFolder) {
     CommandLog log;
     testing::RecordingDialogs dialogs;

@@ -4,6 +4,7 @@
 #include "conversion/format_table.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/route_test_tools.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/tick_clock.h"
 #include "support/recording_dialogs.h"
@@ -23,7 +24,10 @@ namespace pixmorrow {
 namespace {
 
 using testing::builtProgramFolder;
+using testing::NullReporter;
 using testing::RecordingDialogs;
+using testing::runProgram;
+using testing::saturations;
 using testing::testSourceFolder;
 
 struct Kind {
@@ -116,13 +120,6 @@ struct RunOutcome {
     std::optional<RunTotals> totals;
 };
 
-struct NullReporter final : RunReporter {
-    void statusText(const QString&) override {}
-    void progress(std::int64_t, std::int64_t) override {}
-    void focusDestination() override {}
-    void showQueuePage() override {}
-};
-
 // One frame of one output file as identify sees it.
 struct Frame {
     QString format;
@@ -133,16 +130,6 @@ struct Frame {
     double cornerRed = 0;
 };
 
-QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, arguments);
-    process.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = process.exitCode();
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
 // Frames of every file, by path, read in one identify call.
 QMap<QString, std::vector<Frame>> identifyAll(const QStringList& files) {
     QMap<QString, std::vector<Frame>> frames;
@@ -152,7 +139,7 @@ QMap<QString, std::vector<Frame>> identifyAll(const QStringList& files) {
         QStringLiteral("-format"),
         QStringLiteral("%i|%m|%w|%h|%[type]|%[fx:p{7,5}.a]|%[fx:p{7,5}.r]\\n")};
     arguments << files;
-    const QString text = run(QStringLiteral("identify"), arguments);
+    const QString text = runProgram(QStringLiteral("identify"), arguments);
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u'|');
         if (f.size() != 7)
@@ -197,21 +184,6 @@ protected:
     QTemporaryDir work;
     const std::vector<Kind> kinds = kindsOfTheTable();
 };
-
-// The largest chroma (HCL, 0 to 1) of each frame of a file. Lossy encoders leave a little
-// colour noise on gray pixels, so gray means "nearly no chroma".
-std::vector<double> saturations(const QString& path) {
-    const QString text =
-        run(QStringLiteral("convert"),
-            {path, QStringLiteral("-alpha"), QStringLiteral("off"), QStringLiteral("-colorspace"),
-             QStringLiteral("HCL"), QStringLiteral("-channel"), QStringLiteral("G"),
-             QStringLiteral("-separate"), QStringLiteral("-format"),
-             QStringLiteral("%[fx:maxima]\n"), QStringLiteral("info:")});
-    std::vector<double> values;
-    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
-        values.push_back(line.toDouble());
-    return values;
-}
 
 bool keepsTransparency(const Kind& kind, const QString& type) {
     if (!kind.transparent)
@@ -351,8 +323,8 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
                 const QString bmp = stem + QStringLiteral(".bmp");
                 QFile::copy(path, copy);
                 int code = -1;
-                run(QStringLiteral("JxrDecApp"),
-                    {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
+                runProgram(QStringLiteral("JxrDecApp"),
+                           {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
                 EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
                 decodedFrom[bmp] = path;
                 toIdentify << bmp;

@@ -1,5 +1,6 @@
 #include "conversion/routes/format_routes.h"
 
+#include "conversion/external/bridge_test_files.h"
 #include "conversion/routes/route_backend.h"
 #include "platform/error.h"
 #include "support/recording_dialogs.h"
@@ -14,6 +15,7 @@ namespace pixmorrow {
 namespace {
 
 using testing::RecordingDialogs;
+using testing::writeBytes;
 
 bool exists(const QString& path) {
     return QFile::exists(path);
@@ -37,6 +39,7 @@ struct RecordingBackend final : RouteBackend {
         if (failLoad)
             throw Error(QStringLiteral("Unknown picture file extension (.wmp)"));
     }
+    QSize pictureSize() const override { return picture; }
     void grayscaleWorkBitmap() override { calls << QStringLiteral("gray"); }
     void writeWorkBitmapBmp(const QString& path) override {
         calls << QStringLiteral("bmp ") + name(path);
@@ -70,17 +73,23 @@ struct RecordingBackend final : RouteBackend {
             touch(output);
     }
     void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                bool grayscale) override {
-        calls << QStringLiteral("magick-q %1 %2 q%3%4")
+                                bool grayscale, const IconSizes& icon) override {
+        QString sizes;
+        for (const int side : icon.squares)
+            sizes += QStringLiteral(" %1").arg(side);
+        if (icon.replaceSource)
+            sizes += QStringLiteral(" instead");
+        calls << QStringLiteral("magick-q %1 %2 q%3%4%5")
                      .arg(name(input), name(output))
                      .arg(quality)
-                     .arg(grayscale ? QStringLiteral(" gray") : QString());
+                     .arg(grayscale ? QStringLiteral(" gray") : QString(), sizes);
         if (!toolMissing)
             touch(output);
     }
 
     QString settings;
     QStringList calls;
+    QSize picture{8, 6};
     bool toolMissing = false;
     bool failLoad = false;
     bool failEncode = false;
@@ -293,6 +302,55 @@ TEST_F(FormatRoutesTest, EachSourceKindMeetsItsDecoderAndWriter) {
     // PNG ignores the quality field.
     EXPECT_EQ(convert(QStringLiteral(".jpg"), QStringLiteral("PNG"), false, 10),
               convert(QStringLiteral(".jpg"), QStringLiteral("PNG"), false, 100));
+}
+
+// The icon's sizes follow the picture the decoding stage loaded, whichever file the tool reads;
+// other types get none however large the picture.
+TEST_F(FormatRoutesTest, AnIconGetsTheSizesOfTheLoadedPicture) {
+    useSettings();
+    const struct {
+        int width, height;
+        const char* extension;
+        const char* type;
+        const char* call;
+    } cases[] = {
+        {2560, 1600, ".jpg", "ICO", "magick-q S OUT q42 256 128 64 48 32 16 instead"},
+        {300, 40, ".png", "ICO", "magick-q S OUT q42 256 128 64 48 32 16 instead"},
+        {256, 256, ".gif", "ICO", "magick-q S OUT q42 128 64 48 32 16"},
+        {40, 20, ".ico", "ICO", "magick-q S OUT q42 32 16"},
+        {10, 10, ".bmp", "ICO", "magick-q S OUT q42"},
+        {1000, 800, ".svg", "ICO", "magick-q temp.bmp OUT q42 256 128 64 48 32 16 instead"},
+        {2560, 1600, ".jpg", "GIF", "magick-q S OUT q42"},
+    };
+    for (const auto& c : cases) {
+        backend.picture = QSize(c.width, c.height);
+        const QStringList calls =
+            convert(QString::fromLatin1(c.extension), QString::fromLatin1(c.type));
+        ASSERT_FALSE(calls.isEmpty());
+        EXPECT_EQ(calls.back(), QString::fromLatin1(c.call))
+            << c.width << "x" << c.height << " " << c.extension << " to " << c.type;
+    }
+}
+
+// An icon source of several images keeps them as they are: the tool's first image need not be
+// the one the program decoded (the largest), so nothing is made from it.
+TEST_F(FormatRoutesTest, AnIconOfSeveralImagesGetsNoSizesAdded) {
+    useSettings();
+    backend.picture = QSize(256, 256);
+    const QString path = source + QStringLiteral(".ico");
+    for (const bool several : {true, false}) {
+        writeBytes(path, QByteArray::fromHex(several ? "000001000300" : "000001000100"));
+        FormatRoutes routes(backend, dialogs, settings);
+        backend.calls.clear();
+        routes.decodingStage(path, QStringLiteral(".ico"), false);
+        routes.writingStage(path, QStringLiteral(".ico"), sourceDir.path() + QStringLiteral("/OUT"),
+                            QStringLiteral("ICO"), 42, false);
+        QStringList calls = backend.calls;
+        calls.replaceInStrings(path, QStringLiteral("S"));
+        calls.replaceInStrings(sourceDir.path() + QStringLiteral("/OUT"), QStringLiteral("OUT"));
+        EXPECT_EQ(calls.back(), several ? QStringLiteral("magick-q S OUT q42")
+                                        : QStringLiteral("magick-q S OUT q42 128 64 48 32 16"));
+    }
 }
 
 TEST_F(FormatRoutesTest, AMissingToolOutputFailsTheFileWithItsMessageAndWritesNothing) {

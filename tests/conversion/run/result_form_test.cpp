@@ -2,6 +2,7 @@
 
 #include "conversion/run/conversion_run.h"
 #include "queue/image_queue.h"
+#include "support/recording_dialogs.h"
 #include "support/recording_shell.h"
 
 #include <QApplication>
@@ -30,7 +31,8 @@ TEST(ResultFolderToOpen, IsTheDestinationOrTheFirstQueuedFilesFolder) {
 TEST(TFormResult, ShowsTheTotalsAndOpensTheFolderEachTime) {
     testing::RecordingShell shell;
     QString destination = QStringLiteral("/chosen");
-    TFormResult form(shell, [&] { return destination; });
+    testing::RecordingDialogs dialogs;
+    TFormResult form(shell, dialogs, [&] { return destination; });
     RunTotals totals;
     totals.processedCount = 3;
     totals.inputTotal = 1000;
@@ -57,9 +59,24 @@ TEST(TFormResult, ShowsTheTotalsAndOpensTheFolderEachTime) {
     EXPECT_TRUE(form.isVisible());
 }
 
+TEST(TFormResult, AFolderThatDoesNotOpenIsToldAndTheWindowStays) {
+    testing::RecordingShell shell;
+    shell.opens = false;
+    testing::RecordingDialogs dialogs;
+    TFormResult form(shell, dialogs, [] { return QStringLiteral("/chosen/out"); });
+    form.show();
+    form.Button1->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("This folder could not be opened:\r/chosen/out"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Pixmorrow"));
+    EXPECT_TRUE(form.isVisible());
+}
+
 TEST(TFormResult, CloseHasTheFocusAndEscCloses) {
     testing::RecordingShell shell;
-    TFormResult form(shell, [] { return QString(); });
+    testing::RecordingDialogs dialogs;
+    TFormResult form(shell, dialogs, [] { return QString(); });
     form.show();
     QApplication::setActiveWindow(&form);
     EXPECT_TRUE(form.Button2->isDefault());
