@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace pixmorrow {
 namespace {
@@ -90,6 +91,16 @@ struct FakeConverter final : FileConverter {
         if (failAfterWrite)
             throw Error(QStringLiteral("Encoding failed"));
     }
+    // The writing stage writes these frame files beside its output, as the external tool does
+    // with an animation it splits ("-0", "-1" before the extension).
+    void writeFrames(const std::vector<QByteArray>& frames) {
+        duringWrite = [frames](const QString& output) {
+            const QString stem = output.chopped(4);
+            for (std::size_t n = 0; n < frames.size(); ++n)
+                writeFile(stem + QStringLiteral("-%1.png").arg(n), frames[n]);
+        };
+    }
+
     Dialogs& dialogs;
     QByteArray current;
     QStringList outputs;
@@ -181,11 +192,7 @@ TEST_F(ConversionRunTest, FramesTheToolSplitIntoNumberedFilesGetFreeNamesOfTheir
     QTemporaryDir into;
     writeFile(into.filePath(QStringLiteral("f-0.png")), "EXISTING");
     converter.writeNothing = true;
-    converter.duringWrite = [&](const QString& output) {
-        const QString stem = output.chopped(4);
-        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
-        writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
-    };
+    converter.writeFrames({"FRAME0", "FRAME1"});
     const auto totals = run({file(QStringLiteral("f.apng"))}, QStringLiteral("PNG"), into.path());
     ASSERT_TRUE(totals);
     EXPECT_EQ(readFile(into.filePath(QStringLiteral("f-0.png"))), QByteArray("EXISTING"));
@@ -394,11 +401,7 @@ TEST_F(ConversionRunTest, AFrameFileNameTakenJustBeforeItsMoveGoesToTheNextFreeN
         SCOPED_TRACE(testing::roadName(road));
         QTemporaryDir into;
         converter.writeNothing = true;
-        converter.duringWrite = [&](const QString& output) {
-            const QString stem = output.chopped(4);
-            writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
-            writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
-        };
+        converter.writeFrames({"FRAME0", "FRAME1"});
         const QString taken = into.filePath(QStringLiteral("f-1.png"));
         const testing::ScopedMoveSeam seam(road, [&](const std::string&, const std::string& to) {
             if (QString::fromStdString(to) == taken && !QFile::exists(taken))
@@ -495,11 +498,7 @@ TEST_F(ConversionRunTest, ReportedAndUnknownFailuresShowOneBoxAndTheRunGoesOn) {
 
 TEST_F(ConversionRunTest, FrameFilesOfAFailedWriteAreRemoved) {
     QTemporaryDir into;
-    converter.duringWrite = [&](const QString& output) {
-        const QString stem = output.chopped(4);
-        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
-        writeFile(stem + QStringLiteral("-1.png"), "FRAME1");
-    };
+    converter.writeFrames({"FRAME0", "FRAME1"});
     converter.failAfterWrite = true;
     ASSERT_TRUE(run({file(QStringLiteral("h.apng"))}, QStringLiteral("PNG"), into.path()));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -510,12 +509,7 @@ TEST_F(ConversionRunTest, FrameFilesOfAFailedWriteAreRemoved) {
 TEST_F(ConversionRunTest, EmptyFrameFilesAreRemovedNotCommitted) {
     QTemporaryDir into;
     converter.writeNothing = true;
-    converter.duringWrite = [&](const QString& output) {
-        const QString stem = output.chopped(4);
-        writeFile(stem + QStringLiteral("-0.png"), "FRAME0");
-        writeFile(stem + QStringLiteral("-1.png"), "");
-        writeFile(stem + QStringLiteral("-2.png"), "FRAME2");
-    };
+    converter.writeFrames({"FRAME0", "", "FRAME2"});
     const auto totals = run({file(QStringLiteral("k.apng"))}, QStringLiteral("PNG"), into.path());
     ASSERT_TRUE(totals);
     EXPECT_EQ(entries(into.path()),
