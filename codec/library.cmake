@@ -1,7 +1,7 @@
 # libpixmorrow_codec.so: the codec library the program loads at start, built into the
 # program folder and installed beside the executable.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(PMC_DEPS REQUIRED IMPORTED_TARGET libpng libwebp libwebpdemux librsvg-2.0 cairo)
+pkg_check_modules(PMC_DEPS REQUIRED IMPORTED_TARGET libpng libwebp libwebpdemux libwebpmux librsvg-2.0 cairo)
 find_package(JPEG REQUIRED)
 
 file(GLOB _codec_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp)

@@ -114,6 +114,13 @@ typedef struct pmc_error_info {
     int32_t code; /* 0 when code_source is PMC_CODE_NONE */
 } pmc_error_info;
 
+/* Blocks an image carries besides its pixels, written into the files it is encoded into. */
+typedef enum pmc_metadata_kind {
+    PMC_METADATA_ICC = 0,  /* an ICC colour profile: what the pixel values mean */
+    PMC_METADATA_EXIF = 1, /* an EXIF block: a TIFF structure, "II*\0" or "MM\0*" first */
+    PMC_METADATA_XMP = 2   /* an XMP packet */
+} pmc_metadata_kind;
+
 /* Text of the last failure on this thread ("" when none). Valid until the next call. */
 PMC_API const char* pmc_last_error(void);
 /* Kind and library code of the same failure; all zero when there was none. The text of
@@ -122,7 +129,8 @@ PMC_API pmc_error_info pmc_last_error_info(void);
 
 /* Images. make_from_encoded_* follow the content (JPEG, PNG, GIF, WebP, BMP, ICO, WBMP),
  * give the first frame of an animation and apply an EXIF orientation. NULL when the bytes
- * cannot be decoded; an empty path is refused with "File name cannot be empty". */
+ * cannot be decoded; an empty path is refused with "File name cannot be empty". The image
+ * carries the file's colour profile, EXIF and XMP blocks (pmc_image_get_metadata). */
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path_utf8);
 PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size);
 PMC_API int32_t pmc_image_get_width(const pmc_image* image);
@@ -134,9 +142,30 @@ PMC_API bool pmc_image_read_pixels(const pmc_image* image, pmc_alphatype alpha_t
 /* The image's own premultiplied pixels, rows width * 4 bytes apart; valid while the image is. */
 PMC_API const void* pmc_image_peek_pixels(const pmc_image* image);
 /* Encodes into a new file at path: the call fails, leaving nothing, when the file exists or
- * cannot be written completely. quality 1..100; WEBP at 100 is lossless. */
+ * cannot be written completely. quality 1..100; WEBP at 100 is lossless. The image's blocks
+ * go with it: JPEG the profile over as many APP2 ICC_PROFILE markers as it takes, EXIF and
+ * XMP each in an APP1 marker when it fits in one (64 KiB, else it is left out); PNG a
+ * compressed iCCP chunk (which the PNG library leaves out for a profile of another colour
+ * space than RGB), eXIf, and iTXt XML:com.adobe.xmp; WEBP the ICCP, EXIF and XMP chunks of
+ * the extended format. An image without blocks gives the bytes it gave before blocks were
+ * carried. */
 PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path_utf8,
                                       pmc_encodedimageformat format, int32_t quality);
+/* The image's block of that kind, its size in *size (when size is not NULL); NULL and 0 when
+ * it has none. Valid until the block is set again or the image goes. A decoded image holds
+ * what its file holds: JPEG APP2 ICC_PROFILE and APP1 Exif and XMP markers, PNG iCCP, eXIf
+ * and iTXt XML:com.adobe.xmp chunks, WebP ICCP, EXIF and XMP chunks. A block that is
+ * damaged or larger than 4 MiB is left out and the picture decodes as without it. Its EXIF
+ * block describes the pixels as they are decoded: orientation 1 and no thumbnail. */
+PMC_API const void* pmc_image_get_metadata(const pmc_image* image, pmc_metadata_kind kind,
+                                           size_t* size);
+/* Gives the image a copy of the block, in place of the one it had (every reference to the
+ * image sees it); size 0 removes it. Refused (false, and the image then has none of that
+ * kind) for more than 4 MiB, a profile that is not whole (its header's length not the size,
+ * no "acsp" signature, a tag outside it) or an EXIF block that is not a TIFF structure.
+ * EXIF is kept as an output of upright pixels takes it: orientation 1, no thumbnail. */
+PMC_API bool pmc_image_set_metadata(pmc_image* image, pmc_metadata_kind kind, const void* data,
+                                    size_t size);
 PMC_API void pmc_image_ref(const pmc_image* image);
 PMC_API void pmc_image_unref(const pmc_image* image);
 

@@ -56,10 +56,29 @@ using namespace pixmorrow::codec;
 
 namespace {
 
-pmc_image* makeImage(std::shared_ptr<const PixelBuffer> pixels) {
+pmc_image* makeImage(std::shared_ptr<const PixelBuffer> pixels,
+                     pixmorrow::formats::ImageMetadata metadata = {}) {
     auto* image = new pmc_image;
     image->pixels = std::move(pixels);
+    image->metadata = std::move(metadata);
     return image;
+}
+
+pmc_image* makeImage(DecodedPicture picture) {
+    return makeImage(std::move(picture.pixels), std::move(picture.metadata));
+}
+
+std::vector<std::uint8_t>* metadataBlock(pixmorrow::formats::ImageMetadata& metadata,
+                                         pmc_metadata_kind kind) {
+    switch (kind) {
+        case PMC_METADATA_ICC:
+            return &metadata.icc;
+        case PMC_METADATA_EXIF:
+            return &metadata.exif;
+        case PMC_METADATA_XMP:
+            return &metadata.xmp;
+    }
+    return nullptr;
 }
 
 // Runs body, turning any exception into the last error and `failed`.
@@ -169,19 +188,69 @@ PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path,
         std::vector<std::uint8_t> bytes;
         switch (format) {
             case PMC_FORMAT_JPEG:
-                bytes = encodeJpeg(*image->pixels, q);
+                bytes = encodeJpeg(*image->pixels, q, image->metadata);
                 break;
             case PMC_FORMAT_PNG:
-                bytes = encodePng(*image->pixels);
+                bytes = encodePng(*image->pixels, image->metadata);
                 break;
             case PMC_FORMAT_WEBP:
-                bytes = encodeWebp(*image->pixels, q);
+                bytes = encodeWebp(*image->pixels, q, image->metadata);
                 break;
             default:
                 throw std::runtime_error("This format cannot be written (" +
                                          std::to_string(int(format)) + ")");
         }
         pixmorrow::formats::writeFileNoReplace(path, bytes);
+        return true;
+    });
+}
+
+PMC_API const void* pmc_image_get_metadata(const pmc_image* image, pmc_metadata_kind kind,
+                                           size_t* size) {
+    if (size)
+        *size = 0;
+    if (!image)
+        return nullptr;
+    const std::vector<std::uint8_t>* block =
+        metadataBlock(const_cast<pixmorrow::formats::ImageMetadata&>(image->metadata), kind);
+    if (!block || block->empty())
+        return nullptr;
+    if (size)
+        *size = block->size();
+    return block->data();
+}
+
+PMC_API bool pmc_image_set_metadata(pmc_image* image, pmc_metadata_kind kind, const void* data,
+                                    size_t size) {
+    return guarded(false, [&] {
+        if (!image)
+            throw std::runtime_error("No image");
+        std::vector<std::uint8_t>* block = metadataBlock(image->metadata, kind);
+        if (!block)
+            throw std::runtime_error("Unknown metadata kind (" + std::to_string(int(kind)) + ")");
+        if (!data && size)
+            throw std::runtime_error("No data");
+        block->clear();
+        if (size == 0)
+            return true;
+        const pixmorrow::formats::Bytes bytes(static_cast<const std::uint8_t*>(data), size);
+        if (size > pixmorrow::formats::kMaxMetadataBytes)
+            throw std::runtime_error("The block is larger than 4 MiB");
+        switch (kind) {
+            case PMC_METADATA_ICC:
+                if (!pixmorrow::formats::checkedIccProfile(bytes))
+                    throw std::runtime_error("The colour profile is damaged");
+                block->assign(bytes.begin(), bytes.end());
+                break;
+            case PMC_METADATA_EXIF:
+                *block = pixmorrow::formats::exifForOutput(bytes);
+                if (block->empty())
+                    throw std::runtime_error("The EXIF block is damaged");
+                break;
+            case PMC_METADATA_XMP:
+                block->assign(bytes.begin(), bytes.end());
+                break;
+        }
         return true;
     });
 }

@@ -1,5 +1,6 @@
 #include "decode.h"
 
+#include "formats/metadata.h"
 #include "formats/readers.h"
 #include "pixels.h"
 
@@ -45,7 +46,7 @@ void checkDimensions(std::uint64_t width, std::uint64_t height) {
     formats::checkImageSize(width, height, "Image");
 }
 
-std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes) {
+DecodedPicture decodeEncoded(formats::Bytes bytes) {
     formats::DecodedImage image;
     switch (formats::sniffFormat(bytes)) {
         case formats::Format::Png:
@@ -69,7 +70,10 @@ std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes) {
     buffer->height = image.height;
     buffer->bytes = std::move(image.bgra);
     premultiplyInPlace(buffer->bytes.data(), std::size_t{buffer->width} * buffer->height);
-    return buffer;
+    DecodedPicture picture{std::move(buffer), formats::readMetadata(bytes)};
+    if (!picture.metadata.exif.empty())
+        picture.metadata.exif = formats::exifForOutput(picture.metadata.exif);
+    return picture;
 }
 
 }  // namespace pixmorrow::codec

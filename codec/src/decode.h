@@ -10,8 +10,14 @@
 
 namespace pixmorrow::codec {
 
+struct DecodedPicture {
+    std::shared_ptr<PixelBuffer> pixels;
+    // What the file says besides the pixels; its EXIF block as it suits the turned pixels.
+    formats::ImageMetadata metadata;
+};
+
 // Decodes by content; throws formats::DecodeError with the reason when it cannot.
-std::shared_ptr<PixelBuffer> decodeEncoded(formats::Bytes bytes);
+DecodedPicture decodeEncoded(formats::Bytes bytes);
 
 // Readers of this library's own (libpng, libwebp); both give straight BGRA.
 formats::DecodedImage decodePng(formats::Bytes bytes);

@@ -5,6 +5,7 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace pixmorrow::codec {
 namespace {
@@ -50,6 +53,45 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// An APP1 marker's payload: its identifier, then the block; empty when it does not fit in one
+// marker.
+std::vector<std::uint8_t> app1Payload(std::string_view id, const std::vector<std::uint8_t>& block) {
+    constexpr std::size_t kMaxMarkerData = 65533;
+    if (block.empty() || block.size() > kMaxMarkerData - id.size())
+        return {};
+    std::vector<std::uint8_t> payload(id.begin(), id.end());
+    payload.insert(payload.end(), block.begin(), block.end());
+    return payload;
+}
+
+// The WebP file with the blocks added as the extended format's chunks.
+std::vector<std::uint8_t> withWebpChunks(const std::uint8_t* bytes, std::size_t size,
+                                         const formats::ImageMetadata& metadata) {
+    const WebPData bitstream{bytes, size};
+    struct MuxFree {
+        WebPMux* m;
+        ~MuxFree() { WebPMuxDelete(m); }
+    } mux{WebPMuxCreate(&bitstream, 1)};
+    if (!mux.m)
+        throw std::runtime_error("WebP encoding failed: the encoder's output cannot be extended");
+    const std::pair<const char*, const std::vector<std::uint8_t>*> chunks[] = {
+        {"ICCP", &metadata.icc}, {"EXIF", &metadata.exif}, {"XMP ", &metadata.xmp}};
+    for (const auto& [fourcc, block] : chunks) {
+        if (block->empty())
+            continue;
+        const WebPData data{block->data(), block->size()};
+        if (WebPMuxSetChunk(mux.m, fourcc, &data, 1) != WEBP_MUX_OK)
+            throw std::runtime_error("WebP encoding failed: out of memory");
+    }
+    WebPData assembled;
+    WebPDataInit(&assembled);
+    if (WebPMuxAssemble(mux.m, &assembled) != WEBP_MUX_OK)
+        throw std::runtime_error("WebP encoding failed: out of memory");
+    std::vector<std::uint8_t> out(assembled.bytes, assembled.bytes + assembled.size);
+    WebPDataClear(&assembled);
+    return out;
+}
+
 const char* webpErrorText(WebPEncodingError error) {
     switch (error) {
         case VP8_ENC_ERROR_OUT_OF_MEMORY:
@@ -75,7 +117,12 @@ bool isOpaque(const PixelBuffer& pixels) {
     return all == 255;
 }
 
-std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality) {
+std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality,
+                                     const formats::ImageMetadata& metadata) {
+    const std::vector<std::uint8_t> exif =
+        app1Payload(std::string_view("Exif\0\0", 6), metadata.exif);
+    const std::vector<std::uint8_t> xmp =
+        app1Payload(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), metadata.xmp);
     JpegFailure failure;
     jpeg_compress_struct info;
     info.err = jpeg_std_error(&failure.manager);
@@ -83,8 +130,9 @@ std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality) {
     failure.manager.emit_message = jpegSilence;
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    const bool opaque = isOpaque(pixels);
-    std::vector<std::uint8_t> row(opaque ? 0 : pixels.rowBytes());
+    // A row to blend into only when there is transparency; nothing kept in a register is read
+    // after a longjmp.
+    std::vector<std::uint8_t> row(isOpaque(pixels) ? 0 : pixels.rowBytes());
     if (setjmp(failure.jump)) {
         jpeg_destroy_compress(&info);
         std::free(out);
@@ -99,11 +147,18 @@ std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality) {
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
+    if (!exif.empty())
+        jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    if (!xmp.empty())
+        jpeg_write_marker(&info, JPEG_APP0 + 1, xmp.data(), static_cast<unsigned>(xmp.size()));
+    if (!metadata.icc.empty())
+        jpeg_write_icc_profile(&info, metadata.icc.data(),
+                               static_cast<unsigned>(metadata.icc.size()));
     while (info.next_scanline < info.image_height) {
         const std::uint8_t* src =
             pixels.bytes.data() + std::size_t{info.next_scanline} * pixels.rowBytes();
         JSAMPROW line = const_cast<JSAMPROW>(src);
-        if (!opaque) {
+        if (!row.empty()) {
             // Premultiplied colour over white is the colour plus the white left uncovered.
             for (std::size_t i = 0; i < row.size(); i += 4) {
                 const std::uint8_t cover = static_cast<std::uint8_t>(255 - src[i + 3]);
@@ -123,7 +178,17 @@ std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality) {
     return bytes;
 }
 
-std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels) {
+std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
+                                    const formats::ImageMetadata& metadata) {
+    static char xmpKey[] = "XML:com.adobe.xmp";
+    static char noText[] = "";
+    png_text xmp{};
+    xmp.compression = PNG_ITXT_COMPRESSION_NONE;
+    xmp.key = xmpKey;
+    xmp.text = reinterpret_cast<char*>(const_cast<std::uint8_t*>(metadata.xmp.data()));
+    xmp.itxt_length = metadata.xmp.size();
+    xmp.lang = noText;
+    xmp.lang_key = noText;
     PngWriter writer;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer, pngError, pngWarning);
     if (!png)
@@ -140,6 +205,18 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels) {
     png_set_IHDR(png, info, pixels.width, pixels.height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 6);
+    if (!metadata.icc.empty()) {
+        // A profile the PNG library finds unfit (another colour space than RGB, say) is left
+        // out with a warning instead of failing the picture.
+        png_set_benign_errors(png, 1);
+        png_set_iCCP(png, info, "ICC Profile", PNG_COMPRESSION_TYPE_BASE, metadata.icc.data(),
+                     static_cast<png_uint_32>(metadata.icc.size()));
+    }
+    if (!metadata.exif.empty())
+        png_set_eXIf_1(png, info, static_cast<png_uint_32>(metadata.exif.size()),
+                       const_cast<png_bytep>(metadata.exif.data()));
+    if (!metadata.xmp.empty())
+        png_set_text(png, info, &xmp, 1);
     png_write_info(png, info);
     png_set_bgr(png);
     for (std::uint32_t y = 0; y < pixels.height; ++y) {
@@ -152,7 +229,8 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels) {
     return std::move(writer.bytes);
 }
 
-std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality) {
+std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality,
+                                     const formats::ImageMetadata& metadata) {
     WebPConfig config;
     if (!WebPConfigInit(&config))
         throw std::runtime_error("WebP encoding failed: wrong libwebp version");
@@ -206,6 +284,8 @@ std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality) {
     if (!WebPEncode(&config, &picture))
         throw std::runtime_error(std::string("WebP encoding failed: ") +
                                  webpErrorText(picture.error_code));
+    if (!metadata.empty())
+        return withWebpChunks(memory.mem, memory.size, metadata);
     return std::vector<std::uint8_t>(memory.mem, memory.mem + memory.size);
 }
 

@@ -8,10 +8,15 @@
 
 namespace pixmorrow::codec {
 
-// Each throws std::runtime_error with the reason when it cannot encode.
-std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality);
-std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels);
-std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality);
+// Each throws std::runtime_error with the reason when it cannot encode, and writes the
+// blocks of `metadata` the format holds; without any, the bytes are those of a plain
+// encoding.
+std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality,
+                                     const formats::ImageMetadata& metadata = {});
+std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
+                                    const formats::ImageMetadata& metadata = {});
+std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality,
+                                     const formats::ImageMetadata& metadata = {});
 
 bool isOpaque(const PixelBuffer& pixels);
 

@@ -4,6 +4,7 @@
 #include "pixmorrow_codec.h"
 
 #include "formats/decode_error.h"
+#include "formats/metadata.h"
 
 #include <atomic>
 #include <cstdint>
@@ -44,6 +45,8 @@ struct RefCounted {
 struct pmc_image : pixmorrow::codec::RefCounted {
     // Shared with a surface after a snapshot; never written through an image.
     std::shared_ptr<const pixmorrow::codec::PixelBuffer> pixels;
+    // The profile, EXIF and XMP blocks the image carries into an encoding.
+    pixmorrow::formats::ImageMetadata metadata;
 };
 
 struct pmc_surface;

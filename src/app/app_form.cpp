@@ -24,6 +24,7 @@
 #include "platform/elided_label.h"
 #include "platform/file_dialogs.h"
 #include "platform/icons.h"
+#include "platform/mnemonics.h"
 #include "platform/override_cursor.h"
 #include "platform/program_paths.h"
 #include "platform/shell.h"
@@ -234,6 +235,11 @@ void TAppForm::buildOptionsPage() {
     CheckBoxGrayscale = new QCheckBox(QStringLiteral("Convert to &Grayscale"), TabSheet2);
     grid->addWidget(CheckBoxGrayscale, 2, 1);
 
+    // Its caption is translated, so it is set once the language is loaded.
+    CheckBoxKeepMetadata = new QCheckBox(TabSheet2);
+    CheckBoxKeepMetadata->setObjectName(QStringLiteral("CheckBoxKeepMetadata"));
+    grid->addWidget(CheckBoxKeepMetadata, 3, 1);
+
     Label5 = new QLabel(QStringLiteral("D&estination:"), TabSheet2);
     ComboBoxDestination = new QComboBox(TabSheet2);
     ComboBoxDestination->setObjectName(QStringLiteral("ComboBoxDestination"));
@@ -248,8 +254,8 @@ void TAppForm::buildOptionsPage() {
     auto* destination = new QHBoxLayout;
     destination->addWidget(ComboBoxDestination, 1);
     destination->addWidget(ButtonBrowse);
-    grid->addWidget(Label5, 3, 0);
-    grid->addLayout(destination, 3, 1);
+    grid->addWidget(Label5, 4, 0);
+    grid->addLayout(destination, 4, 1);
     grid->setColumnStretch(1, 1);
     grid->setVerticalSpacing(12);
     page->addLayout(grid);
@@ -317,6 +323,7 @@ void TAppForm::setTabOrders() {
                                                    ComboBoxType,
                                                    SpinEdit1,
                                                    CheckBoxGrayscale,
+                                                   CheckBoxKeepMetadata,
                                                    ComboBoxDestination,
                                                    ButtonBrowse,
                                                    ButtonBack,
@@ -354,6 +361,7 @@ void TAppForm::connectHandlers() {
     on(static_cast<QualitySpinBox*>(SpinEdit1), &QualitySpinBox::fieldTextChanged,
        &TAppForm::SpinEdit1Change);
     on(ComboBoxDestination, &QComboBox::editTextChanged, &TAppForm::ComboBoxDestinationChange);
+    on(CheckBoxKeepMetadata, &QCheckBox::toggled, &TAppForm::CheckBoxKeepMetadataClick);
     on(TimerChecker, &QTimer::timeout, &TAppForm::TimerCheckerTimer);
     on(UpdateNotifications1, &QAction::triggered, &TAppForm::UpdateNotifications1Click);
     on(SendFeedback1, &QAction::triggered, &TAppForm::SendFeedback1Click);
@@ -396,7 +404,13 @@ void TAppForm::FormCreate() {
             // 150 shows as the 100 already there; the file still gets the corrected value.
             guarded_([this] { SpinEdit1Change(); });
         }
+        {
+            // Applying the stored choice is no change to store.
+            const QSignalBlocker blocker(CheckBoxKeepMetadata);
+            CheckBoxKeepMetadata->setChecked(settings_.startKeepMetadata());
+        }
         LoadLanguage(preferredLanguageFile());
+        captionKeepMetadata();
         PageControl1->setCurrentWidget(TabSheet1);
         ButtonClearClick();
     });
@@ -453,7 +467,8 @@ void TAppForm::ButtonProcessClick() {
             sources << record.FName;
         totals =
             run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
-                              CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText()});
+                              CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText(),
+                              CheckBoxKeepMetadata->isChecked()});
         // Input held back during the run reaches the blocker now, not the window.
         QCoreApplication::processEvents();
     }
@@ -709,6 +724,25 @@ void TAppForm::SpinEdit1Change() {
 
 void TAppForm::ComboBoxDestinationChange() {
     settings_.storeDestination(ComboBoxDestination->currentText());
+}
+
+void TAppForm::CheckBoxKeepMetadataClick() {
+    settings_.storeKeepMetadata(CheckBoxKeepMetadata->isChecked());
+}
+
+void TAppForm::captionKeepMetadata() {
+    // The translation gets a letter no other caption of the window or its menu bar uses.
+    QString taken;
+    for (const QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button != CheckBoxKeepMetadata)
+            taken += mnemonicOf(button->text());
+    for (const QLabel* label : findChildren<QLabel*>())
+        taken += mnemonicOf(label->text());
+    for (const QAction* menu : menuBar()->actions())
+        taken += mnemonicOf(menu->text());
+    taken.remove(QChar());
+    const QString caption = TranslateText(QStringLiteral("Keep metadata (EXIF, XMP)"));
+    CheckBoxKeepMetadata->setText(withMnemonic(caption, taken));
 }
 
 void TAppForm::ResettoDefaults1Click() {

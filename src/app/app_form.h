@@ -69,6 +69,7 @@ public:
     void IncludeSubfolders1Click();
     void SpinEdit1Change();
     void ComboBoxDestinationChange();
+    void CheckBoxKeepMetadataClick();
     void ResettoDefaults1Click();
     void TimerCheckerTimer();
     void UpdateNotifications1Click();
@@ -114,6 +115,7 @@ public:
     QSpinBox* SpinEdit1 = nullptr;
     QLabel* Label3 = nullptr;
     QCheckBox* CheckBoxGrayscale = nullptr;
+    QCheckBox* CheckBoxKeepMetadata = nullptr;
     QLabel* Label5 = nullptr;
     QComboBox* ComboBoxDestination = nullptr;
     QPushButton* ButtonBrowse = nullptr;
@@ -185,6 +187,8 @@ protected:
 private:
     void buildImagesPage();
     void buildOptionsPage();
+    // The keep-metadata check box's caption in the loaded language.
+    void captionKeepMetadata();
     void buildMenus();
     void setTabOrders();
     // Properties or Show in Explorer could not even open the file's folder.

@@ -32,6 +32,14 @@ bool AppSettings::storedQualityOutOfRange() const {
     return ok && stored != std::clamp(stored, kMinQuality, kMaxQuality);
 }
 
+bool AppSettings::startKeepMetadata() const {
+    return store_.value(kSection, kKeepMetadataKey).trimmed() == QLatin1String("1");
+}
+
+void AppSettings::storeKeepMetadata(bool keep) {
+    write(kKeepMetadataKey, keep ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 void AppSettings::storeQuality(const QString& fieldText) {
     write(kQualityKey, QString::number(qualityFromFieldText(fieldText)));
 }

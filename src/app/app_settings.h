@@ -6,15 +6,17 @@
 
 namespace pixmorrow {
 
-// The two options kept across runs, "Destination" and "OutputQuality" in the section
-// "Settings" of settings.ini. Every store call writes the whole file at once, so nothing
-// needs saving when the program ends.
+// The options kept across runs, "Destination", "OutputQuality" and "KeepMetadata" in the
+// section "Settings" of settings.ini. Every store call writes the whole file at once, so
+// nothing needs saving when the program ends. "KeepMetadata" is written only once the user
+// changes the choice, so a first start writes the file as it always did.
 class AppSettings {
 public:
     static inline const QString kFileName = QStringLiteral("settings.ini");
     static inline const QString kSection = QStringLiteral("Settings");
     static inline const QString kDestinationKey = QStringLiteral("Destination");
     static inline const QString kQualityKey = QStringLiteral("OutputQuality");
+    static inline const QString kKeepMetadataKey = QStringLiteral("KeepMetadata");
     static constexpr int kDefaultQuality = 80;
     static constexpr int kMinQuality = 1;
     static constexpr int kMaxQuality = 100;
@@ -31,12 +33,15 @@ public:
     // True when the stored quality is an integer outside 1..100, so the file needs the
     // corrected value even where the field's text does not change.
     bool storedQualityOutOfRange() const;
+    // Whether outputs keep EXIF and XMP: "1" stored; off when missing or anything else.
+    bool startKeepMetadata() const;
 
     // Write-through of the quality field's text (read as an integer, 1 when it is not one;
     // not clamped, as typing passes through values out of range) and of the destination text.
     // Throw Error when the file cannot be saved.
     void storeQuality(const QString& fieldText);
     void storeDestination(const QString& text);
+    void storeKeepMetadata(bool keep);
 
 private:
     void write(const QString& key, const QString& value);

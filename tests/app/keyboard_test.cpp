@@ -79,12 +79,12 @@ TEST_F(KeyboardTest, TabWalksTheOptionsPageAndPassesHiddenQuality) {
     QTabBar* tabs = form->PageControl1->tabBar();
     tabs->setFocus(Qt::TabFocusReason);
     expectTabOrder({form->ComboBoxType, form->SpinEdit1, form->CheckBoxGrayscale,
-                    form->ComboBoxDestination, form->ButtonBrowse, form->ButtonBack,
+                    form->CheckBoxKeepMetadata, form->ComboBoxDestination, form->ButtonBrowse, form->ButtonBack,
                     form->ButtonProcess, tabs});
 
     form->ComboBoxType->setCurrentText(QStringLiteral("PNG"));
     tabs->setFocus(Qt::TabFocusReason);
-    expectTabOrder({form->ComboBoxType, form->CheckBoxGrayscale});
+    expectTabOrder({form->ComboBoxType, form->CheckBoxGrayscale, form->CheckBoxKeepMetadata});
 
     // The labels' mnemonics reach their inputs; Space checks the box.
     typeThroughWindowSystem(QStringLiteral("alt+e"));
@@ -95,6 +95,10 @@ TEST_F(KeyboardTest, TabWalksTheOptionsPageAndPassesHiddenQuality) {
     EXPECT_TRUE(eventually([&] { return form->CheckBoxGrayscale->isChecked(); }));
     typeThroughWindowSystem(QStringLiteral("space"));
     EXPECT_TRUE(eventually([&] { return !form->CheckBoxGrayscale->isChecked(); }));
+    typeThroughWindowSystem(QStringLiteral("alt+k"));
+    EXPECT_TRUE(eventually([&] { return form->CheckBoxKeepMetadata->isChecked(); }));
+    typeThroughWindowSystem(QStringLiteral("space"));
+    EXPECT_TRUE(eventually([&] { return !form->CheckBoxKeepMetadata->isChecked(); }));
     typeThroughWindowSystem(QStringLiteral("alt+b"));
     EXPECT_TRUE(eventually([&] { return form->PageControl1->currentWidget() == form->TabSheet1; }));
 }
@@ -157,7 +161,7 @@ TEST_F(KeyboardTest, MnemonicsNeverClashOnAPageOrInAMenu) {
     form->PageControl1->setCurrentWidget(form->TabSheet2);
     expectMnemonicsApart(
         form, {"&Output Format:", "&Quality:", "Convert to &Grayscale",
-               "D&estination:", "B&rowse...", "&Back", "&Process", "&File", "&Settings", "&Help"});
+               "&Keep metadata (EXIF, XMP)", "D&estination:", "B&rowse...", "&Back", "&Process", "&File", "&Settings", "&Help"});
     // Across both pages too, so that a page's letters never mean two things.
     QStringList everything;
     for (QWidget* page : {form->TabSheet1, form->TabSheet2}) {
@@ -197,6 +201,7 @@ TEST_F(KeyboardTest, ScreenReadersNameTheOptionsInputsAfterTheirLabels) {
         {form->ComboBoxType, "Output Format:", "WEBP", QAccessible::ComboBox},
         {form->SpinEdit1, "Quality:", "80", QAccessible::SpinBox},
         {form->CheckBoxGrayscale, "Convert to Grayscale", "", QAccessible::CheckBox},
+        {form->CheckBoxKeepMetadata, "Keep metadata (EXIF, XMP)", "", QAccessible::CheckBox},
         {form->ComboBoxDestination, "Destination:", "Same Folder as Original",
          QAccessible::ComboBox},
         {form->ButtonBrowse, "Browse...", "", QAccessible::Button},

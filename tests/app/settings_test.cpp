@@ -205,6 +205,41 @@ TEST_F(SettingsTest, EveryChangeOfTheDestinationTextIsSaved) {
         kBom + "[Settings]\r\nOutputQuality=80\r\nDestination=Same Folder as Original\r\n\r\n");
 }
 
+TEST_F(SettingsTest, KeepMetadataIsOffAndUnwrittenUntilTheUserChangesIt) {
+    TAppForm& f = form();
+    EXPECT_FALSE(f.CheckBoxKeepMetadata->isChecked());
+    EXPECT_EQ(readFile(programIni()), kFirstStart) << "a first start writes what it always did";
+    // Space on the focused check box, as the user gives it.
+    f.PageControl1->setCurrentWidget(f.TabSheet2);
+    f.CheckBoxKeepMetadata->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(f.CheckBoxKeepMetadata, Qt::Key_Space);
+    EXPECT_TRUE(f.CheckBoxKeepMetadata->isChecked());
+    EXPECT_EQ(readFile(programIni()),
+              kBom + "[Settings]\r\nOutputQuality=80\r\nKeepMetadata=1\r\n\r\n");
+    QTest::keyClick(f.CheckBoxKeepMetadata, Qt::Key_Space);
+    EXPECT_EQ(readFile(programIni()),
+              kBom + "[Settings]\r\nOutputQuality=80\r\nKeepMetadata=0\r\n\r\n");
+
+    // The next start shows what was stored and writes nothing for it.
+    struct Case {
+        const char* stored;
+        bool shown;
+    } cases[] = {{"1", true}, {"0", false}, {"yes", false}, {"", false}};
+    for (const Case& c : cases) {
+        QTemporaryDir folder;
+        qputenv("PIXMORROW_PROGRAM_DIR", folder.path().toLocal8Bit());
+        const QByteArray before =
+            kBom + "[Settings]\r\nOutputQuality=80\r\nKeepMetadata=" + c.stored + "\r\n\r\n";
+        writeFile(folder.filePath("settings.ini"), before);
+        AppServices services{dialogs,       fileDialogs, shell, clock, testing::builtExecutable(),
+                             folder.path(), {}};
+        TAppForm next(services);
+        EXPECT_EQ(next.CheckBoxKeepMetadata->isChecked(), c.shown) << c.stored;
+        EXPECT_EQ(readFile(folder.filePath("settings.ini")), before) << c.stored;
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(SettingsTest, KeysAddedByHandSurviveEverySaveAndCommentsGo) {
     writeFile(programIni(), kBom +
                                 "; my notes\r\nstray=1\r\n[Other]\r\nfoo = bar\r\n"

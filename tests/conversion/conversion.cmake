@@ -30,3 +30,9 @@ pixmorrow_add_test(NAME icon_output_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/icon_output_test.cpp
   LIBS pixmorrow_conversion)
 add_dependencies(icon_output_tests pixmorrow_codec pixmorrow_program_data)
+
+# Colour profiles, EXIF and XMP through the real routes, read back by exiftool.
+pixmorrow_add_test(NAME metadata_route_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/metadata_routes_test.cpp
+  LIBS pixmorrow_conversion)
+add_dependencies(metadata_route_tests pixmorrow_codec pixmorrow_program_data)

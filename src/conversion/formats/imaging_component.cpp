@@ -51,10 +51,11 @@ formats::DecodedImage ImagingComponent::readWmp(const QString& path) const {
     return readWith(path, [&helper](formats::Bytes b) { return decodeJxr(b, helper); });
 }
 
-void ImagingComponent::writeTiff(const WorkBitmap& bitmap, const QString& path) const {
+void ImagingComponent::writeTiff(const WorkBitmap& bitmap, const QString& path,
+                                 const formats::ImageMetadata& metadata) const {
     writeWith(bitmap, path,
-              [](const std::uint8_t* p, std::uint32_t w, std::uint32_t h, std::size_t s) {
-                  return encodeTiff(p, w, h, s, TiffCompression::Lzw);
+              [&](const std::uint8_t* p, std::uint32_t w, std::uint32_t h, std::size_t s) {
+                  return encodeTiff(p, w, h, s, TiffCompression::Lzw, metadata);
               });
 }
 

@@ -2,6 +2,7 @@
 
 #include "conversion/formats/work_bitmap.h"
 #include "formats/decoded_image.h"
+#include "formats/metadata.h"
 
 #include <QString>
 
@@ -23,7 +24,9 @@ public:
 
     // The bitmap as a 24-bit RGB TIFF (LZW with the horizontal predictor), alpha dropped. LZW
     // encodes a 12-megapixel photo about 8 times faster than Deflate for a file 4% larger.
-    virtual void writeTiff(const WorkBitmap& bitmap, const QString& path) const;
+    // With the profile and XMP of `metadata` (see encodeTiff).
+    virtual void writeTiff(const WorkBitmap& bitmap, const QString& path,
+                           const formats::ImageMetadata& metadata = {}) const;
     // The bitmap as a lossless 24-bit WMP file, alpha dropped.
     virtual void writeWmp(const WorkBitmap& bitmap, const QString& path) const;
 

@@ -176,7 +176,8 @@ formats::DecodedImage decodeTiff(formats::Bytes data) {
 
 std::vector<std::uint8_t> encodeTiff(const std::uint8_t* bgra, std::uint32_t width,
                                      std::uint32_t height, std::size_t stride,
-                                     TiffCompression compression) {
+                                     TiffCompression compression,
+                                     const formats::ImageMetadata& metadata) {
     std::vector<std::uint8_t> out;
     MemoryFile file;
     file.writeData = &out;
@@ -203,7 +204,14 @@ std::vector<std::uint8_t> encodeTiff(const std::uint8_t* bgra, std::uint32_t wid
             TIFFSetField(t, TIFFTAG_XRESOLUTION, 96.0) &&
             TIFFSetField(t, TIFFTAG_YRESOLUTION, 96.0) &&
             TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        if (!ok)
+        const bool withBlocks =
+            (metadata.icc.empty() ||
+             TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(metadata.icc.size()),
+                          metadata.icc.data())) &&
+            (metadata.xmp.empty() ||
+             TIFFSetField(t, TIFFTAG_XMLPACKET, static_cast<std::uint32_t>(metadata.xmp.size()),
+                          metadata.xmp.data()));
+        if (!ok || !withBlocks)
             throw std::runtime_error("Cannot create the TIFF image: " + file.error);
         std::vector<std::uint8_t> row(std::size_t{width} * 3);
         for (std::uint32_t y = 0; y < height; ++y) {

@@ -54,6 +54,8 @@ CodecLibrary::CodecLibrary(const QString& libraryPath)
     PMC_RESOLVE(image_read_pixels);
     PMC_RESOLVE(image_peek_pixels);
     PMC_RESOLVE(image_encode_to_file);
+    PMC_RESOLVE(image_get_metadata);
+    PMC_RESOLVE(image_set_metadata);
     PMC_RESOLVE(image_ref);
     PMC_RESOLVE(image_unref);
     PMC_RESOLVE(surface_make_raster);
@@ -206,6 +208,26 @@ void CodecLibrary::Image::encodeToFile(const QString& path, pmc_encodedimageform
         withReason(QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(path)), reason));
 }
 
+formats::ImageMetadata CodecLibrary::Image::metadata() const {
+    const auto block = [this](pmc_metadata_kind kind) {
+        std::size_t size = 0;
+        const auto* data =
+            static_cast<const std::uint8_t*>(api_->image_get_metadata(object_, kind, &size));
+        return data ? std::vector<std::uint8_t>(data, data + size) : std::vector<std::uint8_t>{};
+    };
+    return {block(PMC_METADATA_ICC), block(PMC_METADATA_EXIF), block(PMC_METADATA_XMP)};
+}
+
+void CodecLibrary::Image::setMetadata(const formats::ImageMetadata& metadata) {
+    const std::pair<pmc_metadata_kind, const std::vector<std::uint8_t>*> blocks[] = {
+        {PMC_METADATA_ICC, &metadata.icc},
+        {PMC_METADATA_EXIF, &metadata.exif},
+        {PMC_METADATA_XMP, &metadata.xmp}};
+    // A refused block is damaged: the picture is written without it.
+    for (const auto& [kind, block] : blocks)
+        api_->image_set_metadata(object_, kind, block->data(), block->size());
+}
+
 void CodecLibrary::Surface::drawImage(const Image& image, float x, float y, const Paint* paint) {
     const pmc_sampling_options nearest{PMC_FILTER_NEAREST, PMC_MIPMAP_NONE};
     api_->canvas_draw_image(api_->surface_get_canvas(object_), image.get(), x, y, &nearest,
@@ -231,10 +253,22 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder) {
 }
 
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
-                pmc_encodedimageformat format, int quality, bool grayscale) {
+                pmc_encodedimageformat format, int quality, bool grayscale,
+                const formats::ImageMetadata& carried, bool keepMetadata) {
     CodecLibrary::Image image = codec.makeImageFromEncodedFile(source);
     if (!image)
         throw cannotDecode(codec, source);
+    formats::ImageMetadata blocks = image.metadata();
+    for (auto [own, other] : {std::pair{&blocks.icc, &carried.icc},
+                              std::pair{&blocks.exif, &carried.exif},
+                              std::pair{&blocks.xmp, &carried.xmp}}) {
+        if (own->empty())
+            *own = *other;
+    }
+    if (!keepMetadata) {
+        blocks.exif.clear();
+        blocks.xmp.clear();
+    }
     CodecLibrary::Paint paint = codec.createPaint();
     CodecLibrary::Surface surface = codec.makeRasterSurface(image.width(), image.height());
     surface.clear(0);
@@ -246,6 +280,8 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
     // The source pixels are not needed any more; giving them back keeps the peak low.
     image.reset();
     CodecLibrary::Image snapshot = surface.makeImageSnapshot();
+    if (!blocks.empty())
+        snapshot.setMetadata(blocks);
     snapshot.encodeToFile(output, format, quality);
 }
 
@@ -269,8 +305,10 @@ CodecOutput codecOutputFor(const QString& outputType, int quality) {
 }
 
 void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,
-                int quality, bool grayscale) {
-    codecRoute(CodecLibrary::instance(), source, output, format, quality, grayscale);
+                int quality, bool grayscale, const formats::ImageMetadata& carried,
+                bool keepMetadata) {
+    codecRoute(CodecLibrary::instance(), source, output, format, quality, grayscale, carried,
+               keepMetadata);
 }
 
 formats::DecodedImage decodeWithCodecLibrary(const QString& path) {

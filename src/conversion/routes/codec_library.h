@@ -2,6 +2,7 @@
 
 #include "conversion/format_table.h"
 #include "formats/decoded_image.h"
+#include "formats/metadata.h"
 #include "pixmorrow_codec.h"
 
 #include <QByteArray>
@@ -31,6 +32,8 @@ public:
         decltype(&::pmc_image_read_pixels) image_read_pixels;
         decltype(&::pmc_image_peek_pixels) image_peek_pixels;
         decltype(&::pmc_image_encode_to_file) image_encode_to_file;
+        decltype(&::pmc_image_get_metadata) image_get_metadata;
+        decltype(&::pmc_image_set_metadata) image_set_metadata;
         decltype(&::pmc_image_ref) image_ref;
         decltype(&::pmc_image_unref) image_unref;
         decltype(&::pmc_surface_make_raster) surface_make_raster;
@@ -93,6 +96,10 @@ public:
         formats::DecodedImage toDecodedImage() const;
         // Writes a new file (never replacing one); throws Error when it cannot.
         void encodeToFile(const QString& path, pmc_encodedimageformat format, int quality) const;
+        // The profile, EXIF and XMP blocks the image carries.
+        formats::ImageMetadata metadata() const;
+        // Gives the image these blocks; one the library refuses (damaged) is left out.
+        void setMetadata(const formats::ImageMetadata& metadata);
     };
 
     class ColorFilter : public Handle<pmc_colorfilter> {
@@ -189,10 +196,14 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 
 // The codec library's way from a source file to an output: decode the file by its content,
 // draw it onto a transparent raster surface (through the grayscale filter when asked) and
-// encode a snapshot into `output` with that format and quality. Throws Error when the
-// source cannot be decoded or the output cannot be written; a failed write leaves nothing.
+// encode a snapshot into `output` with that format and quality. The output takes the
+// source's colour profile, and its EXIF and XMP when `keepMetadata`; a block the source
+// lacks is taken from `carried` (what the decoding stage found, for a source that is the
+// work bitmap's intermediate file). Throws Error when the source cannot be decoded or the
+// output cannot be written; a failed write leaves nothing.
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
-                pmc_encodedimageformat format, int quality, bool grayscale);
+                pmc_encodedimageformat format, int quality, bool grayscale,
+                const formats::ImageMetadata& carried = {}, bool keepMetadata = false);
 
 // The library's own value for a format of the codec library route.
 pmc_encodedimageformat codecLibraryFormat(CodecFormat format);
@@ -208,7 +219,8 @@ CodecOutput codecOutputFor(const QString& outputType, int quality);
 
 // The same through the library loaded at start.
 void codecRoute(const QString& source, const QString& output, pmc_encodedimageformat format,
-                int quality, bool grayscale);
+                int quality, bool grayscale, const formats::ImageMetadata& carried = {},
+                bool keepMetadata = false);
 
 // The picture loader's way for .webp and .wbmp files: the first frame, straight BGRA.
 formats::DecodedImage decodeWithCodecLibrary(const QString& path);

@@ -5,6 +5,8 @@
 #include "conversion/formats/picture_loader.h"
 #include "conversion/formats/work_bitmap.h"
 #include "conversion/routes/codec_library.h"
+#include "formats/file_io.h"
+#include "formats/metadata.h"
 
 namespace pixmorrow {
 
@@ -14,7 +16,30 @@ struct LibraryRouteBackend::State {
     ImagingComponent imaging;
     PictureLoader loader{decodeWithCodecLibrary, renderSvg, imaging};
     WorkBitmap bitmap;
+    // The blocks of the file last loaded, its EXIF as the upright work bitmap takes it.
+    formats::ImageMetadata metadata;
 };
+
+namespace {
+
+// A file's profile, EXIF and XMP; none when it cannot be read again.
+formats::ImageMetadata metadataOf(const QString& path) {
+    try {
+        formats::ImageMetadata found =
+            formats::readMetadata(formats::readWholeFile(path.toStdString()));
+        if (!found.exif.empty())
+            found.exif = formats::exifForOutput(found.exif);
+        return found;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+formats::ImageMetadata chosen(const formats::ImageMetadata& all, bool keepMetadata) {
+    return keepMetadata ? all : formats::ImageMetadata{all.icc, {}, {}};
+}
+
+}  // namespace
 
 LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge, const QString& programFolder)
     : bridge_(bridge), state_(std::make_unique<State>(programFolder)) {}
@@ -22,7 +47,13 @@ LibraryRouteBackend::LibraryRouteBackend(ImageMagickBridge& bridge, const QStrin
 LibraryRouteBackend::~LibraryRouteBackend() = default;
 
 void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
+    state_->metadata = {};
     state_->bitmap.draw(state_->loader.load(path));
+    state_->metadata = metadataOf(path);
+}
+
+bool LibraryRouteBackend::holdsExifOrXmp() const {
+    return !state_->metadata.exif.empty() || !state_->metadata.xmp.empty();
 }
 
 QSize LibraryRouteBackend::pictureSize() const {
@@ -38,8 +69,8 @@ void LibraryRouteBackend::writeWorkBitmapBmp(const QString& path) {
     writeBmp(state_->bitmap, path);
 }
 
-void LibraryRouteBackend::writeWorkBitmapTiff(const QString& path) {
-    state_->imaging.writeTiff(state_->bitmap, path);
+void LibraryRouteBackend::writeWorkBitmapTiff(const QString& path, bool keepMetadata) {
+    state_->imaging.writeTiff(state_->bitmap, path, chosen(state_->metadata, keepMetadata));
 }
 
 void LibraryRouteBackend::writeWorkBitmapWmp(const QString& path) {
@@ -47,8 +78,10 @@ void LibraryRouteBackend::writeWorkBitmapWmp(const QString& path) {
 }
 
 void LibraryRouteBackend::codecEncode(const QString& source, const QString& output,
-                                      CodecFormat format, int quality, bool grayscale) {
-    codecRoute(source, output, codecLibraryFormat(format), quality, grayscale);
+                                      CodecFormat format, int quality, bool grayscale,
+                                      bool keepMetadata) {
+    codecRoute(source, output, codecLibraryFormat(format), quality, grayscale,
+               chosen(state_->metadata, keepMetadata), keepMetadata);
 }
 
 void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,

@@ -30,13 +30,14 @@ public:
     ~LibraryRouteBackend() override;
 
     void loadWorkBitmap(const QString& path) override;
+    bool holdsExifOrXmp() const override;
     QSize pictureSize() const override;
     void grayscaleWorkBitmap() override;
     void writeWorkBitmapBmp(const QString& path) override;
-    void writeWorkBitmapTiff(const QString& path) override;
+    void writeWorkBitmapTiff(const QString& path, bool keepMetadata) override;
     void writeWorkBitmapWmp(const QString& path) override;
     void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
-                     bool grayscale) override;
+                     bool grayscale, bool keepMetadata) override;
     void externalConvert(const QString& input, const QString& output, bool grayscale) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,
                                 bool grayscale, const IconSizes& icon) override;

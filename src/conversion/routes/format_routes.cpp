@@ -1,5 +1,6 @@
 #include "conversion/routes/format_routes.h"
 
+#include "conversion/formats/animated_png.h"
 #include "conversion/formats/icon_sizes.h"
 #include "conversion/routes/route_backend.h"
 #include "conversion/run/run_texts.h"
@@ -68,6 +69,17 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension) {
     return WritingRoute::CodecLibrary;
 }
 
+WritingRoute writingRouteFor(const QString& type, const QString& extension,
+                             const QString& source, bool keepsExifOrXmp) {
+    const WritingRoute route = writingRouteFor(type, extension);
+    if (route != WritingRoute::ExternalWhole || !keepsExifOrXmp ||
+        findOutputType(type)->route != WritingRoute::CodecLibrary)
+        return route;
+    const bool frames = inputKind(extension).wholeToTool == WholeToTool::IntoAnimatedType ||
+                        extension == QLatin1String(".apng") || IsAnimatedPng(source);
+    return frames ? route : WritingRoute::CodecLibrary;
+}
+
 FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString settingsFolder)
     : backend_(backend), dialogs_(dialogs), settingsFolder_(std::move(settingsFolder)) {}
 
@@ -98,16 +110,18 @@ void FormatRoutes::decodingStage(const QString& source, const QString& extension
 
 void FormatRoutes::writingStage(const QString& source, const QString& extension,
                                 const QString& output, const QString& type, int quality,
-                                bool grayscale) {
+                                bool grayscale, bool keepMetadata) {
     if (!loaded_)
         throw Error(QStringLiteral("No picture was loaded from ") + source);
     loaded_ = false;
-    switch (writingRouteFor(type, extension)) {
+    const WritingRoute route =
+        writingRouteFor(type, extension, source, keepMetadata && backend_.holdsExifOrXmp());
+    switch (route) {
         case WritingRoute::Bmp:
             backend_.writeWorkBitmapBmp(output);
             break;
         case WritingRoute::Tiff:
-            backend_.writeWorkBitmapTiff(output);
+            backend_.writeWorkBitmapTiff(output, keepMetadata);
             break;
         case WritingRoute::Wmp:
             backend_.writeWorkBitmapWmp(output);
@@ -123,7 +137,7 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
                 backend_.writeWorkBitmapBmp(temp->path());
                 input = temp->path();
             }
-            if (writingRouteFor(type, extension) == WritingRoute::ExternalWhole) {
+            if (route == WritingRoute::ExternalWhole) {
                 backend_.externalConvert(input, output, grayscale);
             } else {
                 // The sizes follow the picture the decoding stage loaded from the same file.
@@ -138,23 +152,23 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             break;
         }
         case WritingRoute::CodecLibrary:
-            codecLibraryRoute(source, extension, output, type, quality, grayscale);
+            codecLibraryRoute(source, extension, output, type, quality, grayscale, keepMetadata);
             break;
     }
 }
 
 void FormatRoutes::codecLibraryRoute(const QString& source, const QString& extension,
                                      const QString& output, const QString& type, int quality,
-                                     bool grayscale) {
+                                     bool grayscale, bool keepMetadata) {
     const OutputType& row = *findOutputType(type);
     const CodecFormat format = row.codecFormat.value();
     quality = row.fixedQuality.value_or(quality);
     if (inputKind(extension).codecLibraryReads) {
-        backend_.codecEncode(source, output, format, quality, grayscale);
+        backend_.codecEncode(source, output, format, quality, grayscale, keepMetadata);
     } else {
         const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.bmp"));
         backend_.writeWorkBitmapBmp(temp.path());
-        backend_.codecEncode(temp.path(), output, format, quality, grayscale);
+        backend_.codecEncode(temp.path(), output, format, quality, grayscale, keepMetadata);
     }
 }
 

@@ -16,19 +16,25 @@ public:
     virtual ~RouteBackend() = default;
 
     // Loads `path` with the picture loader (decoder by extension) and draws it onto the work
-    // bitmap, replacing what it held.
+    // bitmap, replacing what it held, and keeps the file's colour profile, EXIF and XMP for
+    // the writers below.
     virtual void loadWorkBitmap(const QString& path) = 0;
+    // Whether the file last loaded came with an EXIF or XMP block.
+    virtual bool holdsExifOrXmp() const = 0;
     // The width and height of the picture last loaded.
     virtual QSize pictureSize() const = 0;
     virtual void grayscaleWorkBitmap() = 0;
     virtual void writeWorkBitmapBmp(const QString& path) = 0;
-    virtual void writeWorkBitmapTiff(const QString& path) = 0;
+    // With the loaded file's profile, and its XMP when `keepMetadata`.
+    virtual void writeWorkBitmapTiff(const QString& path, bool keepMetadata) = 0;
     virtual void writeWorkBitmapWmp(const QString& path) = 0;
 
     // The codec library route from a decodable file: draw it onto a transparent surface,
-    // through the grayscale filter when asked, and encode the surface into `output`.
+    // through the grayscale filter when asked, and encode the surface into `output` with
+    // the profile, and the EXIF and XMP when `keepMetadata`, of `source` or, where it has
+    // none (the work bitmap's "temp.bmp"), of the file last loaded.
     virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
-                             int quality, bool grayscale) = 0;
+                             int quality, bool grayscale, bool keepMetadata) = 0;
 
     // The external tool's general conversion and its conversion with a quality, which also
     // makes the icon sizes given (none for other types than ICO). They show their own error

@@ -118,7 +118,7 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         // The external tool picks the format by the name's extension.
         TemporaryOutput temporary(folder, toolExtension(options.type));
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
-                                options.grayscale);
+                                options.grayscale, options.keepMetadata);
         const QStringList written = temporary.commit(output, wanted);
         for (const QString& name : written) {
             const std::int64_t outputSize = GetFileSizeBytes(name);

@@ -20,6 +20,8 @@ struct ConversionOptions {
     int quality = 100;
     bool grayscale = false;
     QString destination;  // a folder, or kSameFolderAsOriginal
+    // Whether outputs take the sources' EXIF and XMP; colour profiles travel either way.
+    bool keepMetadata = false;
 };
 
 inline const QString kSameFolder = QStringLiteral("Same Folder as Original");

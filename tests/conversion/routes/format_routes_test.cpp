@@ -45,8 +45,10 @@ struct RecordingBackend final : RouteBackend {
         calls << QStringLiteral("bmp ") + name(path);
         touch(path);
     }
-    void writeWorkBitmapTiff(const QString& path) override {
-        calls << QStringLiteral("tiff ") + name(path);
+    bool holdsExifOrXmp() const override { return exifOrXmp; }
+    void writeWorkBitmapTiff(const QString& path, bool keepMetadata) override {
+        calls << QStringLiteral("tiff ") + name(path) +
+                     (keepMetadata ? QStringLiteral(" keep") : QString());
         touch(path);
     }
     void writeWorkBitmapWmp(const QString& path) override {
@@ -54,13 +56,14 @@ struct RecordingBackend final : RouteBackend {
         touch(path);
     }
     void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
-                     bool grayscale) override {
+                     bool grayscale, bool keepMetadata) override {
         static const char* formats[] = {"jpeg", "png", "webp"};
-        calls << QStringLiteral("codec %1 %2 %3 q%4%5")
+        calls << QStringLiteral("codec %1 %2 %3 q%4%5%6")
                      .arg(name(source), name(output),
                           QLatin1String(formats[static_cast<int>(format)]))
                      .arg(quality)
-                     .arg(grayscale ? QStringLiteral(" gray") : QString());
+                     .arg(grayscale ? QStringLiteral(" gray") : QString(),
+                          keepMetadata ? QStringLiteral(" keep") : QString());
         if (failEncode)
             throw Error(QStringLiteral("Cannot encode"));
         touch(output);
@@ -93,6 +96,7 @@ struct RecordingBackend final : RouteBackend {
     bool toolMissing = false;
     bool failLoad = false;
     bool failEncode = false;
+    bool exifOrXmp = false;
 };
 
 class FormatRoutesTest : public ::testing::Test {
@@ -103,7 +107,7 @@ protected:
     }
     // Runs both stages for one source extension and output type; returns the calls.
     QStringList convert(const QString& extension, const QString& type, bool grayscale = false,
-                        int quality = 42) {
+                        int quality = 42, bool keepMetadata = false) {
         const QString path = source + extension;
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
@@ -113,7 +117,7 @@ protected:
         FormatRoutes routes(backend, dialogs, settings);
         routes.decodingStage(path, extension, grayscale);
         const QString output = sourceDir.path() + QStringLiteral("/OUT");
-        routes.writingStage(path, extension, output, type, quality, grayscale);
+        routes.writingStage(path, extension, output, type, quality, grayscale, keepMetadata);
         EXPECT_EQ(QDir(settingsDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList())
             << "intermediate files left behind";
         QFile::remove(output);
@@ -159,6 +163,33 @@ TEST_F(FormatRoutesTest, TheWritingStagePicksTheFirstMatchingRow) {
         EXPECT_EQ(writingRouteFor(QString::fromLatin1(c.type), QString::fromLatin1(c.extension)),
                   c.route)
             << c.type << " " << c.extension;
+    }
+}
+
+// The tool drops EXIF and XMP: a still picture it would take whole goes the codec library's
+// way when they are to be kept, and only then; frames still go to the tool.
+TEST_F(FormatRoutesTest, AStillPictureWhoseMetadataIsKeptAvoidsTheTool) {
+    struct Case {
+        const char* extension;
+        const char* type;
+        bool exifOrXmp;
+        bool keep;
+        QStringList calls;
+    } cases[] = {
+        {".png", "WEBP", true, true, {"load S", "bmp temp.bmp", "codec temp.bmp OUT webp q42 keep"}},
+        {".png", "JPG", true, true, {"load S", "bmp temp.bmp", "codec temp.bmp OUT jpeg q42 keep"}},
+        {".png", "WEBP", true, false, {"load S", "magick S OUT"}},
+        {".png", "WEBP", false, true, {"load S", "magick S OUT"}},
+        {".png", "APNG", true, true, {"load S", "magick S OUT"}},
+        {".apng", "PNG", true, true, {"load temp.png", "magick S OUT"}},
+        {".png", "TIF", true, true, {"load S", "tiff OUT keep"}},
+        {".jpg", "WEBP", true, true, {"load S", "codec S OUT webp q42 keep"}},
+        {".jpg", "BMP", true, true, {"load S", "bmp OUT"}},
+    };
+    for (const Case& c : cases) {
+        backend.exifOrXmp = c.exifOrXmp;
+        EXPECT_EQ(convert(c.extension, c.type, false, 42, c.keep), c.calls)
+            << c.extension << " " << c.type << (c.keep ? " keep" : "");
     }
 }
 
@@ -344,7 +375,7 @@ TEST_F(FormatRoutesTest, AnIconOfSeveralImagesGetsNoSizesAdded) {
         backend.calls.clear();
         routes.decodingStage(path, QStringLiteral(".ico"), false);
         routes.writingStage(path, QStringLiteral(".ico"), sourceDir.path() + QStringLiteral("/OUT"),
-                            QStringLiteral("ICO"), 42, false);
+                            QStringLiteral("ICO"), 42, false, false);
         QStringList calls = backend.calls;
         calls.replaceInStrings(path, QStringLiteral("S"));
         calls.replaceInStrings(sourceDir.path() + QStringLiteral("/OUT"), QStringLiteral("OUT"));
@@ -406,7 +437,7 @@ TEST_F(FormatRoutesTest, AFailedCopyOrLoadLeavesNoPictureToWrite) {
             << "intermediate files left behind";
         try {
             routes.writingStage(path, extension, sourceDir.path() + QStringLiteral("/OUT"),
-                                QStringLiteral("BMP"), 80, false);
+                                QStringLiteral("BMP"), 80, false, false);
             ADD_FAILURE() << "the earlier file's picture was written";
         } catch (const Error& e) {
             EXPECT_EQ(e.message(), QStringLiteral("No picture was loaded from ") + path);

@@ -82,7 +82,7 @@ struct FakeConverter final : FileConverter {
         current = content;
     }
     void writingStage(const QString&, const QString&, const QString& output, const QString&, int,
-                      bool) override {
+                      bool, bool) override {
         outputs << output;
         if (duringWrite)
             duringWrite(output);

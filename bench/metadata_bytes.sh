@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Whether carrying colour profiles and metadata left every other output as it was: converts
+# pictures without a profile or metadata (one of every input kind, a photo and a drawing)
+# to every output type with an earlier build's engine and with this one, and compares the
+# outputs byte for byte. Then the cost of a profile: the size it adds and the time of whole
+# runs over photos with and without one (median of RUNS, default 5).
+#   bench/metadata_bytes.sh EARLIER_BUILD [BUILD]   (each a build folder with
+#                                                    bench/pixmorrow_convert)
+set -euo pipefail
+earlier=$1/bench/pixmorrow_convert
+build=${2:-build}
+engine=$build/bench/pixmorrow_convert
+runs=${RUNS:-5}
+for e in "$earlier" "$engine"; do
+    [[ -x $e ]] || { echo "metadata_bytes: build $e first" >&2; exit 1; }
+done
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+src=$work/sources
+bash "$here/../tests/conversion/routes/make_matrix_fixtures.sh" "$src" >/dev/null
+rm -f "$src/kinds.txt"
+convert -seed 3 -size 400x300 plasma:fractal -resize 400% -quality 90 "$src/photo.jpg"
+convert -size 640x480 gradient:navy-orange -fill white -draw "circle 320,240 320,100" "$src/drawing.png"
+# Everything a source could carry besides its pixels goes, so none has a profile or metadata.
+exiftool -q -q -overwrite_original -all= "$src"/* 2>/dev/null || true
+
+types=(WEBP PNG APNG JPG JPEG JFIF TIF TIFF GIF BMP ICO WMP)
+same=0
+differ=0
+for type in "${types[@]}"; do
+    mkdir -p "$work/a/$type" "$work/b/$type"
+    "$earlier" --type "$type" --quality 80 --dest "$work/a/$type" "$src"/* >/dev/null 2>&1 || true
+    "$engine" --type "$type" --quality 80 --dest "$work/b/$type" "$src"/* >/dev/null 2>&1 || true
+    for a in "$work/a/$type"/*; do
+        b=$work/b/$type/${a##*/}
+        if [[ -f $b ]] && cmp -s "$a" "$b"; then
+            same=$((same + 1))
+        else
+            differ=$((differ + 1))
+            echo "differs: $type ${a##*/}"
+        fi
+    done
+    for b in "$work/b/$type"/*; do
+        [[ -f $work/a/$type/${b##*/} ]] || { differ=$((differ + 1)); echo "only now: $type ${b##*/}"; }
+    done
+done
+echo "outputs without a profile or metadata: $same the same, $differ different"
+
+# The cost of a profile: photos of 12 MP with a 3 KB wide-gamut profile and without.
+python3 "$here/../tests/conversion/routes/make_icc_profile.py" "$work/wide.icc"
+mkdir -p "$work/photos/plain" "$work/photos/tagged"
+convert -seed 1 -size 4000x3000 plasma:fractal "$work/base.miff"
+for i in 1 2 3 4; do
+    convert "$work/base.miff" -roll +$((i * 37))+$((i * 53)) -quality 90 "$work/photos/plain/p$i.jpg"
+    cp "$work/photos/plain/p$i.jpg" "$work/photos/tagged/p$i.jpg"
+done
+exiftool -q -overwrite_original "-icc_profile<=$work/wide.icc" "$work/photos/tagged"/*.jpg
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+for type in WEBP JPG PNG TIF; do
+    for kind in plain tagged; do
+        : >"$work/$kind.times"
+        for ((r = 0; r < runs; r++)); do
+            out=$work/out/$type/$kind/$r
+            mkdir -p "$out"
+            start=$(date +%s.%N)
+            "$engine" --type "$type" --quality 80 --dest "$out" "$work/photos/$kind"/*.jpg >/dev/null
+            echo "$(date +%s.%N) - $start" | bc -l >>"$work/$kind.times"
+        done
+    done
+    plain=$(median <"$work/plain.times")
+    tagged=$(median <"$work/tagged.times")
+    bytes_plain=$(stat -c %s "$work/out/$type/plain/0"/p1.* )
+    bytes_tagged=$(stat -c %s "$work/out/$type/tagged/0"/p1.* )
+    printf '%-4s 4 photos: %6.2f s plain, %6.2f s with a profile (ratio %.3f); one output %d -> %d bytes (+%d)\n' \
+        "$type" "$plain" "$tagged" "$(echo "$tagged / $plain" | bc -l)" "$bytes_plain" "$bytes_tagged" \
+        $((bytes_tagged - bytes_plain))
+done
+echo "profile: $(stat -c %s "$work/wide.icc") bytes"
