@@ -1,6 +1,7 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
-//   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--dest FOLDER] FILE...
+//   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
+//                     FILE...
 #include "conversion/external/command_runner.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
             options.quality = arguments[++i].toInt();
         } else if (a == QLatin1String("--gray")) {
             options.grayscale = true;
+        } else if (a == QLatin1String("--keep-metadata")) {
+            options.keepMetadata = true;
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
         } else {

@@ -178,9 +178,9 @@ ImageMetadata fromPng(Bytes file) {
             continue;
         if (startsWith(typeAndData, "iCCP") && found.icc.empty()) {
             // name (1 to 79 bytes), NUL, compression method 0, zlib stream
-            const auto nul = std::find(data.begin(), data.begin() + std::min<std::size_t>(
-                                                                         data.size(), 80),
-                                        std::uint8_t{0});
+            const auto nul =
+                std::find(data.begin(), data.begin() + std::min<std::size_t>(data.size(), 80),
+                          std::uint8_t{0});
             const std::size_t name = std::size_t(nul - data.begin());
             if (name >= 1 && name < 80 && name + 2 <= data.size() && data[name + 1] == 0)
                 found.icc = iccBlock(inflated(data.subspan(name + 2)));
@@ -212,7 +212,8 @@ ImageMetadata fromPng(Bytes file) {
 
 ImageMetadata fromWebp(Bytes file) {
     ImageMetadata found;
-    const std::size_t riffEnd = std::min<std::size_t>(file.size(), std::size_t{le32(file.data() + 4)} + 8);
+    const std::size_t riffEnd =
+        std::min<std::size_t>(file.size(), std::size_t{le32(file.data() + 4)} + 8);
     std::size_t pos = 12;
     while (riffEnd >= 8 && pos <= riffEnd - 8) {
         const Bytes fourcc = file.subspan(pos, 4);

@@ -79,8 +79,8 @@ TEST_F(KeyboardTest, TabWalksTheOptionsPageAndPassesHiddenQuality) {
     QTabBar* tabs = form->PageControl1->tabBar();
     tabs->setFocus(Qt::TabFocusReason);
     expectTabOrder({form->ComboBoxType, form->SpinEdit1, form->CheckBoxGrayscale,
-                    form->CheckBoxKeepMetadata, form->ComboBoxDestination, form->ButtonBrowse, form->ButtonBack,
-                    form->ButtonProcess, tabs});
+                    form->CheckBoxKeepMetadata, form->ComboBoxDestination, form->ButtonBrowse,
+                    form->ButtonBack, form->ButtonProcess, tabs});
 
     form->ComboBoxType->setCurrentText(QStringLiteral("PNG"));
     tabs->setFocus(Qt::TabFocusReason);
@@ -159,9 +159,9 @@ TEST_F(KeyboardTest, MnemonicsNeverClashOnAPageOrInAMenu) {
     expectMnemonicsApart(form, {"&Add Files", "Add Fo&lder", "&Delete", "&Clear", "&Next", "&File",
                                 "&Settings", "&Help"});
     form->PageControl1->setCurrentWidget(form->TabSheet2);
-    expectMnemonicsApart(
-        form, {"&Output Format:", "&Quality:", "Convert to &Grayscale",
-               "&Keep metadata (EXIF, XMP)", "D&estination:", "B&rowse...", "&Back", "&Process", "&File", "&Settings", "&Help"});
+    expectMnemonicsApart(form, {"&Output Format:", "&Quality:", "Convert to &Grayscale",
+                                "&Keep metadata (EXIF, XMP)", "D&estination:", "B&rowse...",
+                                "&Back", "&Process", "&File", "&Settings", "&Help"});
     // Across both pages too, so that a page's letters never mean two things.
     QStringList everything;
     for (QWidget* page : {form->TabSheet1, form->TabSheet2}) {

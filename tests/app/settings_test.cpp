@@ -4,6 +4,7 @@
 #include "support/permissions_enforced.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>

@@ -21,9 +21,9 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty())
             << "exiftool is not installed (scripts/install-deps)";
-        runTool("python3", {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR
-                                           "/conversion/routes/make_icc_profile.py"),
-                            path("wide.icc")});
+        runTool("python3",
+                {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR "/conversion/routes/make_icc_profile.py"),
+                 path("wide.icc")});
         icc = readBytes(path("wide.icc"));
         ASSERT_GT(icc.size(), 6000);
         runTool("convert", {"-size", "24x16", "gradient:red-blue", path("plain.png")});
@@ -49,27 +49,29 @@ protected:
     QByteArray icc;
 };
 
-const char kXmp[] = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
-                    "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
-                    "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:title><rdf:Alt><rdf:li "
-                    "xml:lang='x-default'>Harbour</rdf:li></rdf:Alt></dc:title></rdf:Description>"
-                    "</rdf:RDF></x:xmpmeta>";
+const char kXmp[] =
+    "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+    "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+    "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:title><rdf:Alt><rdf:li "
+    "xml:lang='x-default'>Harbour</rdf:li></rdf:Alt></dc:title></rdf:Description>"
+    "</rdf:RDF></x:xmpmeta>";
 
 TEST_F(CodecMetadataTest, EveryEncoderWritesTheBlocksAndTheDecoderReadsThemBack) {
     // EXIF from exiftool, so the block is a real one with GPS.
     runTool("exiftool", {"-q", "-o", path("gps.exif"), "-GPSLatitude=12.25", "-GPSLatitudeRef=N",
                          "-Make=Pixmorrow"});
     const QByteArray exif = readBytes(path("gps.exif"));
-    ASSERT_TRUE(exif.startsWith("MM") || exif.startsWith("II")) << exif.left(8).toHex().toStdString();
+    ASSERT_TRUE(exif.startsWith("MM") || exif.startsWith("II"))
+        << exif.left(8).toHex().toStdString();
 
     CodecLibrary::Image image = decode(path("plain.png"));
     EXPECT_TRUE(block(image, PMC_METADATA_ICC).isEmpty());
     ASSERT_TRUE(set(image, PMC_METADATA_ICC, icc));
     ASSERT_TRUE(set(image, PMC_METADATA_EXIF, exif));
     ASSERT_TRUE(set(image, PMC_METADATA_XMP, QByteArray(kXmp)));
-    for (const auto& [name, format] : {std::pair{"out.jpg", PMC_FORMAT_JPEG},
-                                       std::pair{"out.png", PMC_FORMAT_PNG},
-                                       std::pair{"out.webp", PMC_FORMAT_WEBP}}) {
+    for (const auto& [name, format] :
+         {std::pair{"out.jpg", PMC_FORMAT_JPEG}, std::pair{"out.png", PMC_FORMAT_PNG},
+          std::pair{"out.webp", PMC_FORMAT_WEBP}}) {
         SCOPED_TRACE(name);
         image.encodeToFile(path(name), format, 90);
         EXPECT_EQ(toolBytes("exiftool", {"-b", "-ICC_Profile", path(name)}), icc);
@@ -133,9 +135,9 @@ TEST_F(CodecMetadataTest, AnImageWithoutBlocksEncodesAsItAlwaysDid) {
     ASSERT_TRUE(set(cleared, PMC_METADATA_XMP, QByteArray(kXmp)));
     ASSERT_TRUE(set(cleared, PMC_METADATA_ICC, {}));
     ASSERT_TRUE(set(cleared, PMC_METADATA_XMP, {}));
-    for (const auto& [name, format] : {std::pair{"jpg", PMC_FORMAT_JPEG},
-                                       std::pair{"png", PMC_FORMAT_PNG},
-                                       std::pair{"webp", PMC_FORMAT_WEBP}}) {
+    for (const auto& [name, format] :
+         {std::pair{"jpg", PMC_FORMAT_JPEG}, std::pair{"png", PMC_FORMAT_PNG},
+          std::pair{"webp", PMC_FORMAT_WEBP}}) {
         plain.encodeToFile(path(QStringLiteral("a.") + name), format, 80);
         cleared.encodeToFile(path(QStringLiteral("b.") + name), format, 80);
         EXPECT_EQ(readBytes(path(QStringLiteral("a.") + name)),

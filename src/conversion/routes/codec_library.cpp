@@ -259,9 +259,9 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
     if (!image)
         throw cannotDecode(codec, source);
     formats::ImageMetadata blocks = image.metadata();
-    for (auto [own, other] : {std::pair{&blocks.icc, &carried.icc},
-                              std::pair{&blocks.exif, &carried.exif},
-                              std::pair{&blocks.xmp, &carried.xmp}}) {
+    for (auto [own, other] :
+         {std::pair{&blocks.icc, &carried.icc}, std::pair{&blocks.exif, &carried.exif},
+          std::pair{&blocks.xmp, &carried.xmp}}) {
         if (own->empty())
             *own = *other;
     }

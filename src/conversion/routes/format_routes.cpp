@@ -69,8 +69,8 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension) {
     return WritingRoute::CodecLibrary;
 }
 
-WritingRoute writingRouteFor(const QString& type, const QString& extension,
-                             const QString& source, bool keepsExifOrXmp) {
+WritingRoute writingRouteFor(const QString& type, const QString& extension, const QString& source,
+                             bool keepsExifOrXmp) {
     const WritingRoute route = writingRouteFor(type, extension);
     if (route != WritingRoute::ExternalWhole || !keepsExifOrXmp ||
         findOutputType(type)->route != WritingRoute::CodecLibrary)

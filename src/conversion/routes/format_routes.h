@@ -18,8 +18,8 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension);
 // The route of one file: writingRouteFor, except that a still picture the tool would take
 // whole goes the codec library's way when its EXIF or XMP is to be kept, as the tool drops
 // them.
-WritingRoute writingRouteFor(const QString& type, const QString& extension,
-                             const QString& source, bool keepsExifOrXmp);
+WritingRoute writingRouteFor(const QString& type, const QString& extension, const QString& source,
+                             bool keepsExifOrXmp);
 
 // The per-file conversion: the decoding stage by source extension, then the writing
 // stage's routes. Intermediate files live in the settings folder and are removed right after
@@ -31,8 +31,7 @@ public:
 
     void decodingStage(const QString& source, const QString& extension, bool grayscale) override;
     void writingStage(const QString& source, const QString& extension, const QString& output,
-                      const QString& type, int quality, bool grayscale,
-                      bool keepMetadata) override;
+                      const QString& type, int quality, bool grayscale, bool keepMetadata) override;
 
 private:
     void codecLibraryRoute(const QString& source, const QString& extension, const QString& output,

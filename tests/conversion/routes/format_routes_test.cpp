@@ -169,6 +169,7 @@ TEST_F(FormatRoutesTest, TheWritingStagePicksTheFirstMatchingRow) {
 // The tool drops EXIF and XMP: a still picture it would take whole goes the codec library's
 // way when they are to be kept, and only then; frames still go to the tool.
 TEST_F(FormatRoutesTest, AStillPictureWhoseMetadataIsKeptAvoidsTheTool) {
+    useSettings();
     struct Case {
         const char* extension;
         const char* type;
@@ -176,7 +177,11 @@ TEST_F(FormatRoutesTest, AStillPictureWhoseMetadataIsKeptAvoidsTheTool) {
         bool keep;
         QStringList calls;
     } cases[] = {
-        {".png", "WEBP", true, true, {"load S", "bmp temp.bmp", "codec temp.bmp OUT webp q42 keep"}},
+        {".png",
+         "WEBP",
+         true,
+         true,
+         {"load S", "bmp temp.bmp", "codec temp.bmp OUT webp q42 keep"}},
         {".png", "JPG", true, true, {"load S", "bmp temp.bmp", "codec temp.bmp OUT jpeg q42 keep"}},
         {".png", "WEBP", true, false, {"load S", "magick S OUT"}},
         {".png", "WEBP", false, true, {"load S", "magick S OUT"}},

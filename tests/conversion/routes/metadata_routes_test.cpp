@@ -88,15 +88,15 @@ protected:
         made = true;
         const auto at = [&](const char* name) { return dir + u'/' + QLatin1String(name); };
         step(QStringLiteral("python3"),
-             {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR "/conversion/routes/make_icc_profile.py"), at("wide.icc")});
+             {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR "/conversion/routes/make_icc_profile.py"),
+              at("wide.icc")});
         step(QStringLiteral("python3"),
-             {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR "/conversion/routes/make_icc_profile.py"), at("big.icc"),
-              "--pad", "150000", "--name", "Large test profile"});
+             {QStringLiteral(PIXMORROW_TEST_SOURCE_DIR "/conversion/routes/make_icc_profile.py"),
+              at("big.icc"), "--pad", "150000", "--name", "Large test profile"});
         // 64 x 48, a yellow block in the top-left corner to tell how it was turned.
-        const QStringList picture = {"-size",   "64x48", "gradient:red-blue", "-fill",
-                                     "yellow",  "-draw", "rectangle 0,0 15,11"};
-        for (const char* name : {"plain.jpg", "plain.png", "plain.webp", "plain.tif",
-                                 "plain.psd"})
+        const QStringList picture = {"-size",  "64x48", "gradient:red-blue",  "-fill",
+                                     "yellow", "-draw", "rectangle 0,0 15,11"};
+        for (const char* name : {"plain.jpg", "plain.png", "plain.webp", "plain.tif", "plain.psd"})
             step("convert", picture + QStringList{at(name)});
         for (const char* kind : {"jpg", "png", "webp", "tif", "psd"})
             QFile::copy(at("plain.") + kind, at("tagged.") + kind);
@@ -105,14 +105,15 @@ protected:
         const QStringList tags = {"-q", "-overwrite_original", "-GPSLatitude=48.5",
                                   "-GPSLatitudeRef=N", "-XMP-dc:Title=Lighthouse"};
         step("exiftool", tags + QStringList{"-ICC_Profile<=" + at("wide.icc"), at("tagged.jpg"),
-                                            at("tagged.png"), at("tagged.webp"),
-                                            at("tagged.tif"), at("tagged.psd")});
-        step("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + at("big.icc"),
-                          at("big.jpg")});
+                                            at("tagged.png"), at("tagged.webp"), at("tagged.tif"),
+                                            at("tagged.psd")});
+        step("exiftool",
+             {"-q", "-overwrite_original", "-ICC_Profile<=" + at("big.icc"), at("big.jpg")});
         // Stored upright but to be shown turned 90 degrees clockwise, with a thumbnail.
         step("convert", {at("plain.jpg"), "-resize", "16x12", at("thumb.jpg")});
-        step("exiftool", tags + QStringList{"-Orientation#=6", "-ThumbnailImage<=" + at("thumb.jpg"),
-                                            at("turned.jpg")});
+        step("exiftool",
+             tags + QStringList{"-Orientation#=6", "-ThumbnailImage<=" + at("thumb.jpg"),
+                                at("turned.jpg")});
         // The tagged JPEG with its profile's header claiming one byte more than it holds.
         QByteArray bytes = readAll(at("tagged.jpg"));
         const qsizetype icc = bytes.indexOf(QByteArray("ICC_PROFILE\0", 12));
@@ -145,12 +146,11 @@ protected:
         ConversionOptions options{type, 80, grayscale, folder};
         options.keepMetadata = keepMetadata;
         const auto totals = conversion.run({source(name)}, options);
-        EXPECT_TRUE(totals && totals->convertedCount == 1) << name.toStdString() << " to "
-                                                           << type.toStdString();
+        EXPECT_TRUE(totals && totals->convertedCount == 1)
+            << name.toStdString() << " to " << type.toStdString();
         EXPECT_TRUE(dialogs.messages.empty()) << name.toStdString() << " to " << type.toStdString();
         dialogs.messages.clear();
-        return folder + u'/' + QFileInfo(name).completeBaseName() +
-               outputExtension(type);
+        return folder + u'/' + QFileInfo(name).completeBaseName() + outputExtension(type);
     }
 
     static inline std::unique_ptr<QTemporaryDir> sources;
@@ -167,7 +167,8 @@ TEST_F(MetadataRoutes, TheProfileTravelsFromEverySourceToEveryOutputThatHoldsOne
     const QByteArray wide = profile();
     ASSERT_GT(wide.size(), 6000);
     // The PSD goes through the tool's intermediate PNG; the PNG whole through the tool.
-    for (const char* name : {"tagged.jpg", "tagged.png", "tagged.webp", "tagged.tif", "tagged.psd"}) {
+    for (const char* name :
+         {"tagged.jpg", "tagged.png", "tagged.webp", "tagged.tif", "tagged.psd"}) {
         ASSERT_EQ(iccOf(source(name)), wide) << name << ": the source holds the profile";
         for (const QString& type : kProfileTypes) {
             const QString output = convert(name, type);
@@ -218,7 +219,8 @@ TEST_F(MetadataRoutes, GpsAndXmpGoOnlyWhenTheUserKeepsThem) {
 
 TEST_F(MetadataRoutes, KeptExifSaysUprightForTurnedPixelsAndHasNoThumbnail) {
     ASSERT_EQ(tagOf(source("turned.jpg"), "Orientation"), QStringLiteral("6"));
-    ASSERT_FALSE(runForBytes("exiftool", {"-b", "-ThumbnailImage", source("turned.jpg")}).isEmpty());
+    ASSERT_FALSE(
+        runForBytes("exiftool", {"-b", "-ThumbnailImage", source("turned.jpg")}).isEmpty());
     for (const QString& type : {"WEBP", "PNG", "JPG"}) {
         SCOPED_TRACE(type.toStdString());
         const QString output = convert("turned.jpg", type, true);
@@ -228,10 +230,11 @@ TEST_F(MetadataRoutes, KeptExifSaysUprightForTurnedPixelsAndHasNoThumbnail) {
         EXPECT_EQ(tagOf(output, "GPSLatitude"), QStringLiteral("48.5"));
         EXPECT_TRUE(runForBytes("exiftool", {"-b", "-ThumbnailImage", output}).isEmpty());
         // Turned clockwise, the yellow corner is now at the top right.
-        const QString corner = testing::runProgram(
-            "convert", {output, "-format", "%[fx:p{w-3,3}.r>0.8 && p{w-3,3}.g>0.8 && "
-                                           "p{w-3,3}.b<0.3 && p{2,2}.g<0.5]",
-                        "info:"});
+        const QString corner =
+            testing::runProgram("convert", {output, "-format",
+                                            "%[fx:p{w-3,3}.r>0.8 && p{w-3,3}.g>0.8 && "
+                                            "p{w-3,3}.b<0.3 && p{2,2}.g<0.5]",
+                                            "info:"});
         EXPECT_EQ(corner, QStringLiteral("1"));
     }
 }
