@@ -58,23 +58,31 @@ for i in 1 2 3 4; do
 done
 exiftool -q -overwrite_original "-icc_profile<=$work/wide.icc" "$work/photos/tagged"/*.jpg
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+timeit() {  # engine, type, photo folder, output folder: seconds of one whole run
+    mkdir -p "$4"
+    local start
+    start=$(date +%s.%N)
+    "$1" --type "$2" --quality 80 --dest "$4" "$3"/*.jpg >/dev/null
+    echo "$(date +%s.%N) - $start" | bc -l
+}
+echo "whole runs over 4 photos of 12 MP, median of $runs: earlier build, this build, this build with a profile"
 for type in WEBP JPG PNG TIF; do
-    for kind in plain tagged; do
-        : >"$work/$kind.times"
-        for ((r = 0; r < runs; r++)); do
-            out=$work/out/$type/$kind/$r
-            mkdir -p "$out"
-            start=$(date +%s.%N)
-            "$engine" --type "$type" --quality 80 --dest "$out" "$work/photos/$kind"/*.jpg >/dev/null
-            echo "$(date +%s.%N) - $start" | bc -l >>"$work/$kind.times"
-        done
+    : >"$work/earlier.times"
+    : >"$work/plain.times"
+    : >"$work/tagged.times"
+    # Interleaved, so that a busy moment of the machine falls on all three alike.
+    for ((r = 0; r < runs; r++)); do
+        timeit "$earlier" "$type" "$work/photos/plain" "$work/out/$type/earlier/$r" >>"$work/earlier.times"
+        timeit "$engine" "$type" "$work/photos/plain" "$work/out/$type/plain/$r" >>"$work/plain.times"
+        timeit "$engine" "$type" "$work/photos/tagged" "$work/out/$type/tagged/$r" >>"$work/tagged.times"
     done
+    earlier_s=$(median <"$work/earlier.times")
     plain=$(median <"$work/plain.times")
     tagged=$(median <"$work/tagged.times")
-    bytes_plain=$(stat -c %s "$work/out/$type/plain/0"/p1.* )
-    bytes_tagged=$(stat -c %s "$work/out/$type/tagged/0"/p1.* )
-    printf '%-4s 4 photos: %6.2f s plain, %6.2f s with a profile (ratio %.3f); one output %d -> %d bytes (+%d)\n' \
-        "$type" "$plain" "$tagged" "$(echo "$tagged / $plain" | bc -l)" "$bytes_plain" "$bytes_tagged" \
-        $((bytes_tagged - bytes_plain))
+    bytes_plain=$(stat -c %s "$work/out/$type/plain/0"/p1.*)
+    bytes_tagged=$(stat -c %s "$work/out/$type/tagged/0"/p1.*)
+    printf '%-4s %6.2f s, %6.2f s (%.3f of earlier), %6.2f s (%.3f of plain); one output %d -> %d bytes (+%d)\n' \
+        "$type" "$earlier_s" "$plain" "$(echo "$plain / $earlier_s" | bc -l)" "$tagged" \
+        "$(echo "$tagged / $plain" | bc -l)" "$bytes_plain" "$bytes_tagged" $((bytes_tagged - bytes_plain))
 done
 echo "profile: $(stat -c %s "$work/wide.icc") bytes"

@@ -1,12 +1,12 @@
-# Fuzz targets of the format readers, the JPEG XR entry, the EXIF reader and the version
-# resource parser. Seeds are in fuzz/seeds/<name>/.
+# Fuzz targets of the format readers, the JPEG XR entry, the EXIF reader, the metadata finder
+# and the version resource parser. Seeds are in fuzz/seeds/<name>/.
 function(pixmorrow_formats_fuzzer name)
   add_executable(fuzz_${name} ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_${name}.cpp ${ARGN})
   target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
 
-foreach(_name png gif bmp ico exif)
+foreach(_name png gif bmp ico exif metadata)
   pixmorrow_formats_fuzzer(${_name})
   target_link_libraries(fuzz_${_name} PRIVATE pixmorrow_formats)
 endforeach()
