@@ -58,6 +58,7 @@ const QStringList kKeys = {
     "This file could not be opened:",
     "This folder could not be opened:",
     "Close",
+    "Keep metadata (EXIF, XMP)",
 };
 
 QByteArray readFile(const QString& path) {
