@@ -179,6 +179,20 @@ QStringList ImageMagickBridge::iconArguments(const IconSizes& icon) {
     return arguments;
 }
 
+QStringList ImageMagickBridge::profileArguments(const QString& InputFile,
+                                                const QString& OutputFile) {
+    return {InputFile + QStringLiteral("[0]"), literalOutput(OutputFile)};
+}
+
+void ImageMagickBridge::extractProfile(const QString& InputFile, const QString& OutputFile) {
+    const QString tool = toolPath();
+    if (!QFileInfo::exists(tool))
+        return;
+    run(QStringLiteral("magick.exe ") + quoted(InputFile + QStringLiteral("[0]")) +
+            QLatin1Char(' ') + quoted(OutputFile),
+        profileArguments(InputFile, OutputFile), tool);
+}
+
 void ImageMagickBridge::run(const QString& commandLine, const QStringList& arguments,
                             const QString& tool) {
     log_.clear();

@@ -54,6 +54,11 @@ public:
     void ImageMagickIleAVIFDonustur(const QString& InputFile, const QString& OutputFile,
                                     int AQuality, bool grayscale, const IconSizes& icon = {});
 
+    // The source's colour profile (of its first image) written as an ICC file; nothing, and
+    // no message, when it has none.
+    static QStringList profileArguments(const QString& InputFile, const QString& OutputFile);
+    void extractProfile(const QString& InputFile, const QString& OutputFile);
+
     // Called while the tool runs; by default repaints the windows without taking user input.
     std::function<void()> keepUiAlive;
 

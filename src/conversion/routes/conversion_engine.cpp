@@ -52,6 +52,20 @@ void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
     state_->metadata = metadataOf(path);
 }
 
+void LibraryRouteBackend::profileFromTool(const QString& source, const QString& iccFile) {
+    if (!state_->metadata.icc.empty())
+        return;
+    bridge_.extractProfile(source, iccFile);
+    try {
+        std::vector<std::uint8_t> icc =
+            formats::readWholeFile(iccFile.toStdString(), formats::kMaxMetadataBytes);
+        if (formats::checkedIccProfile(icc))
+            state_->metadata.icc = std::move(icc);
+    } catch (const std::exception&) {
+        // No profile, or none that is whole: the picture goes without one.
+    }
+}
+
 bool LibraryRouteBackend::holdsExifOrXmp() const {
     return !state_->metadata.exif.empty() || !state_->metadata.xmp.empty();
 }

@@ -31,6 +31,7 @@ public:
 
     void loadWorkBitmap(const QString& path) override;
     bool holdsExifOrXmp() const override;
+    void profileFromTool(const QString& source, const QString& iccFile) override;
     QSize pictureSize() const override;
     void grayscaleWorkBitmap() override;
     void writeWorkBitmapBmp(const QString& path) override;

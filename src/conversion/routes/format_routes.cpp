@@ -100,6 +100,10 @@ void FormatRoutes::decodingStage(const QString& source, const QString& extension
             throw ReportedFailure();
         }
         backend_.loadWorkBitmap(temp.path());
+        if (grayscale) {
+            const IntermediateFile icc(settingsFolder_ + QStringLiteral("temp.icc"));
+            backend_.profileFromTool(source, icc.path());
+        }
     } else {
         backend_.loadWorkBitmap(source);
     }

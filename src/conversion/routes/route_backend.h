@@ -19,6 +19,10 @@ public:
     // bitmap, replacing what it held, and keeps the file's colour profile, EXIF and XMP for
     // the writers below.
     virtual void loadWorkBitmap(const QString& path) = 0;
+    // When the file last loaded came without a colour profile, has the external tool write
+    // the profile of `source` into `iccFile` and keeps it: the tool's grayscale intermediate
+    // cannot hold the RGB profile of its source.
+    virtual void profileFromTool(const QString& source, const QString& iccFile) = 0;
     // Whether the file last loaded came with an EXIF or XMP block.
     virtual bool holdsExifOrXmp() const = 0;
     // The width and height of the picture last loaded.

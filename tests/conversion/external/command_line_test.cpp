@@ -115,6 +115,12 @@ TEST_F(CommandLines, SourceArgumentQuotesWithoutEscaping) {
               QLatin1Char('"') + path("plain.png") + QLatin1Char('"'));
 }
 
+TEST_F(CommandLines, TheProfileComesFromTheFirstImageUnderALiteralName) {
+    EXPECT_EQ(ImageMagickBridge::profileArguments(QStringLiteral("/in/a.psd"),
+                                                  QStringLiteral("/set/100%/temp.icc")),
+              QStringList({"/in/a.psd[0]", "/set/100%%/temp.icc"}));
+}
+
 TEST_F(CommandLines, QualityConversionTable) {
     const QString in = path("early.png");  // never given "APNG:" nor "-coalesce" here
     const QString out = path("out.gif");

@@ -46,6 +46,9 @@ struct RecordingBackend final : RouteBackend {
         touch(path);
     }
     bool holdsExifOrXmp() const override { return exifOrXmp; }
+    void profileFromTool(const QString& source, const QString& iccFile) override {
+        calls << QStringLiteral("profile %1 %2").arg(name(source), name(iccFile));
+    }
     void writeWorkBitmapTiff(const QString& path, bool keepMetadata) override {
         calls << QStringLiteral("tiff ") + name(path) +
                      (keepMetadata ? QStringLiteral(" keep") : QString());
@@ -319,7 +322,14 @@ TEST_F(FormatRoutesTest, EachSourceKindMeetsItsDecoderAndWriter) {
         {".psd",
          "GIF",
          true,
-         {"magick S temp.png gray", "load temp.png", "gray", "magick-q S OUT q42 gray"}},
+         {"magick S temp.png gray", "load temp.png", "profile S temp.icc", "gray",
+          "magick-q S OUT q42 gray"}},
+        // The tool's gray intermediate cannot hold the source's RGB profile: the tool gives
+        // it apart.
+        {".heic",
+         "TIF",
+         true,
+         {"magick S temp.png gray", "load temp.png", "profile S temp.icc", "gray", "tiff OUT"}},
         {".heic",
          "PNG",
          false,

@@ -182,6 +182,11 @@ TEST_F(MetadataRoutes, TheProfileTravelsFromEverySourceToEveryOutputThatHoldsOne
         EXPECT_EQ(iccOf(convert("big.jpg", type)), big) << type.toStdString();
     EXPECT_EQ(iccOf(convert("tagged.jpg", "WEBP", false, true)), wide) << "grayscale";
     EXPECT_EQ(iccOf(convert("tagged.webp", "TIF", false, true)), wide) << "grayscale";
+    // The tool's grayscale intermediate holds no RGB profile; the tool gives it apart.
+    for (const QString& type : kProfileTypes)
+        EXPECT_EQ(iccOf(convert("tagged.psd", type, false, true)), wide)
+            << "grayscale PSD to " << type.toStdString();
+    EXPECT_TRUE(iccOf(convert("plain.psd", "WEBP", false, true)).isEmpty());
 }
 
 TEST_F(MetadataRoutes, NoProfileOrMetadataInGivesNoneOut) {
@@ -198,7 +203,7 @@ TEST_F(MetadataRoutes, NoProfileOrMetadataInGivesNoneOut) {
 
 TEST_F(MetadataRoutes, GpsAndXmpGoOnlyWhenTheUserKeepsThem) {
     for (const char* name : {"tagged.jpg", "tagged.png", "tagged.webp"}) {
-        for (const QString& type : {"WEBP", "PNG", "JPG"}) {
+        for (const QString& type : QStringList{"WEBP", "PNG", "JPG"}) {
             const std::string said = std::string(name) + " to " + type.toStdString();
             const QString stripped = convert(name, type);
             EXPECT_TRUE(tagOf(stripped, "GPSLatitude").isEmpty()) << said;
@@ -221,7 +226,7 @@ TEST_F(MetadataRoutes, KeptExifSaysUprightForTurnedPixelsAndHasNoThumbnail) {
     ASSERT_EQ(tagOf(source("turned.jpg"), "Orientation"), QStringLiteral("6"));
     ASSERT_FALSE(
         runForBytes("exiftool", {"-b", "-ThumbnailImage", source("turned.jpg")}).isEmpty());
-    for (const QString& type : {"WEBP", "PNG", "JPG"}) {
+    for (const QString& type : QStringList{"WEBP", "PNG", "JPG"}) {
         SCOPED_TRACE(type.toStdString());
         const QString output = convert("turned.jpg", type, true);
         EXPECT_EQ(tagOf(output, "ImageWidth") + u'x' + tagOf(output, "ImageHeight"),
