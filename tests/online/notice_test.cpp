@@ -74,18 +74,23 @@ TEST(NoticeRules, PlacedTopRightWithFivePixelMargins) {
     EXPECT_EQ(noticeTopLeft(QRect(100, 30, 800, 600), QSize(320, 68)), QPoint(575, 35));
 }
 
-TEST(NoticeRules, TheLinkOpensTheDownloadLinkOrTheHomePage) {
+TEST(NoticeRules, TheLinkOpensTheDownloadLinkOnTheMakersHostOrTheHomePage) {
     const QString home = makerHomePage();
     EXPECT_TRUE(home.startsWith(QStringLiteral("http://")));
     struct Case {
         QString url;
         QString opened;
     };
+    const QString host = makerHost();
     const std::vector<Case> cases = {
         {"", home},
-        {"https://downloads.example/pixmorrow-2.1.zip",
-         "https://downloads.example/pixmorrow-2.1.zip"},
-        {"http://downloads.example/a b", "http://downloads.example/a b"},
+        {"https://" + host + "/pixmorrow-2.1.zip", "https://" + host + "/pixmorrow-2.1.zip"},
+        {"http://" + host.toUpper() + "/a b", "http://" + host.toUpper() + "/a b"},
+        // Only the maker's own host: a reply changed on the way cannot send the user elsewhere.
+        {"https://downloads.example/pixmorrow-2.1.zip", home},
+        {"https://" + host + ".evil.example/x.zip", home},
+        {"https://evil.example/" + host, home},
+        {"https://user@evil.example/x.zip", home},
         // The link arrives over the network and goes to the shell: web addresses only.
         {"file:///etc/passwd", home},
         {"/usr/bin/xterm", home},
