@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pixmorrow {
 namespace {
 
@@ -112,9 +115,10 @@ TEST(ToolFence, PrivateFolderIsTheUsersAloneAndGoesAway) {
         EXPECT_TRUE(made.startsWith(parent.path() + u'/'));
         const QFileInfo info(made);
         ASSERT_TRUE(info.isDir());
-        EXPECT_EQ(info.permissions() & 0x0FFF, QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner | QFile::ReadUser |
-                                                   QFile::WriteUser | QFile::ExeUser);
+        struct stat mode {};
+        ASSERT_EQ(::stat(QFile::encodeName(made).constData(), &mode), 0);
+        EXPECT_EQ(mode.st_mode & 07777, 0700u);
+        EXPECT_EQ(mode.st_uid, ::geteuid());
         // What the tool leaves inside goes with it; a link inside is removed, not followed.
         QDir(made).mkpath(QStringLiteral("frames"));
         QFile left(made + QStringLiteral("/frames/f0.pam"));
