@@ -136,7 +136,7 @@ TEST_F(IntakeViewTest, AShiftDropIsTakenAsACopy) {
 
 // A file named like markup shows as its name in the queue.
 TEST_F(IntakeViewTest, AnHtmlLikeNameShowsAsItIs) {
-    const QString name = QStringLiteral("<img src=x onerror=alert(1)><b>bold</b>.png");
+    const QString name = QStringLiteral("<img src=x onerror=alert(1)><b>bold &amp; <i>more.png");
     writeBytes(files.filePath(name), 10);
     TAppForm& f = viewForm();
     f.dropPaths({files.filePath(name)});

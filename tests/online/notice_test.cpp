@@ -182,25 +182,33 @@ TEST_F(NoticeWindow, OnlyTheFreeSurfacesStartADrag) {
 }
 
 TEST_F(NoticeWindow, ClickingTheLinkOpensItAndCloses) {
-    for (const QString& url : {QStringLiteral("https://dl.example/p.zip"), QString()}) {
+    const QString onMakersHost = "https://" + makerHost() + "/p.zip";
+    // A link elsewhere opens the home page instead.
+    const struct {
+        QString url;
+        QString opened;
+    } cases[] = {{onMakersHost, onMakersHost},
+                 {QString(), makerHomePage()},
+                 {"https://dl.example/p.zip", makerHomePage()}};
+    for (const auto& c : cases) {
         shell.calls.clear();
-        auto notice = make(url);
+        auto notice = make(c.url);
         ASSERT_TRUE(shown(*notice));
         QTest::mouseClick(notice->Label2, Qt::LeftButton);
         ASSERT_EQ(shell.calls.size(), 1u);
-        EXPECT_EQ(shell.calls[0], "openUrl " + (url.isEmpty() ? makerHomePage() : url));
+        EXPECT_EQ(shell.calls[0], "openUrl " + c.opened);
         EXPECT_FALSE(notice->isVisible());
     }
 }
 
 TEST_F(NoticeWindow, ALinkThatDoesNotOpenIsToldInTheUsersLanguage) {
     shell.opens = false;
-    auto notice = make(QStringLiteral("https://dl.example/p.zip"));
+    const QString url = "https://" + makerHost() + "/p.zip";
+    auto notice = make(url);
     ASSERT_TRUE(shown(*notice));
     QTest::mouseClick(notice->Label2, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("Webseite nicht geöffnet:\rhttps://dl.example/p.zip"));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Webseite nicht geöffnet:\r") + url);
     EXPECT_FALSE(notice->isVisible());
 }
 
