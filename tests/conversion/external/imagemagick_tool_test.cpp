@@ -406,9 +406,10 @@ TEST_F(RealTool, ARenamedPictureIsRefused) {
 }
 
 // Names the tool would read as an option, a format prefix, a frame selection or a list,
-// given absolute or relative to the working folder, in a folder whose name has them too.
+// given absolute or relative to the working folder, in a folder whose name has them too (and
+// a line break).
 TEST_F(RealTool, NamesWithDashColonAndBracketAreReadAsFileNames) {
-    QDir dir(file(QStringLiteral("a:b [1] @c")));
+    QDir dir(file(QStringLiteral("a:b [1] @c\nd")));
     ASSERT_TRUE(dir.mkpath(QStringLiteral(".")));
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));

@@ -94,6 +94,12 @@ TEST_F(ToolRoutePaths, RelativeSourcesAndDestinationsWorkOnEveryToolRoute) {
         EXPECT_TRUE(dialogs.messages.empty()) << log.text().toStdString();
         EXPECT_GT(QFileInfo(work.filePath(QStringLiteral("out/") + c.output)).size(), 0);
     }
+    // A destination whose name holds a line break, as a folder name may.
+    const auto totals = convert({QStringLiteral("moving.gif")}, QStringLiteral("GIF"),
+                                QStringLiteral("new\nline"));
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(totals->convertedCount, 1) << log.text().toStdString();
+    EXPECT_GT(QFileInfo(work.filePath(QStringLiteral("new\nline/moving.gif"))).size(), 0);
     // Nothing was written where the tool runs, nor left in the settings folder.
     EXPECT_TRUE(QDir(settings()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
