@@ -126,6 +126,8 @@ TEST_F(NoticeWindow, OpensBorderlessOnTopWithoutTaskbarEntryInTheTopRightCorner)
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_EQ(notice->Label1->text(), "AKTUALISIERUNG");
     EXPECT_EQ(notice->Label2->text(), "Click to download Pixmorrow 2.1");
+    // The version comes over the network: never read as markup.
+    EXPECT_EQ(notice->Label2->textFormat(), Qt::PlainText);
     EXPECT_TRUE(notice->Label2->wordWrap());
     EXPECT_FALSE(notice->isVisible());
     ASSERT_TRUE(shown(*notice));
