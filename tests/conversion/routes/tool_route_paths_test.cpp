@@ -95,8 +95,8 @@ TEST_F(ToolRoutePaths, RelativeSourcesAndDestinationsWorkOnEveryToolRoute) {
         EXPECT_GT(QFileInfo(work.filePath(QStringLiteral("out/") + c.output)).size(), 0);
     }
     // A destination whose name holds a line break, as a folder name may.
-    const auto totals = convert({QStringLiteral("moving.gif")}, QStringLiteral("GIF"),
-                                QStringLiteral("new\nline"));
+    const auto totals =
+        convert({QStringLiteral("moving.gif")}, QStringLiteral("GIF"), QStringLiteral("new\nline"));
     ASSERT_TRUE(totals);
     EXPECT_EQ(totals->convertedCount, 1) << log.text().toStdString();
     EXPECT_GT(QFileInfo(work.filePath(QStringLiteral("new\nline/moving.gif"))).size(), 0);
