@@ -144,8 +144,9 @@ TEST_F(CodecMetadataTest, AnImageWithoutBlocksEncodesAsItAlwaysDid) {
                   readBytes(path(QStringLiteral("b.") + name)))
             << name;
         // The WebP file stays in the simple format, with no extended header.
-        if (format == PMC_FORMAT_WEBP)
+        if (format == PMC_FORMAT_WEBP) {
             EXPECT_NE(readBytes(path("a.webp")).mid(12, 4), "VP8X");
+        }
     }
 }
 
