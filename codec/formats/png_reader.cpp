@@ -482,6 +482,33 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
 
 }  // namespace
 
+void checkPngDataCanHold(Bytes data, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                         bool interlaced) {
+    checkImageSize(width, height, "PNG");
+    // Every IDAT chunk's length, up to the end or the first damaged chunk (reading the data
+    // reports that, if the data is needed).
+    std::uint64_t idat = 0;
+    try {
+        ChunkReader chunks(data);
+        Chunk chunk;
+        while (chunks.next(chunk))
+            if (chunk.type == kIDAT)
+                idat += chunk.length;
+    } catch (const DecodeError&) {
+    }
+    // What inflating must give: every row of every pass with its filter byte.
+    std::uint64_t filtered = 0;
+    for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+        const Pass pass = interlaced ? kAdam7[p] : Pass{0, 0, 1, 1};
+        if (pass.x0 >= width || pass.y0 >= height)
+            continue;
+        const std::uint64_t passWidth = (width - pass.x0 + pass.dx - 1) / pass.dx;
+        const std::uint64_t passHeight = (height - pass.y0 + pass.dy - 1) / pass.dy;
+        filtered += passHeight * (1 + (passWidth * std::uint64_t(bitsPerPixel) + 7) / 8);
+    }
+    checkDataCanHold(idat, filtered, kDeflateMaxRatio, width, height, "PNG");
+}
+
 DecodedImage decodePng(Bytes data) {
     if (!looksLikePng(data))
         fail("not a PNG file (bad signature)", ErrorKind::Unsupported);
@@ -552,6 +579,7 @@ DecodedImage decodePng(Bytes data) {
         // Opaque palette: nothing to do; alpha is already 255 everywhere.
     }
 
+    checkPngDataCanHold(data, h.width, h.height, h.channels * h.depth, h.interlaced);
     DecodedImage image = allocateImage(h.width, h.height, "PNG");
     image.hasAlpha = h.colourType == 4 || h.colourType == 6 || trns.present;
 
