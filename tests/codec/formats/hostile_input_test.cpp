@@ -235,7 +235,7 @@ TEST(HostileInput, SmallFilesThatClaimHugePicturesFailAtOnce) {
     std::vector<int> eachOwn;
     for (int i = 0; i < 3000; ++i)
         eachOwn.push_back(i);
-    const ByteVector progressive = grayJpeg(4096, 4096, nullptr);
+    const ByteVector progressive = grayJpeg(2048, 2048, nullptr);
     const std::vector<jpeg_scan_info> empty;
     const ByteVector baseline = grayJpeg(65500, 8, &empty);
     ByteVector cutBaseline(baseline.begin(), baseline.begin() + 1000);
@@ -270,7 +270,7 @@ TEST(HostileInput, SmallFilesThatClaimHugePicturesFailAtOnce) {
          "JPEG: the file is too short for its image (65500 x 4096)", ErrorKind::Truncated},
         {"jpeg: thousands of repeated scans",
          decodeJpeg,
-         withFirstScanRepeated(progressive, 5000),
+         withFirstScanRepeated(progressive, 20000),
          "JPEG error #" + std::to_string(JWRN_BOGUS_PROGRESSION),
          ErrorKind::Corrupt,
          {CodeSource::Libjpeg, JWRN_BOGUS_PROGRESSION}},

@@ -393,8 +393,9 @@ TEST_F(FormatRoutesTest, OnlyARegularFileIsDecoded) {
     ASSERT_EQ(::symlink("/dev/zero", link.toLocal8Bit().constData()), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.extension);
-        if (c.path.startsWith(pipe))
+        if (c.path.startsWith(pipe)) {
             ASSERT_EQ(::mkfifo(c.path.toLocal8Bit().constData(), 0600), 0);
+        }
         backend.calls.clear();
         FormatRoutes routes(backend, dialogs, settings);
         try {
