@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -485,16 +486,14 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
 void checkPngDataCanHold(Bytes data, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
                          bool interlaced) {
     checkImageSize(width, height, "PNG");
-    // Every IDAT chunk's length, up to the end or the first damaged chunk (reading the data
-    // reports that, if the data is needed).
+    // The bytes of every IDAT chunk that are in the file, a cut last one's too: damage is
+    // for the decoder to report, in its own words, once it reads that far.
     std::uint64_t idat = 0;
-    try {
-        ChunkReader chunks(data);
-        Chunk chunk;
-        while (chunks.next(chunk))
-            if (chunk.type == kIDAT)
-                idat += chunk.length;
-    } catch (const DecodeError&) {
+    for (std::uint64_t at = 8; at + 8 <= data.size();) {
+        const std::uint64_t length = be32(data.data() + at);
+        if (be32(data.data() + at + 4) == kIDAT)
+            idat += std::min<std::uint64_t>(length, data.size() - at - 8);
+        at += 12 + length;
     }
     // What inflating must give: every row of every pass with its filter byte.
     std::uint64_t filtered = 0;
