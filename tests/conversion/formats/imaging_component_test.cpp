@@ -251,7 +251,7 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
     }
     // A division by zero and a wild read deep inside jxrlib: only the helper dies.
     for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp",
-                             "wmp-significant-run-segv-2.wmp"}) {
+                             "wmp-significant-run-segv-2.wmp", "wmp-significant-run-segv-3.wmp"}) {
         SCOPED_TRACE(name);
         const auto fatal = readBytes(std::string(PIXMORROW_FUZZ_CRASHES) + "/wmp-helper/" + name);
         try {
