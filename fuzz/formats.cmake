@@ -1,24 +1,29 @@
-# Fuzz targets of the format readers, the JPEG XR entry, the EXIF reader, the metadata finder
-# and the version resource parser. Seeds are in fuzz/seeds/<name>/.
-function(pixmorrow_formats_fuzzer name)
-  add_executable(fuzz_${name} ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_${name}.cpp ${ARGN})
-  target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
-  target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
-endfunction()
-
-foreach(_name png gif bmp ico exif metadata)
-  pixmorrow_formats_fuzzer(${_name})
-  target_link_libraries(fuzz_${_name} PRIVATE pixmorrow_formats)
+# The format readers, the JPEG XR entry, the TIFF decoder, the EXIF reader, the metadata
+# finder and the version resource parser.
+foreach(_name png gif bmp ico wbmp exif metadata)
+  pixmorrow_add_fuzzer(${_name}
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_${_name}.cpp
+    LIBS pixmorrow_formats)
 endforeach()
 
-# The decode entry alone, without the rest of the conversion library.
+# The decode entries alone, without the rest of the conversion library; their sources are
+# built in, so that the fuzzer sees their coverage.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PIXMORROW_FUZZ_JXR REQUIRED IMPORTED_TARGET libjxr)
-pixmorrow_formats_fuzzer(wmp ${PROJECT_SOURCE_DIR}/src/conversion/formats/jxr_codec.cpp)
-target_include_directories(fuzz_wmp PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(fuzz_wmp PRIVATE pixmorrow_formats PkgConfig::PIXMORROW_FUZZ_JXR)
+pkg_check_modules(PIXMORROW_FUZZ_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+pixmorrow_add_fuzzer(wmp
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_wmp.cpp
+          ${PROJECT_SOURCE_DIR}/src/conversion/formats/jxr_codec.cpp
+  INCLUDES ${PROJECT_SOURCE_DIR}/src
+  LIBS pixmorrow_formats PkgConfig::PIXMORROW_FUZZ_JXR)
+pixmorrow_add_fuzzer(tiff
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_tiff.cpp
+          ${PROJECT_SOURCE_DIR}/src/conversion/formats/tiff_codec.cpp
+  INCLUDES ${PROJECT_SOURCE_DIR}/src
+  LIBS pixmorrow_formats PkgConfig::PIXMORROW_FUZZ_TIFF)
 
-# The parser's own source, so that it is instrumented for coverage like the target.
-pixmorrow_formats_fuzzer(version_block ${PROJECT_SOURCE_DIR}/src/about/version_block.cpp)
-target_include_directories(fuzz_version_block PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(fuzz_version_block PRIVATE Qt6::Core)
+pixmorrow_add_fuzzer(version_block
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/formats/fuzz_version_block.cpp
+          ${PROJECT_SOURCE_DIR}/src/about/version_block.cpp
+  INCLUDES ${PROJECT_SOURCE_DIR}/src
+  LIBS Qt6::Core)

@@ -219,9 +219,21 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
     if (icon)
         pixelOffset = h.paletteAt + paletteEntries * h.paletteEntrySize;
 
+    // The pixel data must be in the file before a picture of the header's size is made.
+    const std::uint64_t stride = rowStride(width, bpp);
+    const auto pixelBytes = checkedBytes(stride, height);
+    if (rle) {
+        if (pixelOffset > in.size())
+            throw DecodeError("BMP: pixel data outside the file", ErrorKind::Truncated);
+        checkDataCanHold(in.size() - pixelOffset, width * height, kRleMaxPixelsPerByte, width,
+                         height, "BMP");
+    } else if (pixelOffset > in.size() || !pixelBytes || in.size() - pixelOffset < *pixelBytes) {
+        throw DecodeError(icon ? "ICO: truncated bitmap" : "BMP: truncated pixel data",
+                          ErrorKind::Truncated);
+    }
+
     DecodedImage image = allocateImage(width, height, "BMP");
     const std::uint32_t w = image.width, ht = image.height;
-    const std::uint64_t stride = rowStride(width, bpp);
     auto outRow = [&](std::uint64_t fileRow) {
         const std::uint64_t y = bottomUp ? ht - 1 - fileRow : fileRow;
         return image.bgra.data() + y * w * 4;
@@ -231,8 +243,6 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
 
     if (rle) {
         std::vector<std::uint16_t> indices(std::size_t{w} * ht, 256);
-        if (pixelOffset > in.size())
-            throw DecodeError("BMP: pixel data outside the file", ErrorKind::Truncated);
         decodeRle(in, pixelOffset, in.size(), h.compression == kRle4, w, ht, indices);
         for (std::size_t i = 0; i < indices.size(); ++i) {
             if (indices[i] == 256) {
@@ -244,11 +254,6 @@ DecodedImage decodeDib(Bytes file, std::size_t headerOffset, std::size_t pixelOf
         image.hasAlpha = anyAlpha;
         return image;
     }
-
-    const auto pixelBytes = checkedBytes(stride, height);
-    if (pixelOffset > in.size() || !pixelBytes || in.size() - pixelOffset < *pixelBytes)
-        throw DecodeError(icon ? "ICO: truncated bitmap" : "BMP: truncated pixel data",
-                          ErrorKind::Truncated);
 
     Channel red, green, blue, alpha;
     if (bpp == 16 || bpp == 32) {

@@ -41,6 +41,16 @@ void checkRoundedSize(double width, double height, const char* formatName) {
     checkImageSize(wholeSide(width), wholeSide(height), formatName);
 }
 
+void checkDataCanHold(std::uint64_t dataBytes, std::uint64_t neededUnits, std::uint64_t maxRatio,
+                      std::uint64_t width, std::uint64_t height, const char* formatName) {
+    // Ceiling division: no overflow whatever the numbers.
+    const std::uint64_t leastBytes = neededUnits / maxRatio + (neededUnits % maxRatio != 0);
+    if (dataBytes < leastBytes)
+        throw DecodeError(std::string(formatName) + ": the file is too short for its image " +
+                              sizeText(width, height),
+                          ErrorKind::Truncated);
+}
+
 std::size_t imageBytes(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel,
                        const char* formatName) {
     checkImageSize(width, height, formatName);

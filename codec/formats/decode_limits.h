@@ -57,6 +57,21 @@ void checkImageSize(std::uint64_t width, std::uint64_t height, const char* forma
 // negatives count as no pixels, values beyond any integer as too large.
 void checkRoundedSize(double width, double height, const char* formatName);
 
+// The most a byte of compressed data can become, for the check below: deflate gives at most
+// 258 bytes for two bits; a 12-bit LZW code gives at most 4096 pixels; an RLE bitmap's run
+// gives 255 pixels for two bytes, and its jumps and early end leave pixels out, so its
+// bound is eight times what runs alone cover.
+inline constexpr std::uint64_t kDeflateMaxRatio = 1032;
+inline constexpr std::uint64_t kLzwMaxPixelsPerByte = 2731;
+inline constexpr std::uint64_t kRleMaxPixelsPerByte = 1024;
+
+// Throws "<format>: the file is too short for its image (W x H)" (Truncated) when
+// `dataBytes` of data that expands at most `maxRatio` times cannot give `neededUnits`: a
+// header's claim is checked against the data before anything of its size is allocated or
+// zeroed, so a small file cannot make us spend memory and time on a huge empty picture.
+void checkDataCanHold(std::uint64_t dataBytes, std::uint64_t neededUnits, std::uint64_t maxRatio,
+                      std::uint64_t width, std::uint64_t height, const char* formatName);
+
 // The bytes of width x height pixels of bytesPerPixel, after checkImageSize.
 std::size_t imageBytes(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel,
                        const char* formatName);

@@ -37,7 +37,9 @@ void writeFileNoReplace(const std::string& path, Bytes data) {
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path, std::uint64_t maxBytes) {
-    const posix::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that opening a named pipe or a device returns at once; what it is
+    // is then asked of the open file itself, and only a regular file is read.
+    const posix::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.valid())
         failRead(path, std::strerror(errno));
     struct stat info;
@@ -46,7 +48,10 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path, std::uint64_t m
     if (S_ISDIR(info.st_mode))
         failRead(path, std::strerror(EISDIR));
     if (!S_ISREG(info.st_mode))
-        failRead(path, "not a regular file");
+        throw std::runtime_error(path + " is not a regular file");
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        failRead(path, std::strerror(errno));
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
         throw std::runtime_error("File is too large: " + path);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));

@@ -25,8 +25,9 @@ void writeFileNoReplace(const std::string& path, Bytes data);
 // Default cap of readWholeFile.
 inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 30;
 
-// The whole content of a regular file, refusing files over maxBytes. Throws
-// std::runtime_error: "Cannot read <path>: <reason>", "File is too large: <path>".
+// The whole content of a regular file, refusing files over maxBytes; a named pipe, device or
+// socket is refused at once, never waited on. Throws std::runtime_error: "Cannot read
+// <path>: <reason>", "<path> is not a regular file", "File is too large: <path>".
 std::vector<std::uint8_t> readWholeFile(const std::string& path,
                                         std::uint64_t maxBytes = kMaxFileBytes);
 

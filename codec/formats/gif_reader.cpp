@@ -49,6 +49,17 @@ std::size_t skipSubBlocks(const ByteReader& in, std::size_t at) {
     }
 }
 
+// The payload bytes of the data sub-blocks starting at `at`, up to their terminator or the
+// end of the file.
+std::uint64_t dataBytes(const ByteReader& in, std::size_t at) {
+    std::uint64_t total = 0;
+    while (in.has(at, 1) && in.u8(at) != 0) {
+        total += in.u8(at);
+        at += 1 + std::size_t{in.u8(at)};
+    }
+    return total;
+}
+
 // Writes the indices of one image, row by row in the order the interlace gives.
 class IndexSink {
 public:
@@ -108,11 +119,10 @@ private:
     bool done_ = false;
 };
 
-// LZW over the image's sub-blocks. Every code is checked against the table built so far.
+// LZW over the image's sub-blocks, with a code size of 2 to 8. Every code is checked against
+// the table built so far.
 // Returns the offset after the data's terminator.
 std::size_t decodeLzw(const ByteReader& in, std::size_t at, int minCodeSize, IndexSink& sink) {
-    if (minCodeSize < 2 || minCodeSize > 8)
-        fail("invalid LZW code size " + std::to_string(minCodeSize));
     constexpr int kMaxCodes = 4096;
     std::array<std::uint16_t, kMaxCodes> prefix{};
     std::array<std::uint8_t, kMaxCodes> suffix{};
@@ -268,9 +278,18 @@ DecodedImage decodeGif(Bytes data) {
             screenWidth = left + width;
         if (screenHeight < top + height)
             screenHeight = top + height;
+        const int minCodeSize = in.u8(at++);
+        if (minCodeSize < 2 || minCodeSize > 8)
+            fail("invalid LZW code size " + std::to_string(minCodeSize));
+        // The image's pixels must be in its data, and the screen around it in proportion to
+        // the file, before either is made.
+        checkImageSize(screenWidth, screenHeight, "GIF");
+        checkDataCanHold(dataBytes(in, at), std::uint64_t{width} * height, kLzwMaxPixelsPerByte,
+                         width, height, "GIF");
+        checkDataCanHold(in.size(), std::uint64_t{screenWidth} * screenHeight, kLzwMaxPixelsPerByte,
+                         screenWidth, screenHeight, "GIF");
         DecodedImage image = allocateImage(screenWidth, screenHeight, "GIF");
 
-        const int minCodeSize = in.u8(at++);
         IndexSink sink(width, height, (flags & 0x40) != 0);
         decodeLzw(in, at, minCodeSize, sink);
 

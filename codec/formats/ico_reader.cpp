@@ -12,6 +12,9 @@ namespace pixmorrow::formats {
 
 namespace {
 
+// How many of the directory's images are tried before the icon counts as damaged.
+constexpr std::size_t kMaxImagesTried = 4;
+
 struct Entry {
     std::size_t offset = 0, size = 0;
     std::uint64_t pixels = 0;
@@ -67,10 +70,17 @@ DecodedImage decodeIco(Bytes data) {
         return a.pixels != b.pixels ? a.pixels > b.pixels : a.depth > b.depth;
     });
 
-    // A damaged best image gives way to the next; the first failure (with its kind) is what
-    // is reported.
+    // A damaged best image gives way to the next, up to a few images and each place in the
+    // file once: a directory of thousands of entries that all point at one damaged image
+    // fails at once. The first failure (with its kind) is what is reported.
     std::optional<DecodeError> firstError;
+    std::vector<std::size_t> tried;
     for (const Entry& e : entries) {
+        if (std::find(tried.begin(), tried.end(), e.offset) != tried.end())
+            continue;
+        if (tried.size() == kMaxImagesTried)
+            break;
+        tried.push_back(e.offset);
         try {
             const Bytes image = data.subspan(e.offset, e.size);
             if (e.png)

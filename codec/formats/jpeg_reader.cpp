@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 #include <cstdio>  // jpeglib.h needs FILE
 
+#include <algorithm>
 #include <csetjmp>
 #include <memory>
 #include <string>
@@ -27,11 +28,27 @@ struct ErrorManager {
     std::longjmp(manager->jump, 1);
 }
 
-// Warnings go nowhere, except that data ending before the image does: decoding on would give
-// a picture whose lower part libjpeg made up.
+// Warnings go nowhere, except two: data ending before the image (decoding on would give a
+// picture whose lower part libjpeg made up), and scans that code again what earlier scans
+// coded (the way a small file makes libjpeg pass over a huge picture thousands of times).
 void onMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    if (level < 0 &&
+        (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_BOGUS_PROGRESSION))
         onError(info);
+}
+
+// Real progressive files have ten or twenty scans; each scan costs a pass over the whole
+// picture, so a file of many scans is refused before they add up.
+constexpr int kMaxScans = 256;
+// The error code for that, outside libjpeg's own message codes.
+constexpr int kTooManyScans = -1;
+
+void onProgress(j_common_ptr info) {
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > kMaxScans) {
+        reinterpret_cast<ErrorManager*>(info->err)->code = kTooManyScans;
+        std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+    }
 }
 
 void silent(j_common_ptr) {}
@@ -62,6 +79,9 @@ ErrorKind kindOf(int code) {
 }
 
 DecodeError jpegError(int code) {
+    if (code == kTooManyScans)
+        return DecodeError("JPEG: too many scans (more than " + std::to_string(kMaxScans) + ")",
+                           ErrorKind::Corrupt);
     return DecodeError("JPEG error #" + std::to_string(code), kindOf(code),
                        {CodeSource::Libjpeg, code});
 }
@@ -82,6 +102,8 @@ DecodedImage decodeJpeg(Bytes data) {
     errors.base.error_exit = onError;
     errors.base.emit_message = onMessage;
     errors.base.output_message = silent;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = onProgress;
     // jpeg_mem_src refuses an empty buffer with an error of its own; this is "not a JPEG".
     if (data.empty())
         throw jpegError(JERR_NO_SOI);
@@ -91,6 +113,7 @@ DecodedImage decodeJpeg(Bytes data) {
         throw jpegError(errors.code);
     }
     jpeg_create_decompress(&info);
+    info.progress = &progress;
     // Progressive files keep every coefficient in memory; bound what a crafted header can ask.
     info.mem->max_memory_to_use = static_cast<long>(kMaxPixels * 6);
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
@@ -98,6 +121,19 @@ DecodedImage decodeJpeg(Bytes data) {
 
     try {
         checkImageSize(info.image_width, info.image_height, "JPEG");
+        // Huffman coding spends at least a bit on every block of a component its first scan
+        // codes, so the data must have a bit for each block of the smallest component before
+        // libjpeg makes (and zeroes) buffers of the header's size. Arithmetic coding has no
+        // such floor.
+        if (!info.arith_code) {
+            std::uint64_t fewestBlocks = UINT64_MAX;
+            for (int c = 0; c < info.num_components; ++c)
+                fewestBlocks = std::min<std::uint64_t>(
+                    fewestBlocks, std::uint64_t{info.comp_info[c].width_in_blocks} *
+                                      info.comp_info[c].height_in_blocks);
+            checkDataCanHold(data.size(), fewestBlocks, 8, info.image_width, info.image_height,
+                             "JPEG");
+        }
     } catch (...) {
         jpeg_destroy_decompress(&info);
         throw;

@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -482,6 +483,31 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
 
 }  // namespace
 
+void checkPngDataCanHold(Bytes data, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                         bool interlaced) {
+    checkImageSize(width, height, "PNG");
+    // The bytes of every IDAT chunk that are in the file, a cut last one's too: damage is
+    // for the decoder to report, in its own words, once it reads that far.
+    std::uint64_t idat = 0;
+    for (std::uint64_t at = 8; at + 8 <= data.size();) {
+        const std::uint64_t length = be32(data.data() + at);
+        if (be32(data.data() + at + 4) == kIDAT)
+            idat += std::min<std::uint64_t>(length, data.size() - at - 8);
+        at += 12 + length;
+    }
+    // What inflating must give: every row of every pass with its filter byte.
+    std::uint64_t filtered = 0;
+    for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+        const Pass pass = interlaced ? kAdam7[p] : Pass{0, 0, 1, 1};
+        if (pass.x0 >= width || pass.y0 >= height)
+            continue;
+        const std::uint64_t passWidth = (width - pass.x0 + pass.dx - 1) / pass.dx;
+        const std::uint64_t passHeight = (height - pass.y0 + pass.dy - 1) / pass.dy;
+        filtered += passHeight * (1 + (passWidth * std::uint64_t(bitsPerPixel) + 7) / 8);
+    }
+    checkDataCanHold(idat, filtered, kDeflateMaxRatio, width, height, "PNG");
+}
+
 DecodedImage decodePng(Bytes data) {
     if (!looksLikePng(data))
         fail("not a PNG file (bad signature)", ErrorKind::Unsupported);
@@ -552,6 +578,7 @@ DecodedImage decodePng(Bytes data) {
         // Opaque palette: nothing to do; alpha is already 255 everywhere.
     }
 
+    checkPngDataCanHold(data, h.width, h.height, h.channels * h.depth, h.interlaced);
     DecodedImage image = allocateImage(h.width, h.height, "PNG");
     image.hasAlpha = h.colourType == 4 || h.colourType == 6 || trns.present;
 

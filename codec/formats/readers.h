@@ -28,6 +28,13 @@ Format sniffFormat(Bytes data);
 // default image. 16-bit samples are reduced to their high byte.
 DecodedImage decodePng(Bytes data);
 
+// Throws "PNG: the file is too short for its image (W x H)" (Truncated) when the image data
+// chunks of the PNG file `data` cannot inflate to width x height pixels of bitsPerPixel
+// (Adam7 when interlaced), and checkImageSize's errors; for any PNG decoder, before it
+// allocates the picture.
+void checkPngDataCanHold(Bytes data, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                         bool interlaced);
+
 // JPEG through libjpeg: grayscale, RGB, CMYK and YCCK (Adobe inverted too), baseline,
 // progressive and arithmetic. The EXIF orientation is applied. libjpeg's failures read
 // "JPEG error #N" and carry N, its message code, as a Libjpeg code (53: not a JPEG file).

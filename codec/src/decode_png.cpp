@@ -1,6 +1,8 @@
 // PNG through libpng: every colour type and depth expanded to 8-bit BGRA.
 #include "decode.h"
 
+#include "formats/readers.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -30,6 +32,18 @@ bool statesOversize(formats::Bytes bytes) {
                std::uint32_t{bytes[at + 2]} << 8 | std::uint32_t{bytes[at + 3]};
     };
     return !formats::withinLimits(be32(16), be32(20));
+}
+
+// checkPngDataCanHold's error, if any, as a value: the caller is in libpng's jump frame.
+std::optional<formats::DecodeError> shortDataError(formats::Bytes bytes, std::uint32_t width,
+                                                   std::uint32_t height, int bitsPerPixel,
+                                                   bool interlaced) {
+    try {
+        formats::checkPngDataCanHold(bytes, width, height, bitsPerPixel, interlaced);
+        return std::nullopt;
+    } catch (const formats::DecodeError& e) {
+        return e;
+    }
 }
 
 void readBytes(png_structp png, png_bytep out, png_size_t length) {
@@ -85,6 +99,9 @@ formats::DecodedImage decodePng(formats::Bytes bytes) {
     int depth = 0, colorType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
     reader.failure = formats::imageSizeError(width, height, "PNG");
+    if (!reader.failure)
+        reader.failure = shortDataError(bytes, width, height, depth * png_get_channels(png, info),
+                                        interlace != PNG_INTERLACE_NONE);
     if (reader.failure)
         png_error(png, "too large");
     image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);

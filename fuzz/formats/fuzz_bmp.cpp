@@ -10,6 +10,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto image = pixmorrow::formats::decodeBmp(pixmorrow::formats::Bytes(data, size));
         if (image.bgra.size() != std::size_t{image.width} * image.height * 4)
             __builtin_trap();
+        // The picture follows the data: no more pixels than the densest coding (an RLE run)
+        // gives.
+        using namespace pixmorrow::formats;
+        if (std::uint64_t{image.width} * image.height > std::uint64_t{size} * kRleMaxPixelsPerByte)
+            __builtin_trap();
     } catch (const pixmorrow::formats::DecodeError& e) {
         // Every failure says what kind it is.
         if (e.kind() == pixmorrow::formats::ErrorKind::None)

@@ -10,6 +10,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto image = pixmorrow::formats::decodeIco(pixmorrow::formats::Bytes(data, size));
         if (image.bgra.size() != std::size_t{image.width} * image.height * 4)
             __builtin_trap();
+        // The picture follows the data: no more pixels than the densest coding (a 1-bit PNG entry)
+        // gives.
+        using namespace pixmorrow::formats;
+        if (std::uint64_t{image.width} * image.height >
+            std::uint64_t{size} * (8 * kDeflateMaxRatio))
+            __builtin_trap();
     } catch (const pixmorrow::formats::DecodeError& e) {
         // Every failure says what kind it is.
         if (e.kind() == pixmorrow::formats::ErrorKind::None)

@@ -8,8 +8,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <memory>
+#include <set>
 
 namespace pixmorrow {
 
@@ -37,24 +37,25 @@ void Intake::addPaths(const QStringList& paths) {
 }
 
 void Intake::AddAllFilesInDir(const QString& folder) {
-    std::vector<FolderId> path;
-    scan(absolutePath(folder), path);
+    std::set<FolderId> visited;
+    scan(absolutePath(folder), visited);
 }
 
-void Intake::scan(const QString& folder, std::vector<FolderId>& path) {
+void Intake::scan(const QString& folder, std::set<FolderId>& visited) {
     const QByteArray native = folder.toLocal8Bit();
     struct stat self;
     if (::stat(native.constData(), &self) != 0 || !S_ISDIR(self.st_mode))
         return;
     const FolderId id{static_cast<unsigned long long>(self.st_dev),
                       static_cast<unsigned long long>(self.st_ino)};
-    if (std::find(path.begin(), path.end(), id) != path.end())
+    // Once per scan, wherever the links lead: a folder of links that cross into each other
+    // would otherwise be entered once for every path through them.
+    if (!visited.insert(id).second)
         return;
 
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.constData()), ::closedir);
     if (!dir)
         return;
-    path.push_back(id);
     const QString prefix = withTrailingSeparator(folder);
     while (const dirent* entry = ::readdir(dir.get())) {
         const char* name = entry->d_name;
@@ -68,7 +69,7 @@ void Intake::scan(const QString& folder, std::vector<FolderId>& path) {
         }
         if (isFolder) {
             if (hooks_.includeSubfolders && hooks_.includeSubfolders())
-                scan(child, path);
+                scan(child, visited);
             continue;
         }
         if (!Destekleniyormu(child))
@@ -77,7 +78,6 @@ void Intake::scan(const QString& folder, std::vector<FolderId>& path) {
         if (hooks_.afterFileAdded)
             hooks_.afterFileAdded();
     }
-    path.pop_back();
 }
 
 }  // namespace pixmorrow

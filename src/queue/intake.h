@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <set>
 
 namespace pixmorrow {
 
@@ -33,8 +34,9 @@ public:
     void addPaths(const QStringList& paths);
 
     // The folder scan: depth first, hidden entries included, in the order the file system
-    // lists them; a folder that cannot be listed is skipped silently. A folder that is
-    // already on the current scan path (a link back into it) is not entered again.
+    // lists them; a folder that cannot be listed is skipped silently. A folder the scan has
+    // already entered (through a link back into it, or one crossing over) is not entered
+    // again.
     void AddAllFilesInDir(const QString& folder);
     void AddMyFolder(const QString& folder) { AddAllFilesInDir(folder); }
 
@@ -42,9 +44,9 @@ private:
     struct FolderId {
         unsigned long long device;
         unsigned long long inode;
-        bool operator==(const FolderId&) const = default;
+        auto operator<=>(const FolderId&) const = default;
     };
-    void scan(const QString& folder, std::vector<FolderId>& path);
+    void scan(const QString& folder, std::set<FolderId>& visited);
 
     ImageQueue& queue_;
     Hooks hooks_;

@@ -4,7 +4,8 @@ pixmorrow_add_test(NAME conversion_tests
     ${CMAKE_CURRENT_LIST_DIR}/run/conversion_run_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/routes/format_routes_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/run/result_form_test.cpp
-  LIBS pixmorrow_conversion)
+  LIBS pixmorrow_conversion
+  TIMEOUT 120)
 
 # The main window's side of a run, over recording services.
 pixmorrow_add_test(NAME conversion_window_tests

@@ -104,6 +104,35 @@ TEST_F(IntakeTest, AFolderLinkBackIntoTheScanIsNotFollowedAgain) {
     EXPECT_EQ(got, (std::vector<QString>{"a.png", "elsewhere/c.png", "inner/b.png"}));
 }
 
+// Thirty folders, each with one picture and two links to the next: entered once per path,
+// the last would be scanned 2^29 times (ctest's time-out catches that); entered once per
+// scan, every picture is queued once.
+TEST_F(IntakeTest, CrossingLinksEnterEachFolderOnce) {
+    constexpr int kLevels = 30;
+    for (int i = 0; i < kLevels; ++i) {
+        touch(dir.filePath(QStringLiteral("level%1/p%1.png").arg(i)));
+        if (i == 0)
+            continue;
+        for (const char* name : {"left", "right"}) {
+            const QString link = dir.filePath(QStringLiteral("level%1/%2").arg(i - 1).arg(name));
+            ASSERT_EQ(
+                ::symlink(dir.filePath(QStringLiteral("level%1").arg(i)).toLocal8Bit().constData(),
+                          link.toLocal8Bit().constData()),
+                0);
+        }
+    }
+    intake().AddAllFilesInDir(dir.filePath("level0"));
+    std::vector<QString> got;
+    for (const TMyRecord& r : queue.items())
+        got.push_back(QFileInfo(r.FName).fileName());
+    std::sort(got.begin(), got.end());
+    std::vector<QString> expected;
+    for (int i = 0; i < kLevels; ++i)
+        expected.push_back(QStringLiteral("p%1.png").arg(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(got, expected);
+}
+
 TEST_F(IntakeTest, UnreadableAndMissingFoldersAreSkippedSilently) {
     intake().AddAllFilesInDir(dir.filePath("missing"));
     touch(dir.filePath("locked/a.png"));

@@ -8,6 +8,9 @@
 #include "platform/error.h"
 #include "platform/error_report.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -50,6 +53,15 @@ void copyTo(const QString& source, const IntermediateFile& target) {
     }
 }
 
+// Every route reads the source, and the external tool or a reader would wait for ever on
+// a named pipe or a device: only a regular file (links followed) goes on. A name that does
+// not exist is left to the route, which tells it in its own words.
+void requireRegularFile(const QString& source) {
+    struct stat info;
+    if (::stat(QFile::encodeName(source).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw Error(source + QStringLiteral(" is not a regular file"));
+}
+
 }  // namespace
 
 WritingRoute writingRouteFor(const QString& type, const QString& extension) {
@@ -85,6 +97,7 @@ FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString sett
 
 void FormatRoutes::decodingStage(const QString& source, const QString& extension, bool grayscale) {
     loaded_ = false;
+    requireRegularFile(source);
     const InputKind& kind = inputKind(extension);
     const QString intermediate = settingsFolder_ + tableText(kind.intermediate);
     if (kind.read == InputRead::CopiedToIntermediate) {

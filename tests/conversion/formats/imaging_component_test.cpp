@@ -238,8 +238,7 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
                  {"wmp-orientation-assert.wmp", "WMP: invalid orientation"}};
     for (const auto& find : finds) {
         SCOPED_TRACE(find.name);
-        const auto bytes =
-            readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + find.name);
+        const auto bytes = readBytes(std::string(PIXMORROW_FUZZ_CRASHES) + "/wmp/" + find.name);
         for (const bool helper : {false, true}) {
             try {
                 helper ? decodeJxr(bytes, jxrHelper()) : decodeJxrInProcess(bytes);
@@ -252,9 +251,9 @@ TEST(ImagingComponent, DamagedInputsGiveErrors) {
     }
     // A division by zero and a wild read deep inside jxrlib: only the helper dies.
     for (const char* name : {"wmp-tile-division-by-zero.wmp", "wmp-significant-run-segv.wmp",
-                             "wmp-significant-run-segv-2.wmp"}) {
+                             "wmp-significant-run-segv-2.wmp", "wmp-significant-run-segv-3.wmp"}) {
         SCOPED_TRACE(name);
-        const auto fatal = readBytes(std::string(PIXMORROW_FORMATS_FIXTURES) + "/fuzz/" + name);
+        const auto fatal = readBytes(std::string(PIXMORROW_FUZZ_CRASHES) + "/wmp-helper/" + name);
         try {
             decodeJxr(fatal, jxrHelper());
             ADD_FAILURE() << "decoded";

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pixmorrow {
 namespace {
 
@@ -416,6 +419,41 @@ TEST_F(FormatRoutesTest, AMissingToolOutputFailsTheFileWithItsMessageAndWritesNo
 // After a file that loaded, one whose copy or load fails leaves no picture behind: the
 // writing stage refuses rather than write the earlier file's picture under this file's name,
 // and the copy in the settings folder is gone.
+// A named pipe, a folder or a device with a picture's name fails at once, on every road of
+// the decoding stage (own reader, copy, the tool), before anything reads it.
+TEST_F(FormatRoutesTest, OnlyARegularFileIsDecoded) {
+    const QString pipe = sourceDir.path() + QStringLiteral("/pipe");
+    const QString folder = sourceDir.path() + QStringLiteral("/folder.jpg");
+    const QString link = sourceDir.path() + QStringLiteral("/link.gif");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct {
+        const char* extension;
+        QString path;
+    } cases[] = {
+        {".png", pipe + QStringLiteral(".png")},    // the program's own reader
+        {".heic", pipe + QStringLiteral(".heic")},  // the external tool
+        {".apng", pipe + QStringLiteral(".apng")},  // copied to an intermediate
+        {".jpg", folder},
+        {".gif", link},  // a link to a device
+    };
+    ASSERT_EQ(::symlink("/dev/zero", link.toLocal8Bit().constData()), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extension);
+        if (c.path.startsWith(pipe)) {
+            ASSERT_EQ(::mkfifo(c.path.toLocal8Bit().constData(), 0600), 0);
+        }
+        backend.calls.clear();
+        FormatRoutes routes(backend, dialogs, settings);
+        try {
+            routes.decodingStage(c.path, QString::fromLatin1(c.extension), false);
+            ADD_FAILURE() << "decoded";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), c.path + QStringLiteral(" is not a regular file"));
+        }
+        EXPECT_EQ(backend.calls, QStringList());
+    }
+}
+
 TEST_F(FormatRoutesTest, AFailedCopyOrLoadLeavesNoPictureToWrite) {
     useSettings();
     const auto write = [](const QString& path) {
