@@ -9,8 +9,10 @@
 #include "platform/qt_file_dialogs.h"
 #include "platform/qt_shell.h"
 #include "platform/tick_clock.h"
+#include "queue/intake.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 int main(int argc, char** argv) {
@@ -18,12 +20,15 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    arguments = pixmorrow::fromStartFolder(arguments, QDir::currentPath());
 
     QApplication app(argc, argv);
     // Before any window exists, so that screen readers get the program's own interfaces.
     pixmorrow::installAccessibleInterfaces();
     pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
     QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
+    // The installed desktop entry's name, so desktops tie the windows to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tarnwick.pixmorrow"));
     QApplication::setWindowIcon(pixmorrow::applicationIcon());
     // Without a desktop session Qt knows no icon theme; the freedesktop one gives file-type
     // and command icons all the same.
