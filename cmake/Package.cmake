@@ -32,4 +32,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "imagemagick, ffmpeg, libjxl-tools")
 # check and the feedback use HTTPS.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, adwaita-icon-theme, ca-certificates")
 
+# A purge also removes what root's runs leave in the program folder.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/resources/debian/postrm)
+
 include(CPack)

@@ -9,10 +9,8 @@
 #include "platform/qt_file_dialogs.h"
 #include "platform/qt_shell.h"
 #include "platform/tick_clock.h"
-#include "queue/intake.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
 
 int main(int argc, char** argv) {
@@ -20,7 +18,6 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    arguments = pixmorrow::fromStartFolder(arguments, QDir::currentPath());
 
     QApplication app(argc, argv);
     // Before any window exists, so that screen readers get the program's own interfaces.

@@ -18,18 +18,6 @@ bool isExistingFolder(const QString& path) {
            S_ISDIR(st.st_mode);
 }
 
-QStringList fromStartFolder(const QStringList& paths, const QString& startFolder) {
-    QStringList out;
-    out.reserve(paths.size());
-    for (const QString& path : paths) {
-        if (path.isEmpty() || path.startsWith(u'/'))
-            out << path;
-        else
-            out << withTrailingSeparator(startFolder) + path;
-    }
-    return out;
-}
-
 Intake::Intake(ImageQueue& queue, Hooks hooks) : queue_(queue), hooks_(std::move(hooks)) {}
 
 void Intake::addChosenFiles(const QStringList& paths) {

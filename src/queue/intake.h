@@ -52,9 +52,4 @@ private:
 // True when `path` names an existing folder, links followed.
 bool isExistingFolder(const QString& path);
 
-// Command-line paths as the shell meant them: a relative one is taken from `startFolder`
-// (the folder the program started in), since the external tool runs in a folder of its own.
-// Empty and absolute paths stay as they are.
-QStringList fromStartFolder(const QStringList& paths, const QString& startFolder);
-
 }  // namespace pixmorrow

@@ -160,33 +160,5 @@ TEST_F(IntakeTest, DroppedAndCommandLinePathsAreTestedOrScanned) {
     EXPECT_EQ(queue.size(), 2u);
 }
 
-TEST(CommandLinePathsTest, RelativePathsAreTakenFromTheStartFolder) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {"Holiday 2026", "/home/anna/Holiday 2026"},
-        {"shots/one.jpg", "/home/anna/shots/one.jpg"},
-        {"../up.png", "/home/anna/../up.png"},
-        {"./here.gif", "/home/anna/./here.gif"},
-        {"-name.png", "/home/anna/-name.png"},
-        {"dir/", "/home/anna/dir/"},
-        {"/abs/two.png", "/abs/two.png"},
-        {"", ""},
-    };
-    QStringList given, expected;
-    for (const auto& [path, whole] : cases) {
-        given << path;
-        expected << whole;
-    }
-    EXPECT_EQ(fromStartFolder(given, "/home/anna"), expected);
-    EXPECT_EQ(fromStartFolder({"a.png"}, "/"), QStringList{"/a.png"});
-}
-
-// A relative command-line path reaches the queue as a path that works from any folder.
-TEST_F(IntakeTest, ARelativeCommandLineFolderIsScannedIntoWholePaths) {
-    touch(dir.filePath("Holiday 2026/beach.jpg"));
-    intake().addPaths(fromStartFolder({"Holiday 2026"}, dir.path()));
-    ASSERT_EQ(queue.size(), 1u);
-    EXPECT_EQ(queue.items()[0].FName, dir.path() + "/Holiday 2026/beach.jpg");
-}
-
 }  // namespace
 }  // namespace pixmorrow
