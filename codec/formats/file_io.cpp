@@ -29,8 +29,7 @@ void writeFileNoReplace(const std::string& path, Bytes data) {
     if (path.empty())
         throw std::runtime_error("Cannot write a file without a name");
     // Outputs get the usual permissions under the umask.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    const mode_t mask = posix::processUmask();
     const int error = posix::writeFileAtomically(path, data.data(), data.size(),
                                                  posix::ExistingFile::Refuse, 0666 & ~mask);
     if (error != 0)

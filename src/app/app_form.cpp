@@ -21,6 +21,7 @@
 #include "online/update_checker.h"
 #include "platform/accessibility.h"
 #include "platform/dialogs.h"
+#include "platform/drop_action.h"
 #include "platform/elided_label.h"
 #include "platform/file_dialogs.h"
 #include "platform/icons.h"
@@ -447,7 +448,8 @@ void TAppForm::ButtonProcessClick() {
                                    ? withTrailingSeparator(services_.programFolder)
                                    : SettingsFolder;
         ConversionEngine engine({services_.programFolder, folder, services_.dialogs, CommandLog1});
-        ConversionRun run(services_.dialogs, reporter, services_.clock, engine.converter());
+        ConversionRun run(services_.dialogs, reporter, services_.clock, engine.converter(),
+                          &engine.shownNames());
         QStringList sources;
         for (const TMyRecord& record : ImageQueue_.items())
             sources << record.FName;
@@ -537,16 +539,23 @@ void TAppForm::dropPaths(const QStringList& paths) {
 
 void TAppForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+        acceptAsCopy(*event);
+}
+
+void TAppForm::dragMoveEvent(QDragMoveEvent* event) {
+    // Every move over the window asks again: Shift pressed on the way proposes a move.
+    if (event->mimeData()->hasUrls())
+        acceptAsCopy(*event);
 }
 
 void TAppForm::dropEvent(QDropEvent* event) {
+    if (!acceptAsCopy(*event))
+        return;
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
             paths << url.toLocalFile();
     }
-    event->acceptProposedAction();
     guarded_([this, paths] { dropPaths(paths); });
 }
 

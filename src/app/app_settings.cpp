@@ -37,11 +37,19 @@ void AppSettings::storeQuality(const QString& fieldText) {
 }
 
 void AppSettings::storeDestination(const QString& text) {
+    // A folder name may hold a line break, which the file cannot: such a destination is used
+    // for the run but not remembered.
+    if (holdsLineBreak(text))
+        return;
     write(kDestinationKey, text);
 }
 
 void AppSettings::write(const QString& key, const QString& value) {
     store_.setValue(kSection, key, value);
+    // A file that is there but could not be read stays as it is; the choices of this session
+    // are not remembered.
+    if (store_.readFailed())
+        return;
     store_.save(filePath_);
 }
 

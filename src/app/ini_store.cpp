@@ -5,6 +5,7 @@
 #include "platform/text.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -71,18 +72,41 @@ QByteArray IniStore::serialize() const {
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
+bool holdsLineBreak(const QString& text) {
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 void IniStore::load(const QString& path) {
+    readFailed_ = false;
+    sections_.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        sections_.clear();
+        // A file that is not there is a fresh start; one that is there but cannot be read
+        // must not be replaced by what little this store holds.
+        readFailed_ = QFileInfo(path).isFile();
         return;
     }
-    parse(file.readAll());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        readFailed_ = true;
+        return;
+    }
+    parse(bytes);
 }
 
 void IniStore::save(const QString& path) const {
+    if (readFailed_) {
+        throw Error(QStringLiteral("The settings could not be saved to \"%1\": the file could "
+                                   "not be read, and is left as it is")
+                        .arg(path));
+    }
     const QByteArray bytes = serialize();
-    const QByteArray target = QFile::encodeName(path);
+    // A link stays a link: the file it leads to is the one replaced.
+    const QFileInfo info(path);
+    const QString resolved = !info.isSymLink() ? path
+                             : info.exists()   ? info.canonicalFilePath()
+                                               : info.symLinkTarget();
+    const QByteArray target = QFile::encodeName(resolved);
     // Keep the permissions a hand-edited file was given; a new file is readable by all,
     // as any other file the program writes.
     struct stat old {};
@@ -132,6 +156,8 @@ bool IniStore::contains(const QString& section, const QString& key) const {
 }
 
 void IniStore::setValue(const QString& section, const QString& key, const QString& value) {
+    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
+        throw Error(QStringLiteral("A setting cannot hold a line break: ") + key);
     Section* s = findSection(section);
     if (s == nullptr) {
         sections_.push_back({section, {}});

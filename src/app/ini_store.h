@@ -29,15 +29,21 @@ public:
     // per section, in the order sections were first seen; lines end in CR LF.
     QByteArray serialize() const;
 
-    // Reads `path`; a missing or unreadable file reads as an empty store.
+    // Reads `path`; a missing or unreadable file reads as an empty store. An unreadable one
+    // (it is there but cannot be read) marks the store: see readFailed().
     void load(const QString& path);
+    // The last load found a file it could not read: saving would lose what it holds.
+    bool readFailed() const { return readFailed_; }
     // Replaces `path` with the store atomically: a temporary file in the same folder is
     // written, flushed to disk and renamed over the old file, so a crash or a full disk never
-    // leaves a truncated file. Throws Error when that fails.
+    // leaves a truncated file. A `path` that is a link keeps it: the file it leads to is
+    // replaced. Throws Error when that fails, or when the last load could not read the file.
     void save(const QString& path) const;
 
     QString value(const QString& section, const QString& key, const QString& fallback = {}) const;
     bool contains(const QString& section, const QString& key) const;
+    // Throws Error for a section, key or value holding a line break (CR or LF), which would
+    // split into lines of its own in the file.
     void setValue(const QString& section, const QString& key, const QString& value);
 
     const std::vector<Section>& sections() const { return sections_; }
@@ -47,6 +53,10 @@ private:
     const Section* findSection(const QString& name) const;
 
     std::vector<Section> sections_;
+    bool readFailed_ = false;
 };
+
+// True when `text` holds a CR or LF.
+bool holdsLineBreak(const QString& text);
 
 }  // namespace pixmorrow

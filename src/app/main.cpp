@@ -1,9 +1,11 @@
 // The process entry: instance marker, application object, main window, event loop.
 #include "app/app_form.h"
 #include "conversion/routes/codec_library.h"
+#include "platform/absolute_path.h"
 #include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/instance_lock.h"
+#include "platform/posix_io.h"
 #include "platform/program_paths.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_file_dialogs.h"
@@ -14,10 +16,14 @@
 #include <QIcon>
 
 int main(int argc, char** argv) {
-    // Every argument is a path; keep them as given, before Qt looks for options of its own.
+    // Learnt before any thread exists; nothing changes it afterwards.
+    pixmorrow::posix::processUmask();
+
+    // Every argument is a path; keep them as given, before Qt looks for options of its own,
+    // made absolute against the folder the program was started in.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << pixmorrow::absolutePath(QString::fromLocal8Bit(argv[i]));
 
     QApplication app(argc, argv);
     // Before any window exists, so that screen readers get the program's own interfaces.

@@ -4,12 +4,25 @@
 #include "platform/writable_folder.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pixmorrow {
 
+bool isPrivatelyOwnedFolder(const QString& folder) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    return info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 QString chooseSettingsFolder(const QString& programFolder, const QString& company,
                              const QString& product) {
-    if (isFolderWritable(programFolder)) {
+    // Settings and intermediate files in a folder others may write to could be swapped or
+    // read by them; only the user's own folder will do.
+    if (isPrivatelyOwnedFolder(programFolder) && isFolderWritable(programFolder)) {
         return withTrailingSeparator(programFolder);
     }
     const QString appData = roamingAppDataFolder();

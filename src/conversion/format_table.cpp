@@ -12,55 +12,57 @@ using W = WholeToTool;
 // and the tool's security policy keeps it from SVG: those routes take the work bitmap through
 // "temp.bmp". ".wbmp" is read by the loader but not accepted by the queue.
 // Columns as in InputKind: extension, accepted, in the Add Files filter, read by, intermediate
-// file, read by the codec library route, read by the external tool, whole to the tool.
+// file, read by the codec library route, read by the external tool, whole to the tool, the
+// tool's decoder.
 // clang-format off
 constexpr InputKind kInputKinds[] = {
-    {".png",  true,  true,  R::Png,                  "",         false, true,  W::Always},
-    {".apng", true,  false, R::CopiedToIntermediate, "temp.png", false, true,  W::Always},
-    {".webp", true,  true,  R::CodecLibrary,         "",         true,  true,  W::Never},
-    {".jpg",  true,  true,  R::Jpeg,                 "",         true,  true,  W::Never},
-    {".jpeg", true,  true,  R::Jpeg,                 "",         true,  true,  W::Never},
-    {".jfif", true,  true,  R::CopiedToIntermediate, "temp.jpg", true,  true,  W::Never},
-    {".tif",  true,  true,  R::Tiff,                 "",         false, true,  W::Never},
-    {".tiff", true,  true,  R::Tiff,                 "",         false, true,  W::Never},
-    {".gif",  true,  true,  R::Gif,                  "",         true,  true,  W::IntoAnimatedType},
-    {".ico",  true,  true,  R::Ico,                  "",         true,  true,  W::Never},
-    {".bmp",  true,  true,  R::Bmp,                  "",         true,  true,  W::Never},
-    {".wmp",  true,  true,  R::JpegXr,               "",         false, false, W::Never},
-    {".avif", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".psd",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".heic", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".heif", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".svg",  true,  true,  R::CodecLibrarySvg,      "",         false, false, W::Never},
-    {".tga",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".jxl",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".jp2",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never},
-    {".wbmp", false, false, R::CodecLibrary,         "",         false, true,  W::Never},
+    {".png",  true,  true,  R::Png,                  "",         false, true,  W::Always,           "PNG"},
+    {".apng", true,  false, R::CopiedToIntermediate, "temp.png", false, true,  W::Always,           "APNG"},
+    {".webp", true,  true,  R::CodecLibrary,         "",         true,  true,  W::Never,            "WEBP"},
+    {".jpg",  true,  true,  R::Jpeg,                 "",         true,  true,  W::Never,            "JPEG"},
+    {".jpeg", true,  true,  R::Jpeg,                 "",         true,  true,  W::Never,            "JPEG"},
+    {".jfif", true,  true,  R::CopiedToIntermediate, "temp.jpg", true,  true,  W::Never,            "JPEG"},
+    {".tif",  true,  true,  R::Tiff,                 "",         false, true,  W::Never,            "TIFF"},
+    {".tiff", true,  true,  R::Tiff,                 "",         false, true,  W::Never,            "TIFF"},
+    {".gif",  true,  true,  R::Gif,                  "",         true,  true,  W::IntoAnimatedType, "GIF"},
+    {".ico",  true,  true,  R::Ico,                  "",         true,  true,  W::Never,            "ICO"},
+    {".bmp",  true,  true,  R::Bmp,                  "",         true,  true,  W::Never,            "BMP"},
+    {".wmp",  true,  true,  R::JpegXr,               "",         false, false, W::Never,            ""},
+    {".avif", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "AVIF"},
+    {".psd",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "PSD"},
+    {".heic", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "HEIC"},
+    {".heif", true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "HEIC"},
+    {".svg",  true,  true,  R::CodecLibrarySvg,      "",         false, false, W::Never,            ""},
+    {".tga",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "TGA"},
+    {".jxl",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "JXL"},
+    {".jp2",  true,  true,  R::ExternalTool,         "temp.png", false, true,  W::Never,            "JP2"},
+    {".wbmp", false, false, R::CodecLibrary,         "",         false, true,  W::Never,            "WBMP"},
 };
 // clang-format on
 
-constexpr InputKind kUnknownInput = {"", false, false, R::Unknown, "", false, true, W::Never};
+constexpr InputKind kUnknownInput = {"", false, false, R::Unknown, "", false, true, W::Never, ""};
 
 using Route = WritingRoute;
 using F = CodecFormat;
 
 // Columns as in OutputType: name, extension, uses the quality, writing route, holds an
-// animation, codec library format, fixed quality, tool extension, icon sizes. The external
+// animation, codec library format, fixed quality, tool extension, icon sizes, the tool's
+// encoder (for the types a source may take whole to the tool). The external
 // tool knows a JPEG file by ".jpg", not by ".jfif".
 // clang-format off
 constexpr OutputType kOutputTypes[] = {
-    {"WEBP", ".webp", true,  Route::CodecLibrary,    true,  F::Webp, {}, {},     false},
-    {"PNG",  ".png",  false, Route::CodecLibrary,    false, F::Png,  80, {},     false},
-    {"APNG", ".apng", false, Route::ExternalWhole,   true,  {},      {}, {},     false},
-    {"JPG",  ".jpg",  true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false},
-    {"JPEG", ".jpeg", true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false},
-    {"JFIF", ".jfif", true,  Route::CodecLibrary,    false, F::Jpeg, {}, ".jpg", false},
-    {"TIF",  ".tif",  false, Route::Tiff,            false, {},      {}, {},     false},
-    {"TIFF", ".tiff", false, Route::Tiff,            false, {},      {}, {},     false},
-    {"GIF",  ".gif",  false, Route::ExternalQuality, true,  {},      {}, {},     false},
-    {"BMP",  ".bmp",  false, Route::Bmp,             false, {},      {}, {},     false},
-    {"ICO",  ".ico",  false, Route::ExternalQuality, false, {},      {}, {},     true},
-    {"WMP",  ".wmp",  false, Route::Wmp,             false, {},      {}, {},     false},
+    {"WEBP", ".webp", true,  Route::CodecLibrary,    true,  F::Webp, {}, {},     false, "WEBP"},
+    {"PNG",  ".png",  false, Route::CodecLibrary,    false, F::Png,  80, {},     false, "PNG"},
+    {"APNG", ".apng", false, Route::ExternalWhole,   true,  {},      {}, {},     false, "APNG"},
+    {"JPG",  ".jpg",  true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false, "JPEG"},
+    {"JPEG", ".jpeg", true,  Route::CodecLibrary,    false, F::Jpeg, {}, {},     false, "JPEG"},
+    {"JFIF", ".jfif", true,  Route::CodecLibrary,    false, F::Jpeg, {}, ".jpg", false, "JPEG"},
+    {"TIF",  ".tif",  false, Route::Tiff,            false, {},      {}, {},     false, ""},
+    {"TIFF", ".tiff", false, Route::Tiff,            false, {},      {}, {},     false, ""},
+    {"GIF",  ".gif",  false, Route::ExternalQuality, true,  {},      {}, {},     false, "GIF"},
+    {"BMP",  ".bmp",  false, Route::Bmp,             false, {},      {}, {},     false, ""},
+    {"ICO",  ".ico",  false, Route::ExternalQuality, false, {},      {}, {},     true,  "ICO"},
+    {"WMP",  ".wmp",  false, Route::Wmp,             false, {},      {}, {},     false, ""},
 };
 // clang-format on
 

@@ -48,6 +48,9 @@ struct InputKind {
     bool codecLibraryReads;  // the codec library route decodes the source itself, not "temp.bmp"
     bool externalToolReads;  // the external-tool routes read the source itself, not "temp.bmp"
     WholeToTool wholeToTool;
+    // The external tool's decoder for what the extension promises, named to the tool so that
+    // it never picks another by the content; empty when the tool never reads the kind.
+    std::string_view toolFormat;
 };
 
 // Which way a file goes in the writing stage.
@@ -77,6 +80,8 @@ struct OutputType {
     std::string_view toolExtension;
     // ExternalQuality route: the tool also makes the desktop's icon sizes from the picture.
     bool iconSizes;
+    // The external tool's encoder for the type; empty when no route has the tool write it.
+    std::string_view toolFormat;
 };
 
 // A text of the table as a Qt string.

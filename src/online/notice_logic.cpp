@@ -43,12 +43,22 @@ QString noticeLinkText(const Translator& translate, const QString& productName,
            serverVersion;
 }
 
+bool isOnMakerHost(const QUrl& url) {
+    // makerHost() is "host" or "host:port".
+    const QUrl maker(QStringLiteral("http://") + makerHost() + u'/');
+    if (!maker.isValid() || maker.host().isEmpty())
+        return false;
+    if (url.host().compare(maker.host(), Qt::CaseInsensitive) != 0)
+        return false;
+    return maker.port() < 0 || url.port() == maker.port();
+}
+
 QString noticeLinkTarget(const QString& downloadUrl) {
     const QUrl url(downloadUrl);
     const QString scheme = url.scheme().toLower();
     const bool web = url.isValid() && !url.host().isEmpty() &&
                      (scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
-    return web ? downloadUrl : makerHomePage();
+    return web && isOnMakerHost(url) ? downloadUrl : makerHomePage();
 }
 
 }  // namespace pixmorrow

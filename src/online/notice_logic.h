@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QUrl>
 
 namespace pixmorrow {
 
@@ -58,8 +59,12 @@ QRect noticeZoomPoint(const QRect& full);
 QString noticeLinkText(const Translator& translate, const QString& productName,
                        const QString& serverVersion);
 
-// What the link opens: the download link, or the maker's home page when there is none or it
-// is not a web address (the link comes over the network and goes to the shell).
+// What the link opens: the download link, or the maker's home page when there is none, it is
+// not a web address or it leads to another host than the maker's (the link comes over the
+// network and goes to the shell).
 QString noticeLinkTarget(const QString& downloadUrl);
+
+// True when `url` is on the maker's host (and port, when makerHost() names one).
+bool isOnMakerHost(const QUrl& url);
 
 }  // namespace pixmorrow

@@ -1,12 +1,38 @@
 #include "online/service_fields.h"
 
+#include <QCryptographicHash>
+#include <QMessageAuthenticationCode>
 #include <QRegularExpression>
 #include <QSysInfo>
 
 namespace pixmorrow {
 
+namespace {
+
+// 16 bytes from 32 hex digits; empty for anything else.
+QByteArray idBytes(const QString& hex) {
+    static const QRegularExpression kId(QStringLiteral("^[0-9a-fA-F]{32}$"));
+    if (!kId.match(hex).hasMatch())
+        return {};
+    return QByteArray::fromHex(hex.toLatin1());
+}
+
+}  // namespace
+
+QString appSpecificMachineId(const QString& machineId, const QString& appId) {
+    const QByteArray key = idBytes(machineId);
+    const QByteArray app = idBytes(appId);
+    if (key.isEmpty() || app.isEmpty())
+        return {};
+    QByteArray id = QMessageAuthenticationCode::hash(app, key, QCryptographicHash::Sha256).left(16);
+    id[6] = static_cast<char>((id[6] & 0x0F) | 0x40);
+    id[8] = static_cast<char>((id[8] & 0x3F) | 0x80);
+    return QString::fromLatin1(id.toHex());
+}
+
 QString GetMachineGuid() {
-    return QString::fromLatin1(QSysInfo::machineUniqueId()).trimmed();
+    return appSpecificMachineId(QString::fromLatin1(QSysInfo::machineUniqueId()).trimmed(),
+                                QString::fromLatin1(kAppId));
 }
 
 QString formatOsField(const QString& name, int major, int minor, int build, int servicePack,

@@ -128,9 +128,13 @@ void TChecker::CheckNow() {
         return;
 
     results_.ServerVersion = ReadReplyTag(line(0), QStringLiteral("version"));
-    store.writeString(kCurrentVersion, results_.ServerVersion);
     results_.DownloadURL = ReadReplyTag(line(1), QStringLiteral("url"));
-    store.writeString(kCurrentURL, ScrambleText(results_.DownloadURL));
+    // A reply that came in clear may have been changed on the way: it is shown this once,
+    // never kept for later starts.
+    if (!exchange.secureFailed) {
+        store.writeString(kCurrentVersion, results_.ServerVersion);
+        store.writeString(kCurrentURL, ScrambleText(results_.DownloadURL));
+    }
 
     bool numeric = false;
     QString(results_.ServerVersion).remove(u'.').toInt(&numeric);

@@ -13,6 +13,8 @@ namespace pixmorrow {
 
 ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) {
     installAccessibleInterfaces();
+    // Links show versions and addresses from the network: never read as markup.
+    setTextFormat(Qt::PlainText);
 }
 
 void ClickableLabel::showAsLink(const QColor& colour) {

@@ -1,5 +1,7 @@
 #include "platform/elided_label.h"
 
+#include "platform/plain_tooltip.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
@@ -28,7 +30,8 @@ bool ElidedLabel::event(QEvent* event) {
         // Only a cut text needs its whole self shown.
         const QString shown = shownText();
         if (shown != text())
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), plainToolTip(text()),
+                               this);
         else
             QToolTip::hideText();
         return true;

@@ -7,12 +7,44 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
 #endif
 
 namespace pixmorrow::posix {
+
+namespace {
+
+mode_t readUmask() noexcept {
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        char text[4096];
+        std::size_t done = 0;
+        const int error = readAll(fd, text, sizeof text - 1, done);
+        ::close(fd);
+        text[done] = '\0';
+        const char* line = error == 0 ? std::strstr(text, "\nUmask:") : nullptr;
+        if (line != nullptr) {
+            char* end = nullptr;
+            const unsigned long mask = std::strtoul(line + 7, &end, 8);
+            if (end != line + 7 && mask <= 0777)
+                return static_cast<mode_t>(mask);
+        }
+    }
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+mode_t processUmask() noexcept {
+    static const mode_t mask = readUmask();
+    return mask;
+}
 
 void FileDescriptor::reset(int fd) noexcept {
     if (fd_ >= 0)

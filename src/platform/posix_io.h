@@ -37,6 +37,12 @@ private:
     int fd_;
 };
 
+// The process's file-creation mask, learnt once and kept: read from /proc/self/status, which
+// leaves it as it is (setting it, even for a moment, would change it for every other thread).
+// Only a system without that line has it set and set back, at the first call, which the
+// program makes at start before any thread runs.
+mode_t processUmask() noexcept;
+
 // Writes all `size` bytes, again after a signal: 0, or an errno value (ENOSPC when the
 // system takes nothing).
 int writeAll(int fd, const void* data, std::size_t size) noexcept;

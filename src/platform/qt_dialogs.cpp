@@ -69,6 +69,8 @@ QString withLineBreaks(const QString& text) {
 void QtDialogs::showMessage(const QString& text, const QString& title, MessageIcon icon) {
     QMessageBox box(boxIcon(icon), title, withLineBreaks(text), QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Texts name files and carry the tool's and the service's words: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     // A box that waits for the user shows the plain arrow, even while a run has set the busy
     // cursor for the whole application; the run's cursor comes back when the box closes.
     const OverrideCursor arrow(Qt::ArrowCursor, OverrideCursor::OverAnother);
@@ -80,6 +82,7 @@ QMessageBox* createCaptionedMessageBox(const QString& message, DialogKind kind,
                                        const QString& title) {
     auto* box = new QMessageBox(kindIcon(kind), title, withLineBreaks(message),
                                 QMessageBox::NoButton, QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);  // as above
     qsizetype captionIndex = 0;
     std::vector<std::pair<QPushButton*, QString>> captioned;
     QString taken;

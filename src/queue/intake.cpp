@@ -1,5 +1,6 @@
 #include "queue/intake.h"
 
+#include "platform/absolute_path.h"
 #include "platform/program_paths.h"
 #include "queue/image_queue.h"
 #include "queue/supported_input.h"
@@ -21,12 +22,12 @@ bool isExistingFolder(const QString& path) {
 Intake::Intake(ImageQueue& queue, Hooks hooks) : queue_(queue), hooks_(std::move(hooks)) {}
 
 void Intake::addChosenFiles(const QStringList& paths) {
-    for (const QString& path : paths)
+    for (const QString& path : absolutePaths(paths))
         queue_.append(path);
 }
 
 void Intake::addPaths(const QStringList& paths) {
-    for (const QString& path : paths) {
+    for (const QString& path : absolutePaths(paths)) {
         if (isExistingFolder(path)) {
             AddAllFilesInDir(path);
         } else if (Destekleniyormu(path)) {
@@ -37,7 +38,7 @@ void Intake::addPaths(const QStringList& paths) {
 
 void Intake::AddAllFilesInDir(const QString& folder) {
     std::vector<FolderId> path;
-    scan(folder, path);
+    scan(absolutePath(folder), path);
 }
 
 void Intake::scan(const QString& folder, std::vector<FolderId>& path) {

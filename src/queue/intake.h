@@ -13,6 +13,7 @@ class ImageQueue;
 // it knows nothing of widgets. The scan calls `afterFileAdded` after every file it appends
 // (the view update with its event-loop pass), so anything may happen to the queue between
 // two additions: the scan keeps no index or reference into it and appends to it as it is.
+// Every path enters the queue absolute, against the working folder of the moment.
 class Intake {
 public:
     struct Hooks {

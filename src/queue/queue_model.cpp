@@ -1,5 +1,6 @@
 #include "queue/queue_model.h"
 
+#include "platform/plain_tooltip.h"
 #include "queue/file_size.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
@@ -66,8 +67,10 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == FilenameColumn) {
         // The view cuts a long path in the middle; the tooltip shows the whole of it.
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        if (role == Qt::DisplayRole)
             return queue_.at(row).FName;
+        if (role == Qt::ToolTipRole)
+            return plainToolTip(queue_.at(row).FName);
         if (role == Qt::DecorationRole)
             return rowIcon(row);
     } else if (index.column() == SizeColumn) {

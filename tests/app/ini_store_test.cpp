@@ -1,13 +1,16 @@
 #include "app/ini_store.h"
 #include "platform/error.h"
+#include "support/permissions_enforced.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pixmorrow {
 namespace {
@@ -100,6 +103,85 @@ TEST(IniStoreTest, AFailedSaveThrowsAndKeepsTheOldFile) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"settings.ini"});
+}
+
+// A line break would split a value into lines of its own, one of them maybe a key or a
+// section: refused, and nothing changes.
+TEST(IniStoreTest, ALineBreakInANameOrValueIsRefused) {
+    IniStore store;
+    store.setValue("Settings", "OutputQuality", "80");
+    const QByteArray before = store.serialize();
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"Settings", "Destination", "/tmp/x\r\nOutputQuality=1"},
+        {"Settings", "Destination", "/tmp/x\n[Other]"},
+        {"Settings", "Destination", "/tmp/x\r"},
+        {"Settings", "Dest\nination", "/tmp"},
+        {"Sett\r\nings", "Destination", "/tmp"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_THROW(store.setValue(c.section, c.key, c.value), Error) << c.value;
+    }
+    EXPECT_EQ(store.serialize(), before);
+}
+
+// The file is there but cannot be read: saving would replace what it holds with the little
+// this store knows, so the file is left as it is.
+TEST(IniStoreTest, NothingIsSavedOverAFileThatCouldNotBeRead) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("settings.ini");
+    const QByteArray held = bom("[Settings]\r\nOutputQuality=42\r\nMine=keep\r\n\r\n");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(held);
+    }
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0), 0);
+    IniStore store;
+    {
+        const testing::PermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.ok());
+        store.load(path);
+    }
+    EXPECT_TRUE(store.readFailed());
+    store.setValue("Settings", "OutputQuality", "80");
+    EXPECT_THROW(store.save(path), Error);
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0644), 0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), held);
+
+    // A missing file is a fresh start, not a failure.
+    store.load(dir.filePath("other.ini"));
+    EXPECT_FALSE(store.readFailed());
+}
+
+// A settings.ini that is a link (to a file kept elsewhere) stays a link; the file it leads to
+// gets the new contents.
+TEST(IniStoreTest, ALinkStaysALink) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("kept"));
+    const QString real = dir.filePath("kept/real.ini");
+    const QString link = dir.filePath("settings.ini");
+    {
+        QFile file(real);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bom("[Settings]\r\nOutputQuality=42\r\n\r\n"));
+    }
+    ASSERT_EQ(::symlink("kept/real.ini", link.toLocal8Bit().constData()), 0);
+    IniStore store;
+    store.load(link);
+    store.setValue("Settings", "OutputQuality", "70");
+    store.save(link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QFile file(real);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bom("[Settings]\r\nOutputQuality=70\r\n\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"kept", "settings.ini"}));
 }
 
 TEST(IniStoreTest, AMissingFileReadsAsAnEmptyStore) {

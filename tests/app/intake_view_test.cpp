@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -95,6 +96,57 @@ TEST_F(IntakeViewTest, ADropIsHandledInItsOrderWithFoldersScannedAtTheirPlace) {
     writeBytes(longName, 1);
     f.dropPaths({longName});
     EXPECT_EQ(f.imageQueue().at(3).FName, longName);
+}
+
+// Shift while dragging proposes a move, after which the source application would delete the
+// originals: every drop is taken as a copy, and a source that offers no copy gets nothing.
+TEST_F(IntakeViewTest, AShiftDropIsTakenAsACopy) {
+    writeBytes(files.filePath("one.jpg"), 10);
+    TAppForm& f = viewForm();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(files.filePath("one.jpg"))});
+    const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(10, 10), copyOrMove, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    enter.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(&f, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(QPoint(20, 20), copyOrMove, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    move.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(&f, &move);
+    EXPECT_TRUE(move.isAccepted());
+    EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(20, 20), copyOrMove, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
+    ASSERT_EQ(drop.dropAction(), Qt::MoveAction);
+    QCoreApplication::sendEvent(&f, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(f.imageQueue().size(), 1u);
+
+    // Only a move on offer: refused.
+    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f, &moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
+    QDropEvent moveDrop(QPointF(20, 20), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f, &moveDrop);
+    EXPECT_FALSE(moveDrop.isAccepted());
+    EXPECT_EQ(f.imageQueue().size(), 1u);
+}
+
+// A file named like markup shows as its name in the queue.
+TEST_F(IntakeViewTest, AnHtmlLikeNameShowsAsItIs) {
+    const QString name = QStringLiteral("<img src=x onerror=alert(1)><b>bold &amp; <i>more.png");
+    writeBytes(files.filePath(name), 10);
+    TAppForm& f = viewForm();
+    f.dropPaths({files.filePath(name)});
+    ASSERT_EQ(f.imageQueue().size(), 1u);
+    EXPECT_EQ(cell(0, 0, Qt::DisplayRole).toString(), files.filePath(name));
+    // The tooltip, which would read markup, holds it escaped.
+    const QString tip = cell(0, 0, Qt::ToolTipRole).toString();
+    QTextDocument shown;
+    shown.setHtml(tip);
+    EXPECT_EQ(shown.toPlainText(), files.filePath(name)) << tip.toStdString();
 }
 
 TEST_F(IntakeViewTest, TheCommandLineIsQueuedOnceAfterTheEventLoopStarts) {

@@ -1,5 +1,6 @@
 #include "app/app_form_fixture.h"
 #include "app/app_settings.h"
+#include "app/settings_folder.h"
 #include "localization/language.h"
 #include "support/permissions_enforced.h"
 
@@ -10,7 +11,10 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace pixmorrow {
 namespace {
@@ -88,6 +92,71 @@ TEST_F(SettingsTest, AReadOnlyProgramFolderSendsTheFileToThePerUserFolder) {
     EXPECT_EQ(form().SettingsFolder, userFolder());
     EXPECT_EQ(readFile(userFolder() + "settings.ini"), kFirstStart);
     EXPECT_FALSE(QFileInfo::exists(programIni()));
+}
+
+// A program folder others may write to could have its settings or intermediates swapped:
+// the per-user folder is used instead, as for one the user cannot write to.
+TEST_F(SettingsTest, AProgramFolderOthersMayWriteToSendsTheFileToThePerUserFolder) {
+    for (const QFile::Permissions others :
+         {QFile::Permissions(QFile::WriteGroup), QFile::Permissions(QFile::WriteOther)}) {
+        ASSERT_TRUE(QFile::setPermissions(
+            programDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                   QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                   QFile::ExeOther | others));
+        EXPECT_FALSE(isPrivatelyOwnedFolder(programDir.path()));
+    }
+    EXPECT_EQ(form().SettingsFolder, userFolder());
+    EXPECT_FALSE(QFileInfo::exists(programIni()));
+    QFile::setPermissions(programDir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(isPrivatelyOwnedFolder(programDir.path()));
+    // Owned by someone else: the system's root folder, unless the tests run as root.
+    EXPECT_EQ(isPrivatelyOwnedFolder(QStringLiteral("/")), ::geteuid() == 0);
+}
+
+// A settings.ini the program cannot read keeps what it holds: no save at start, none after
+// a change, and no error box for every keystroke.
+TEST_F(SettingsTest, AnUnreadableFileIsNeverSavedOver) {
+    const QByteArray held = kBom + "[Settings]\r\nOutputQuality=42\r\nMine=keep\r\n\r\n";
+    writeFile(programIni(), held);
+    ASSERT_TRUE(QFile::setPermissions(programIni(), QFile::Permissions()));
+    {
+        const testing::PermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.ok());
+        TAppForm& f = form();
+        f.SpinEdit1->setValue(60);
+        f.ComboBoxDestination->setCurrentText(QDir::tempPath());
+    }
+    QFile::setPermissions(programIni(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readFile(programIni()), held);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A destination folder whose name holds a line break (which a folder name may) is used but
+// not remembered: written out it would add lines of its own to the file.
+TEST_F(SettingsTest, ADestinationWithALineBreakIsNotStored) {
+    const QString folder = programDir.filePath("x\r\nOutputQuality=1\n[Injected]");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    TAppForm& f = form();
+    f.ComboBoxDestination->setCurrentText(QDir::tempPath());
+    f.ComboBoxDestination->setCurrentText(folder);
+    EXPECT_EQ(f.ComboBoxDestination->currentText(), folder);
+    EXPECT_EQ(storedDestination(), QDir::tempPath());
+    EXPECT_EQ(readFile(programIni()), kBom + "[Settings]\r\nOutputQuality=80\r\nDestination=" +
+                                          QDir::tempPath().toUtf8() + "\r\n\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A settings.ini that is a link stays one.
+TEST_F(SettingsTest, ALinkedSettingsFileStaysALink) {
+    QTemporaryDir elsewhere;
+    const QString real = elsewhere.filePath("pixmorrow.ini");
+    writeFile(real, kBom + "[Settings]\r\nOutputQuality=42\r\n\r\n");
+    ASSERT_TRUE(QFile::link(real, programIni()));
+    TAppForm& f = form();
+    f.SpinEdit1->setValue(60);
+    EXPECT_TRUE(QFileInfo(programIni()).isSymLink());
+    EXPECT_EQ(readFile(real), kBom + "[Settings]\r\nOutputQuality=60\r\n\r\n");
 }
 
 TEST_F(SettingsTest, StoredValuesAreClampedAndSavedAtStartUnlessTheQualityIs100) {

@@ -30,3 +30,9 @@ pixmorrow_add_test(NAME icon_output_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/icon_output_test.cpp
   LIBS pixmorrow_conversion)
 add_dependencies(icon_output_tests pixmorrow_codec pixmorrow_program_data)
+
+# Relative names through the external tool's routes and the names its boxes show.
+pixmorrow_add_test(NAME tool_route_paths_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/routes/tool_route_paths_test.cpp
+  LIBS pixmorrow_conversion)
+add_dependencies(tool_route_paths_tests pixmorrow_codec pixmorrow_program_data)

@@ -74,18 +74,23 @@ TEST(NoticeRules, PlacedTopRightWithFivePixelMargins) {
     EXPECT_EQ(noticeTopLeft(QRect(100, 30, 800, 600), QSize(320, 68)), QPoint(575, 35));
 }
 
-TEST(NoticeRules, TheLinkOpensTheDownloadLinkOrTheHomePage) {
+TEST(NoticeRules, TheLinkOpensTheDownloadLinkOnTheMakersHostOrTheHomePage) {
     const QString home = makerHomePage();
     EXPECT_TRUE(home.startsWith(QStringLiteral("http://")));
     struct Case {
         QString url;
         QString opened;
     };
+    const QString host = makerHost();
     const std::vector<Case> cases = {
         {"", home},
-        {"https://downloads.example/pixmorrow-2.1.zip",
-         "https://downloads.example/pixmorrow-2.1.zip"},
-        {"http://downloads.example/a b", "http://downloads.example/a b"},
+        {"https://" + host + "/pixmorrow-2.1.zip", "https://" + host + "/pixmorrow-2.1.zip"},
+        {"http://" + host.toUpper() + "/a b", "http://" + host.toUpper() + "/a b"},
+        // Only the maker's own host: a reply changed on the way cannot send the user elsewhere.
+        {"https://downloads.example/pixmorrow-2.1.zip", home},
+        {"https://" + host + ".evil.example/x.zip", home},
+        {"https://evil.example/" + host, home},
+        {"https://user@evil.example/x.zip", home},
         // The link arrives over the network and goes to the shell: web addresses only.
         {"file:///etc/passwd", home},
         {"/usr/bin/xterm", home},
@@ -121,6 +126,8 @@ TEST_F(NoticeWindow, OpensBorderlessOnTopWithoutTaskbarEntryInTheTopRightCorner)
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_EQ(notice->Label1->text(), "AKTUALISIERUNG");
     EXPECT_EQ(notice->Label2->text(), "Click to download Pixmorrow 2.1");
+    // The version comes over the network: never read as markup.
+    EXPECT_EQ(notice->Label2->textFormat(), Qt::PlainText);
     EXPECT_TRUE(notice->Label2->wordWrap());
     EXPECT_FALSE(notice->isVisible());
     ASSERT_TRUE(shown(*notice));
@@ -177,25 +184,33 @@ TEST_F(NoticeWindow, OnlyTheFreeSurfacesStartADrag) {
 }
 
 TEST_F(NoticeWindow, ClickingTheLinkOpensItAndCloses) {
-    for (const QString& url : {QStringLiteral("https://dl.example/p.zip"), QString()}) {
+    const QString onMakersHost = "https://" + makerHost() + "/p.zip";
+    // A link elsewhere opens the home page instead.
+    const struct {
+        QString url;
+        QString opened;
+    } cases[] = {{onMakersHost, onMakersHost},
+                 {QString(), makerHomePage()},
+                 {"https://dl.example/p.zip", makerHomePage()}};
+    for (const auto& c : cases) {
         shell.calls.clear();
-        auto notice = make(url);
+        auto notice = make(c.url);
         ASSERT_TRUE(shown(*notice));
         QTest::mouseClick(notice->Label2, Qt::LeftButton);
         ASSERT_EQ(shell.calls.size(), 1u);
-        EXPECT_EQ(shell.calls[0], "openUrl " + (url.isEmpty() ? makerHomePage() : url));
+        EXPECT_EQ(shell.calls[0], "openUrl " + c.opened);
         EXPECT_FALSE(notice->isVisible());
     }
 }
 
 TEST_F(NoticeWindow, ALinkThatDoesNotOpenIsToldInTheUsersLanguage) {
     shell.opens = false;
-    auto notice = make(QStringLiteral("https://dl.example/p.zip"));
+    const QString url = "https://" + makerHost() + "/p.zip";
+    auto notice = make(url);
     ASSERT_TRUE(shown(*notice));
     QTest::mouseClick(notice->Label2, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("Webseite nicht geöffnet:\rhttps://dl.example/p.zip"));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Webseite nicht geöffnet:\r") + url);
     EXPECT_FALSE(notice->isVisible());
 }
 

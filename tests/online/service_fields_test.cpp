@@ -70,18 +70,44 @@ TEST(ServiceFields, ThisSystemsOsFieldNamesItsKernelAndEdition) {
 #endif
 }
 
-// The machine's identifier file (the D-Bus copy on systems without the first), or empty
-// when there is none, as the registry value is when its key cannot be opened.
-TEST(ServiceFields, MachineGuidIsTheMachineId) {
-    QString expected;
+// The service gets an id derived from the machine id, never the machine id itself; the
+// expected values were made with systemd-id128 machine-id --app-specific (and checked against
+// an HMAC-SHA256 of Python's own).
+TEST(ServiceFields, MachineGuidIsAnAppSpecificHashOfTheMachineId) {
+    const QString app = QString::fromLatin1(kAppId);
+    const struct {
+        const char* machine;
+        const char* expected;
+    } cases[] = {
+        {"0123456789abcdef0123456789abcdef", "bda49a85a9844a1fabd318eb2efcd868"},
+        {"0123456789ABCDEF0123456789ABCDEF", "bda49a85a9844a1fabd318eb2efcd868"},
+        {"ffffffffffffffffffffffffffffffff", "cb857bf29304426e83f045fc154fe35e"},
+        {"3d1219c7c4c5404aaa1f6d2a48adfda4", "190b528f39d143ada2d3c3a860e5e842"},
+        // Not an id: nothing is sent rather than something made up.
+        {"", ""},
+        {"0123456789abcdef0123456789abcde", ""},
+        {"0123456789abcdef0123456789abcdeg", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(appSpecificMachineId(QString::fromLatin1(c.machine), app),
+                  QString::fromLatin1(c.expected))
+            << c.machine;
+    }
+
+    QString machineId;
     for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
         QFile file(QString::fromLatin1(path));
         if (file.open(QIODevice::ReadOnly)) {
-            expected = QString::fromLatin1(file.readAll().trimmed());
+            machineId = QString::fromLatin1(file.readAll().trimmed());
             break;
         }
     }
-    EXPECT_EQ(GetMachineGuid(), expected);
+    const QString sent = GetMachineGuid();
+    EXPECT_EQ(sent, appSpecificMachineId(machineId, app));
+    if (!machineId.isEmpty()) {
+        EXPECT_NE(sent, machineId);
+        EXPECT_FALSE(sent.contains(machineId.left(8)));
+    }
 }
 
 TEST(ServiceFields, IdentityFieldsAreAppnameAndVersion) {

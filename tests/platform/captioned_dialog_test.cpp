@@ -114,5 +114,29 @@ TEST(CaptionedDialogTest, TheModalDialogReturnsTheResultOfTheButtonThatClosedIt)
     }
 }
 
+// Message texts name files and carry the tool's and the service's words: a name that looks
+// like markup shows as it is, in both kinds of box.
+TEST(CaptionedDialogTest, MessagesShowMarkupAsPlainText) {
+    const QString text = QStringLiteral("Cannot read /p/<img src=x onerror=alert(1)><b>x</b>.png");
+    Box captioned(createCaptionedMessageBox(text, DialogKind::Error, ButtonOK, {}, "ERROR"));
+    EXPECT_EQ(captioned->textFormat(), Qt::PlainText);
+    EXPECT_EQ(captioned->text(), text);
+
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        shownFormat = box->textFormat();
+        box->button(QMessageBox::Ok)->click();
+    });
+    const testing::ModalWatchdog watchdog;
+    QtDialogs dialogs;
+    dialogs.showMessage(text, "ERROR", MessageIcon::Error);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_EQ(shownText, text);
+}
+
 }  // namespace
 }  // namespace pixmorrow

@@ -11,8 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <string>
+#include <thread>
 
 namespace pixmorrow::posix {
 namespace {
@@ -128,3 +130,31 @@ TEST(PosixIo, ReadAllAndWriteAllTakeEveryByteUpToTheEnd) {
 
 }  // namespace
 }  // namespace pixmorrow::posix
+
+namespace pixmorrow {
+namespace {
+
+// The mask is read, never set: setting it even for a moment (to 0, as reading it through
+// umask() needs) would let files another thread creates meanwhile be made writable by all.
+TEST(ProcessUmask, IsReadOnceWithoutChangingIt) {
+    const mode_t original = ::umask(027);
+    // Another thread watching the mask sees it change at no point.
+    std::atomic<bool> stop{false};
+    std::atomic<bool> changed{false};
+    std::thread watcher([&] {
+        while (!stop.load()) {
+            QFile status(QStringLiteral("/proc/self/status"));
+            if (status.open(QIODevice::ReadOnly) && !status.readAll().contains("\nUmask:\t0027\n"))
+                changed = true;
+        }
+    });
+    EXPECT_EQ(posix::processUmask(), mode_t(027));
+    EXPECT_EQ(posix::processUmask(), mode_t(027));
+    stop = true;
+    watcher.join();
+    EXPECT_FALSE(changed.load());
+    EXPECT_EQ(::umask(original), mode_t(027));
+}
+
+}  // namespace
+}  // namespace pixmorrow

@@ -160,5 +160,27 @@ TEST_F(IntakeTest, DroppedAndCommandLinePathsAreTestedOrScanned) {
     EXPECT_EQ(queue.size(), 2u);
 }
 
+// Relative paths (a command line, a drop, a folder) enter the queue absolute, against the
+// working folder of the moment: the external tool later runs in a folder of its own.
+TEST_F(IntakeTest, RelativePathsEnterTheQueueAbsolute) {
+    touch(dir.filePath("photo.heic"));
+    touch(dir.filePath("-dash.png"));
+    touch(dir.filePath("sub/inner.gif"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const QString here = QDir::currentPath();
+    Intake roads = intake();
+    roads.addPaths({"photo.heic", "./-dash.png", "sub"});
+    roads.addChosenFiles({"photo.heic"});
+    roads.AddMyFolder(QStringLiteral("./sub"));
+    QDir::setCurrent(previous);
+    std::vector<QString> queued;
+    for (const TMyRecord& r : queue.items())
+        queued.push_back(r.FName);
+    EXPECT_EQ(queued, (std::vector<QString>{here + "/photo.heic", here + "/-dash.png",
+                                            here + "/sub/inner.gif", here + "/photo.heic",
+                                            here + "/sub/inner.gif"}));
+}
+
 }  // namespace
 }  // namespace pixmorrow

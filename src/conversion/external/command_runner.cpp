@@ -123,6 +123,26 @@ pid_t startTool(const ToolRun& run, int writeEnd, int& error) {
     argv.push_back(nullptr);
     const QByteArray folder = QFile::encodeName(run.workingFolder);
 
+    // This process's environment with the run's entries in place of same-named ones.
+    std::vector<QByteArray> added;
+    for (const QString& entry : run.environment)
+        added.push_back(QFile::encodeName(entry));
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const char* equals = std::strchr(*entry, '=');
+        const std::size_t nameLength =
+            equals != nullptr ? static_cast<std::size_t>(equals - *entry) : std::strlen(*entry);
+        const bool replaced = std::any_of(added.begin(), added.end(), [&](const QByteArray& a) {
+            return a.size() > static_cast<qsizetype>(nameLength) && a[nameLength] == '=' &&
+                   std::strncmp(a.constData(), *entry, nameLength) == 0;
+        });
+        if (!replaced)
+            envp.push_back(*entry);
+    }
+    for (QByteArray& entry : added)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
     SpawnActions actions;
     SpawnAttributes attributes;
     if (!actions.ok() || !attributes.ok()) {
@@ -147,52 +167,65 @@ pid_t startTool(const ToolRun& run, int writeEnd, int& error) {
     posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = -1;
-    error = posix_spawn(&pid, argv[0], actions.get(), attributes.get(), argv.data(), environ);
+    error = posix_spawn(&pid, argv[0], actions.get(), attributes.get(), argv.data(), envp.data());
     return error == 0 ? pid : -1;
 }
 
 // The started tool: learns how it ended, and on every way out kills what is left of its
-// group and reaps it.
+// group and reaps it. The tool is only reaped after its group was signalled: until then its
+// zombie keeps the process and group id, so the signal can never reach a process that got
+// the id later.
 class StartedTool {
 public:
     explicit StartedTool(pid_t pid) : pid_(pid) {}
     StartedTool(const StartedTool&) = delete;
     StartedTool& operator=(const StartedTool&) = delete;
     ~StartedTool() {
+        if (reapedElsewhere_)
+            return;  // its id may belong to another process by now
         // Leftovers of the group: a tool that ran out of time, or children that outlived it.
         ::kill(-pid_, SIGKILL);
-        if (!ended_)
-            waitFor(0);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
     }
 
     bool ended() const { return ended_; }
-    // Checks without blocking (or blocks, with 0 for `options`) whether the tool has ended.
+    // Checks without blocking (or blocks, with 0 for `options`) whether the tool has ended,
+    // leaving it unreaped.
     bool waitFor(int options) {
         while (!ended_) {
-            const pid_t done = ::waitpid(pid_, &status_, options);
-            if (done == pid_) {
+            siginfo_t info{};
+            const int done =
+                ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT | options);
+            if (done == 0 && info.si_pid == pid_) {
                 ended_ = true;
                 known_ = true;
+                signalled_ = info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED;
+                code_ = info.si_status;
             } else if (done < 0 && errno == EINTR) {
                 continue;
             } else if (done < 0) {
                 ended_ = true;  // reaped elsewhere; how it ended is unknown
+                reapedElsewhere_ = true;
             }
             break;
         }
         return ended_;
     }
     ToolOutcome outcome() const {
-        if (known_ && WIFSIGNALED(status_))
-            return {ToolEnd::Killed, WTERMSIG(status_)};
-        return {ToolEnd::Exited, known_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1};
+        if (known_ && signalled_)
+            return {ToolEnd::Killed, code_};
+        return {ToolEnd::Exited, known_ ? code_ : -1};
     }
 
 private:
     pid_t pid_;
-    int status_ = 0;
+    int code_ = 0;
+    bool signalled_ = false;
     bool ended_ = false;
     bool known_ = false;
+    bool reapedElsewhere_ = false;
 };
 
 }  // namespace
@@ -266,7 +299,7 @@ ToolOutcome runTool(const ToolRun& run) {
 void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
                         const QString& workingFolder, CommandLog& log,
                         std::chrono::milliseconds timeLimit,
-                        const std::function<void()>& keepUiAlive) {
+                        const std::function<void()>& keepUiAlive, const QStringList& environment) {
     Q_UNUSED(commandLine);  // already the log's first line; the tool gets `arguments`
     log.addLine(QStringLiteral("Commencing processing..."));
 
@@ -285,6 +318,7 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
         ToolRun run;
         run.arguments = arguments;
         run.workingFolder = workingFolder;
+        run.environment = environment;
         run.timeLimit = timeLimit;
         run.keepUiAlive = keepUiAlive;
         // One piece at a time, cut at a NUL, as the tool sent it.

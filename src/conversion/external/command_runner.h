@@ -37,6 +37,8 @@ struct ToolRun {
     QStringList arguments;
     // Empty: this process's own.
     QString workingFolder;
+    // "NAME=value" entries set for the program on top of this process's environment.
+    QStringList environment;
     // A program still running after this is killed with its whole process group.
     std::chrono::milliseconds timeLimit{0};
     // A descriptor for the program's standard input; -1: this process's own.
@@ -72,6 +74,7 @@ ToolOutcome runTool(const ToolRun& run);
 void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
                         const QString& workingFolder, CommandLog& log,
                         std::chrono::milliseconds timeLimit,
-                        const std::function<void()>& keepUiAlive);
+                        const std::function<void()>& keepUiAlive,
+                        const QStringList& environment = {});
 
 }  // namespace pixmorrow

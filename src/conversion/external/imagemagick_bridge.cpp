@@ -1,9 +1,11 @@
 #include "conversion/external/imagemagick_bridge.h"
 
+#include "conversion/external/tool_fence.h"
 #include "localization/language.h"
 #include "platform/dialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 
@@ -24,14 +26,6 @@ QString lowerExtension(const QString& path) {
 
 QString quoted(const QString& path) {
     return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
-// An output name for the tool: it reads "%d" and the like in output names as frame
-// numbers, and "%%" as one "%".
-QString literalOutput(const QString& path) {
-    QString result = path;
-    result.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    return result;
 }
 
 bool isAnimatedSource(const QString& InputFile) {
@@ -77,11 +71,10 @@ QString ImageMagickBridge::sourceArgument(const QString& InputFile) {
 }
 
 QStringList ImageMagickBridge::sourceArguments(const QString& InputFile) {
-    if (isAnimatedSource(InputFile))
-        return {QStringLiteral("APNG:") + InputFile};
+    const QString source = tool_fence::inputArgument(InputFile, isAnimatedSource(InputFile));
     if (lowerExtension(InputFile) == QLatin1String(".psd"))
-        return {InputFile, QStringLiteral("-flatten")};
-    return {InputFile};
+        return {source, QStringLiteral("-flatten")};
+    return {source};
 }
 
 QString ImageMagickBridge::generalCommandLine(const QString& InputFile, const QString& OutputFile,
@@ -101,11 +94,8 @@ QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const 
     QStringList arguments;
     if (grayscale)
         arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
-    arguments << sourceArguments(InputFile) << QStringLiteral("-coalesce");
-    const QString output = literalOutput(OutputFile);
-    arguments << (lowerExtension(OutputFile) == QLatin1String(".apng")
-                      ? QStringLiteral("APNG:") + output
-                      : output);
+    arguments << sourceArguments(InputFile) << QStringLiteral("-coalesce")
+              << tool_fence::outputArgument(OutputFile);
     return arguments;
 }
 
@@ -124,12 +114,12 @@ QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QS
 QStringList ImageMagickBridge::qualityArguments(const QString& InputFile, const QString& OutputFile,
                                                 int AQuality, bool grayscale,
                                                 const IconSizes& icon) {
-    QStringList arguments{InputFile};
+    QStringList arguments{tool_fence::inputArgument(InputFile)};
     if (grayscale)
         arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
     arguments << iconArguments(icon);
     arguments << QStringLiteral("-quality") << QString::number(AQuality)
-              << literalOutput(OutputFile);
+              << tool_fence::outputArgument(OutputFile);
     return arguments;
 }
 
@@ -179,12 +169,21 @@ QStringList ImageMagickBridge::iconArguments(const IconSizes& icon) {
     return arguments;
 }
 
+void ImageMagickBridge::setPrivateFolderParent(const QString& folder) {
+    privateFolderParent_ = folder;
+}
+
 void ImageMagickBridge::run(const QString& commandLine, const QStringList& arguments,
                             const QString& tool) {
     log_.clear();
     log_.addLine(commandLine);
+    // The tool's own temporary files (a video's frames, a decoder's output) stay in a folder
+    // only this user can enter, gone when the conversion is over.
+    const tool_fence::PrivateFolder scratch(privateFolderParent_.isEmpty() ? QDir::tempPath()
+                                                                           : privateFolderParent_);
     RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(), log_,
-                       timeLimit_, keepUiAlive);
+                       timeLimit_, keepUiAlive,
+                       {QStringLiteral("MAGICK_TMPDIR=") + scratch.path()});
 }
 
 void ImageMagickBridge::reportFailure(const QString& OutputFile) {

@@ -16,7 +16,7 @@ class Dialogs;
 
 // The external converter in the program folder's "imagemagick" folder. Command lines are
 // logged in their text form; the tool itself is run with an argument vector, so no file
-// name is ever read by a shell.
+// name is ever read by a shell, and every path in it goes through tool_fence.
 class ImageMagickBridge {
 public:
     ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
@@ -36,7 +36,9 @@ public:
     static QString qualityCommandLine(const QString& InputFile, const QString& OutputFile,
                                       int AQuality, bool grayscale, const IconSizes& icon = {});
 
-    // The same command lines as the tool's argument vectors (without the program).
+    // The same command lines as the tool's argument vectors (without the program), each path
+    // absolute and behind the decoder or encoder its extension promises. They throw Error for
+    // a path the tool must not be given.
     static QStringList sourceArguments(const QString& InputFile);
     static QStringList generalArguments(const QString& InputFile, const QString& OutputFile,
                                         bool grayscale);
@@ -57,6 +59,10 @@ public:
     // Called while the tool runs; by default repaints the windows without taking user input.
     std::function<void()> keepUiAlive;
 
+    // Where each conversion's private folder for the tool's temporary files is made; empty
+    // (the default): the system's temporary folder.
+    void setPrivateFolderParent(const QString& folder);
+
 private:
     void run(const QString& commandLine, const QStringList& arguments, const QString& tool);
     // Shows the log's "error"/"failed" lines when `OutputFile` is missing or empty.
@@ -66,6 +72,7 @@ private:
     Dialogs& dialogs_;
     CommandLog& log_;
     std::chrono::milliseconds timeLimit_;
+    QString privateFolderParent_;
 };
 
 }  // namespace pixmorrow

@@ -63,8 +63,12 @@ void LibraryRouteBackend::externalQualityConvert(const QString& input, const QSt
 }
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)
-    : bridge_(setup.programFolder, setup.dialogs, setup.log),
+    : dialogs_(setup.dialogs, names_),
+      bridge_(setup.programFolder, dialogs_, setup.log),
       backend_(bridge_, setup.programFolder),
-      routes_(backend_, setup.dialogs, setup.settingsFolder) {}
+      routes_(backend_, dialogs_, setup.settingsFolder) {
+    // The tool's temporary files go where the intermediates go.
+    bridge_.setPrivateFolderParent(setup.settingsFolder);
+}
 
 }  // namespace pixmorrow

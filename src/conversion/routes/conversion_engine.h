@@ -3,6 +3,7 @@
 #include "conversion/external/imagemagick_bridge.h"
 #include "conversion/routes/format_routes.h"
 #include "conversion/routes/route_backend.h"
+#include "conversion/run/shown_names.h"
 
 #include <QString>
 
@@ -55,8 +56,12 @@ public:
 
     FileConverter& converter() { return routes_; }
     ImageMagickBridge& bridge() { return bridge_; }
+    // The names the stages' own messages show for the run's hidden outputs.
+    ShownNames& shownNames() { return names_; }
 
 private:
+    ShownNames names_;
+    NamingDialogs dialogs_;
     ImageMagickBridge bridge_;
     LibraryRouteBackend backend_;
     FormatRoutes routes_;

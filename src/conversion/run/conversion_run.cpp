@@ -4,8 +4,10 @@
 #include "conversion/routes/file_converter.h"
 #include "conversion/run/output_commit.h"
 #include "conversion/run/run_texts.h"
+#include "conversion/run/shown_names.h"
 #include "formats/readers.h"
 #include "localization/language.h"
+#include "platform/absolute_path.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/program_paths.h"
@@ -50,8 +52,8 @@ QString perFileErrorText(const QString& message, const formats::ErrorCause& caus
 }
 
 ConversionRun::ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
-                             FileConverter& converter)
-    : dialogs_(dialogs), reporter_(reporter), clock_(clock), converter_(converter) {}
+                             FileConverter& converter, ShownNames* names)
+    : dialogs_(dialogs), reporter_(reporter), clock_(clock), converter_(converter), names_(names) {}
 
 bool ConversionRun::destinationUsable(const QString& destination) {
     const auto warn = [this](const char* text) {
@@ -74,7 +76,12 @@ bool ConversionRun::destinationUsable(const QString& destination) {
 }
 
 std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
-                                            const ConversionOptions& options) {
+                                            const ConversionOptions& given) {
+    // A destination typed as a relative name is taken against the working folder now, the
+    // same for every file and for the external tool, which runs in a folder of its own.
+    ConversionOptions options = given;
+    if (options.destination != kSameFolder)
+        options.destination = absolutePath(options.destination);
     if (sources.isEmpty()) {
         dialogs_.showMessage(TranslateText(QStringLiteral("No image files have been added!")),
                              TranslateText(QStringLiteral("WARNING")), MessageIcon::Warning);
@@ -101,6 +108,12 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
 void ConversionRun::convertOne(const QString& source, const ConversionOptions& options,
                                RunTotals& totals) {
     reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
+    // Messages about this file name the output the user will find, never the hidden name it
+    // is written under first.
+    ShownNames own;
+    ShownNames& names = names_ != nullptr ? *names_ : own;
+    names.clear();
+    NamingDialogs dialogs(dialogs_, names);
     try {
         const QString extension = extensionOfPath(source);
         const std::int64_t inputSize = GetFileSizeBytes(source);
@@ -117,6 +130,7 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         const QString output = MakeUniqueFileName(wanted);
         // The external tool picks the format by the name's extension.
         TemporaryOutput temporary(folder, toolExtension(options.type));
+        names.show(temporary.path(), output);
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
                                 options.grayscale);
         const QStringList written = temporary.commit(output, wanted);
@@ -130,12 +144,13 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
     } catch (const ReportedFailure&) {
         // Its message is already on screen.
     } catch (const std::exception& e) {
-        dialogs_.showMessage(perFileErrorText(errorText(e), errorCause(e)), QStringLiteral("ERROR"),
-                             MessageIcon::Error);
+        dialogs.showMessage(perFileErrorText(errorText(e), errorCause(e)), QStringLiteral("ERROR"),
+                            MessageIcon::Error);
     } catch (...) {
-        dialogs_.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
-                             MessageIcon::Error);
+        dialogs.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
+                            MessageIcon::Error);
     }
+    names.clear();
     reporter_.statusText(QString());
 }
 

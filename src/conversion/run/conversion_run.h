@@ -12,6 +12,7 @@ namespace pixmorrow {
 
 class Dialogs;
 class FileConverter;
+class ShownNames;
 class TickClock;
 
 // What the options page hands to a run.
@@ -59,8 +60,10 @@ QString perFileErrorText(const QString& message, const formats::ErrorCause& caus
 // totals, or nothing when a precondition stopped the run (its warning already shown).
 class ConversionRun {
 public:
+    // `names`, when given, is where the converter's own messages look up the names to show
+    // for the run's hidden outputs (ConversionEngine::shownNames()).
     ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
-                  FileConverter& converter);
+                  FileConverter& converter, ShownNames* names = nullptr);
 
     std::optional<RunTotals> run(const QStringList& sources, const ConversionOptions& options);
 
@@ -72,6 +75,7 @@ private:
     RunReporter& reporter_;
     TickClock& clock_;
     FileConverter& converter_;
+    ShownNames* names_;
 };
 
 }  // namespace pixmorrow

@@ -3,6 +3,7 @@
 #include "conversion/run/conversion_run.h"
 #include "conversion/run/run_texts.h"
 #include "localization/language.h"
+#include "platform/absolute_path.h"
 #include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/shell.h"
@@ -23,7 +24,7 @@ namespace pixmorrow {
 
 QString resultFolderToOpen(const QString& destination, const ImageQueue& queue) {
     if (destination != kSameFolder)
-        return destination;
+        return absolutePath(destination);
     if (queue.empty())
         return QString();
     QString folder = folderWithSeparator(queue.at(0).FName);

@@ -83,7 +83,10 @@ WindowRunReporter::WindowRunReporter(QLabel* statusPanel, QLabel* progressPanel,
       progressPanel_(progressPanel),
       destination_(destination),
       pages_(pages),
-      queuePage_(queuePage) {}
+      queuePage_(queuePage) {
+    // The status names the file being converted: never read as markup.
+    statusPanel_->setTextFormat(Qt::PlainText);
+}
 
 void WindowRunReporter::statusText(const QString& text) {
     statusPanel_->setText(text);

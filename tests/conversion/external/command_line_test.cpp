@@ -49,48 +49,49 @@ TEST_F(CommandLines, GeneralConversionTable) {
          "out.webp",
          false,
          "magick.exe \"%1/plain.png\" -coalesce \"%1/out.webp\"",
-         {"%1/plain.png", "-coalesce", "%1/out.webp"}},
+         {"PNG:%1/plain.png", "-coalesce", "WEBP:%1/out.webp"}},
         {"early.png",
          "out.webp",
          false,
          "magick.exe APNG:\"%1/early.png\" -coalesce \"%1/out.webp\"",
-         {"APNG:%1/early.png", "-coalesce", "%1/out.webp"}},
+         {"APNG:%1/early.png", "-coalesce", "WEBP:%1/out.webp"}},
         {"late.PNG",
          "out.jpg",
          true,
          "magick.exe -colorspace Gray APNG:\"%1/late.PNG\" -coalesce \"%1/out.jpg\"",
-         {"-colorspace", "Gray", "APNG:%1/late.PNG", "-coalesce", "%1/out.jpg"}},
+         {"-colorspace", "Gray", "APNG:%1/late.PNG", "-coalesce", "JPEG:%1/out.jpg"}},
         {"moving.apng",
          "out.png",
          false,
          "magick.exe APNG:\"%1/moving.apng\" -coalesce \"%1/out.png\"",
-         {"APNG:%1/moving.apng", "-coalesce", "%1/out.png"}},
+         {"APNG:%1/moving.apng", "-coalesce", "PNG:%1/out.png"}},
         {"layers.psd",
          "temp.png",
          false,
          "magick.exe \"%1/layers.psd\" -flatten -coalesce \"%1/temp.png\"",
-         {"%1/layers.psd", "-flatten", "-coalesce", "%1/temp.png"}},
+         {"PSD:%1/layers.psd", "-flatten", "-coalesce", "PNG:%1/temp.png"}},
         {"LAYERS.PSD",
          "temp.png",
          true,
          "magick.exe -colorspace Gray \"%1/LAYERS.PSD\" -flatten -coalesce \"%1/temp.png\"",
-         {"-colorspace", "Gray", "%1/LAYERS.PSD", "-flatten", "-coalesce", "%1/temp.png"}},
+         {"-colorspace", "Gray", "PSD:%1/LAYERS.PSD", "-flatten", "-coalesce", "PNG:%1/temp.png"}},
         {"anim.gif",
          "anim.apng",
          false,
          "magick.exe \"%1/anim.gif\" -coalesce APNG:\"%1/anim.apng\"",
-         {"%1/anim.gif", "-coalesce", "APNG:%1/anim.apng"}},
+         {"GIF:%1/anim.gif", "-coalesce", "APNG:%1/anim.apng"}},
         {"early.png",
          "OUT.APNG",
          true,
          "magick.exe -colorspace Gray APNG:\"%1/early.png\" -coalesce APNG:\"%1/OUT.APNG\"",
          {"-colorspace", "Gray", "APNG:%1/early.png", "-coalesce", "APNG:%1/OUT.APNG"}},
-        // Only the argument vector doubles "%": the tool would read "%d" as a frame number.
+        // Only the argument vector doubles "%" (the tool would read "%d" as a frame number) and
+        // names each file's coder.
         {"photo.heic",
          "100%d.webp",
          false,
          "magick.exe \"%1/photo.heic\" -coalesce \"%1/100%d.webp\"",
-         {"%1/photo.heic", "-coalesce", "%1/100%%d.webp"}},
+         {"HEIC:%1/photo.heic", "-coalesce", "WEBP:%1/100%%d.webp"}},
     };
     const QString dir = folder_.path();
     for (const GeneralCase& c : cases) {
@@ -121,13 +122,13 @@ TEST_F(CommandLines, QualityConversionTable) {
     EXPECT_EQ(ImageMagickBridge::qualityCommandLine(in, out, 7, true),
               QStringLiteral("magick.exe \"%1\" -colorspace Gray -quality 7 \"%2\"").arg(in, out));
     EXPECT_EQ(ImageMagickBridge::qualityArguments(in, out, 7, true),
-              (QStringList{in, "-colorspace", "Gray", "-quality", "7", out}));
+              (QStringList{"PNG:" + in, "-colorspace", "Gray", "-quality", "7", "GIF:" + out}));
 
     const QString ico = path("icon.ico");
     EXPECT_EQ(ImageMagickBridge::qualityCommandLine(in, ico, 100, false),
               QStringLiteral("magick.exe \"%1\" -quality 100 \"%2\"").arg(in, ico));
     EXPECT_EQ(ImageMagickBridge::qualityArguments(in, ico, 100, false),
-              (QStringList{in, "-quality", "100", ico}));
+              (QStringList{"PNG:" + in, "-quality", "100", "ICO:" + ico}));
 }
 
 // The icon's squares stand between the source (and grayscale) and the quality, in the logged
@@ -165,12 +166,13 @@ TEST_F(CommandLines, IconSizesInTheQualityConversion) {
         EXPECT_EQ(
             ImageMagickBridge::qualityCommandLine(in, out, 80, c.gray, c.icon),
             QStringLiteral("magick.exe \"%1\" %2%3 -quality 80 \"%4\"").arg(in, gray, sizes, out));
-        QStringList arguments{in};
+        QStringList arguments{"JPEG:" + in};
         if (c.gray)
             arguments << "-colorspace"
                       << "Gray";
         arguments << sizes.split(u' ') << "-quality"
-                  << "80" << path("100%%.ico");
+                  << "80"
+                  << "ICO:" + path("100%%.ico");
         EXPECT_EQ(ImageMagickBridge::qualityArguments(in, out, 80, c.gray, c.icon), arguments)
             << c.sizes;
     }

@@ -110,7 +110,7 @@ TEST_F(FakeTool, ToolGetsTheArgumentVectorAndItsFolder) {
     const QStringList lines = log_.lines();
     ASSERT_GE(lines.size(), 9);
     EXPECT_EQ(lines[2], QDir(program_.filePath(QStringLiteral("imagemagick"))).canonicalPath());
-    EXPECT_EQ(lines.mid(3, 5), (QStringList{"[-colorspace]", "[Gray]", "[" + in + "]",
+    EXPECT_EQ(lines.mid(3, 5), (QStringList{"[-colorspace]", "[Gray]", "[PNG:" + in + "]",
                                             "[-coalesce]", "[APNG:" + out + "]"}));
     EXPECT_FALSE(QFile::exists(data(QStringLiteral("pwned"))));
 }
@@ -124,8 +124,8 @@ TEST_F(FakeTool, MissingOrEmptyOutputShowsTheErrorAndFailedLines) {
     const Case cases[] = {
         {"echo 'magick: Error reading file'; echo 'just noise'; echo 'decode FAILED' >&2", false,
          "magick: Error reading file\r\ndecode FAILED\r\n"},
-        {"echo 'magick: error: empty'; : > \"$3\"", false, "magick: error: empty\r\n"},
-        {"echo 'warning: error ignored'; printf data > \"$3\"", true, ""},
+        {"echo 'magick: error: empty'; : > \"${3#WEBP:}\"", false, "magick: error: empty\r\n"},
+        {"echo 'warning: error ignored'; printf data > \"${3#WEBP:}\"", true, ""},
         {"echo 'all quiet'", false, ""},
     };
     for (const Case& c : cases) {
@@ -143,6 +143,32 @@ TEST_F(FakeTool, MissingOrEmptyOutputShowsTheErrorAndFailedLines) {
         EXPECT_EQ(dialogs_.messages[0].title, QStringLiteral("ERROR"));
         EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Error);
     }
+}
+
+// Each conversion gives the tool a temporary folder of its own (MAGICK_TMPDIR): only this
+// user may enter it, and it is gone, with what the tool left in it, once the tool is done.
+TEST_F(FakeTool, TheToolsTemporaryFolderIsPrivateAndRemovedAfterwards) {
+    const QString scratch = data(QStringLiteral("scratch"));
+    ASSERT_TRUE(QDir().mkpath(scratch));
+    const QString record = data(QStringLiteral("tmpdir.txt"));
+    writeTool("printf '%s\\n' \"$MAGICK_TMPDIR\" >> '" + record.toUtf8() +
+              "'; stat -c %a \"$MAGICK_TMPDIR\" >> '" + record.toUtf8() +
+              "'; : > \"$MAGICK_TMPDIR/frame0.pam\"");
+    ImageMagickBridge tool = bridge();
+    tool.setPrivateFolderParent(scratch);
+    tool.ImageMagickIleDonustur(data(QStringLiteral("in.gif")), data(QStringLiteral("o.webp")),
+                                false);
+    tool.ImageMagickIleAVIFDonustur(data(QStringLiteral("in.gif")), data(QStringLiteral("o.ico")),
+                                    50, false);
+    QFile file(record);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << lines.join(u'|').toStdString();
+    EXPECT_TRUE(lines[0].startsWith(scratch + u'/')) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("700"));
+    EXPECT_NE(lines[2], lines[0]) << "one folder per conversion";
+    EXPECT_EQ(lines[3], QStringLiteral("700"));
+    EXPECT_TRUE(QDir(scratch).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 TEST_F(FakeTool, PathWithTheWordErrorIsReportedThroughTheCommandLine) {

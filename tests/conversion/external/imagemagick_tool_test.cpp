@@ -43,6 +43,13 @@ bool installed(const char* program) {
     return !QStandardPaths::findExecutable(QString::fromUtf8(program)).isEmpty();
 }
 
+// The installed ImageMagick itself, under the system's policy, which makes samples and reads
+// results with coders the program's own policy denies (canvases, "info:", TGA and PSD out).
+QString referenceTool() {
+    return QStandardPaths::findExecutable(installed("magick") ? QStringLiteral("magick")
+                                                              : QStringLiteral("convert"));
+}
+
 class RealTool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -61,14 +68,13 @@ protected:
 
     QString file(const QString& name) const { return folder_.filePath(name); }
     int magick(const QStringList& arguments) {
-        const ToolRun result = run(bridge_.toolPath(), arguments);
+        const ToolRun result = run(referenceTool(), arguments);
         EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
         return result.exitCode;
     }
     // "WxH" of the first frame and the number of frames, read by the tool.
     QStringList describe(const QString& argument) {
-        const ToolRun result =
-            run(bridge_.toolPath(), {argument, "-format", "%wx%h %m\\n", "info:-"});
+        const ToolRun result = run(referenceTool(), {argument, "-format", "%wx%h %m\\n", "info:-"});
         return result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     int ffmpegFrames(const QString& path) {
@@ -164,9 +170,9 @@ TEST_F(RealTool, ExternalFormatsDecodeToTempPng) {
                           : a == "%ppm" ? file("source.ppm")
                           : a == "%out" ? source
                                         : a);
-        const ToolRun made = run(
-            *sample.generator != '\0' ? QString::fromUtf8(sample.generator) : bridge_.toolPath(),
-            arguments);
+        const ToolRun made =
+            run(*sample.generator != '\0' ? QString::fromUtf8(sample.generator) : referenceTool(),
+                arguments);
         ASSERT_TRUE(QFileInfo(source).size() > 0) << made.output.toStdString();
         if (extension == ".psd") {
             EXPECT_GE(describe(source).size(), 3) << "not layered";
@@ -256,7 +262,7 @@ TEST_F(RealTool, QualityConversionWritesGrayGif) {
     EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
     // GIF has no gray colour space; gray pixels have no saturation.
     const ToolRun saturation =
-        run(bridge_.toolPath(), {gif, "-colorspace", "HSL", "-format", "%[fx:maxima.g]", "info:-"});
+        run(referenceTool(), {gif, "-colorspace", "HSL", "-format", "%[fx:maxima.g]", "info:-"});
     EXPECT_EQ(saturation.output.trimmed(), QStringLiteral("0"));
 }
 
@@ -339,9 +345,96 @@ TEST_F(RealTool, OwnPolicyAndDelegatesAreInForce) {
     EXPECT_TRUE(resources.output.contains(QStringLiteral("List length: 10000")));
     // A picture wider than the limit is refused, not decoded.
     const QString wide = file(QStringLiteral("wide.png"));
-    const ToolRun refused = run(bridge_.toolPath(), {"-size", "40000x1", "xc:red", wide});
+    QImage line(40000, 1, QImage::Format_RGB32);
+    line.fill(Qt::red);
+    ASSERT_TRUE(line.save(wide));
+    const QString narrow = file(QStringLiteral("narrow.png"));
+    const ToolRun refused = run(bridge_.toolPath(), {"PNG:" + wide, "PNG:" + narrow});
     EXPECT_NE(refused.exitCode, 0);
-    EXPECT_FALSE(QFileInfo(wide).size() > 0);
+    EXPECT_FALSE(QFileInfo(narrow).size() > 0);
+}
+
+// Coders the routes do not use are denied, whether named or found by the content: a canvas,
+// text, a PGM, a PostScript file.
+TEST_F(RealTool, EveryOtherCoderIsDenied) {
+    const QString pgm = file(QStringLiteral("gray.pgm"));
+    ASSERT_EQ(magick({"-size", "8x8", "gradient:", pgm}), 0);
+    const QString eps = file(QStringLiteral("page.eps"));
+    QFile page(eps);
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 8 8\nshowpage\n");
+    page.close();
+    for (const QString& source : {QStringLiteral("xc:red"), QStringLiteral("label:x"),
+                                  QStringLiteral("PGM:") + pgm, pgm, eps}) {
+        const QString out = file(QStringLiteral("out.png"));
+        const ToolRun refused = run(bridge_.toolPath(), {source, "PNG:" + out});
+        EXPECT_NE(refused.exitCode, 0) << source.toStdString();
+        EXPECT_TRUE(refused.output.contains(QStringLiteral("security policy")))
+            << refused.output.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}
+
+// The decoder is the one the extension promises: a file of another kind under that name is
+// refused with the tool's own words, not read by the decoder its content would pick.
+TEST_F(RealTool, ARenamedPictureIsRefused) {
+    const struct {
+        const char* made;    // what the content is
+        const char* posing;  // the name it is queued under
+        bool named;          // the tool's words name the file
+    } cases[] = {{"gray.pgm", "photo.tga", true},
+                 {"photo.png", "layers.psd", true},
+                 {"photo.jpg", "x.heic", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.posing);
+        const QString made = file(QString::fromUtf8(c.made));
+        ASSERT_EQ(magick({file("source.png"), made}), 0);
+        const QString posing = file(QString::fromUtf8(c.posing));
+        QFile::remove(posing);
+        ASSERT_TRUE(QFile::rename(made, posing));
+        dialogs_.messages.clear();
+        const QString temp = file(QStringLiteral("temp.png"));
+        QFile::remove(temp);
+        bridge_.ImageMagickIleDonustur(posing, temp, false);
+        EXPECT_FALSE(QFileInfo(temp).size() > 0) << log_.text().toStdString();
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << log_.text().toStdString();
+        if (c.named) {
+            EXPECT_TRUE(dialogs_.messages[0].text.contains(posing))
+                << dialogs_.messages[0].text.toStdString();
+        }
+    }
+}
+
+// Names the tool would read as an option, a format prefix, a frame selection or a list,
+// given absolute or relative to the working folder, in a folder whose name has them too (and
+// a line break).
+TEST_F(RealTool, NamesWithDashColonAndBracketAreReadAsFileNames) {
+    QDir dir(file(QStringLiteral("a:b [1] @c\nd")));
+    ASSERT_TRUE(dir.mkpath(QStringLiteral(".")));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    struct Restore {
+        QString folder;
+        ~Restore() { QDir::setCurrent(folder); }
+    } restore{previous};
+    const char* const names[] = {"-resize 1x1", "ps:evil", "frame[0]x", "@list", "%d"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QString base = QString::fromUtf8(name);
+        const QString gif = dir.filePath(base + QStringLiteral(".gif"));
+        makeAnimatedGif(gif, 3);
+        // Relative: what the tool gets is made absolute first.
+        bridge_.ImageMagickIleDonustur(base + QStringLiteral(".gif"),
+                                       base + QStringLiteral(".webp"), false);
+        bridge_.ImageMagickIleAVIFDonustur(gif, dir.filePath(base + QStringLiteral(".ico")), 50,
+                                           false);
+        EXPECT_TRUE(dialogs_.messages.empty()) << log_.text().toStdString();
+        EXPECT_TRUE(QFileInfo(dir.filePath(base + QStringLiteral(".webp"))).size() > 0);
+        EXPECT_TRUE(QFileInfo(dir.filePath(base + QStringLiteral(".ico"))).size() > 0);
+    }
+    // Nothing else was made, in the folder or the tool's.
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+              3 * static_cast<int>(std::size(names)));
 }
 
 }  // namespace

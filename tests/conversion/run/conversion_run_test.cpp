@@ -1,6 +1,7 @@
 #include "conversion/run/conversion_run.h"
 
 #include "conversion/routes/file_converter.h"
+#include "conversion/run/shown_names.h"
 #include "formats/readers.h"
 #include "platform/error.h"
 #include "support/fake_clock.h"
@@ -84,6 +85,14 @@ struct FakeConverter final : FileConverter {
     void writingStage(const QString&, const QString&, const QString& output, const QString&, int,
                       bool) override {
         outputs << output;
+        if (boxNamingOutput) {
+            // As the external tool's lines do when it cannot write.
+            dialogs.showMessage(QStringLiteral("unable to open image `") + output + u'\'',
+                                QStringLiteral("ERROR"), MessageIcon::Error);
+            throw ReportedFailure();
+        }
+        if (throwNamingOutput)
+            throw Error(QStringLiteral("Cannot write ") + output + QStringLiteral(": No space"));
         if (duringWrite)
             duringWrite(output);
         if (!writeNothing)
@@ -106,6 +115,8 @@ struct FakeConverter final : FileConverter {
     QStringList outputs;
     bool writeNothing = false;
     bool failAfterWrite = false;
+    bool boxNamingOutput = false;
+    bool throwNamingOutput = false;
     std::function<void(const QString&)> duringWrite;
 };
 
@@ -303,6 +314,54 @@ TEST_F(ConversionRunTest, AMissingDestinationIsCreatedWithItsParents) {
     ASSERT_TRUE(run({file(QStringLiteral("p.jpg"))}, QStringLiteral("JPEG"), target + u'/'));
     EXPECT_TRUE(QFile::exists(target + QStringLiteral("/p.jpeg")));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The user never sees the hidden name an output is written under: a failure names the file
+// they will look for, in the run's own box and in the converter's.
+TEST_F(ConversionRunTest, ErrorBoxesNameTheUsersFileNotTheHiddenOne) {
+    const QString a = file(QStringLiteral("a.png"));
+    ShownNames names;
+    NamingDialogs converterDialogs(dialogs, names);
+    FakeConverter named{converterDialogs};
+    ConversionOptions options;
+    options.type = QStringLiteral("GIF");
+    options.destination = kSameFolder;
+    for (const bool ownBox : {true, false}) {
+        dialogs.messages.clear();
+        named.boxNamingOutput = ownBox;
+        named.throwNamingOutput = !ownBox;
+        ConversionRun conversion(dialogs, reporter, clock, named, &names);
+        ASSERT_TRUE(conversion.run({a}, options));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        const QString text = dialogs.messages[0].text;
+        EXPECT_TRUE(text.contains(dir.filePath(QStringLiteral("a.gif")))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral(".pixmorrow-"))) << text.toStdString();
+    }
+    // Without names given, the run's own box still names the user's file.
+    dialogs.messages.clear();
+    converter.throwNamingOutput = true;
+    ASSERT_TRUE(run({a}, QStringLiteral("GIF")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Cannot write ") +
+                                            dir.filePath(QStringLiteral("a.gif")) +
+                                            QStringLiteral(": No space"));
+}
+
+// A destination typed as a relative name is the folder of that name in the working folder.
+TEST_F(ConversionRunTest, ARelativeDestinationIsTakenAgainstTheWorkingFolder) {
+    const QString a = file(QStringLiteral("a.png"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const auto totals = run({a}, QStringLiteral("PNG"), QStringLiteral("out/here"));
+    QDir::setCurrent(previous);
+    ASSERT_TRUE(totals);
+    ASSERT_EQ(converter.outputs.size(), 1);
+    EXPECT_TRUE(
+        converter.outputs[0].startsWith(QDir(dir.path()).canonicalPath() +
+                                        QStringLiteral("/out/here/.pixmorrow-")) ||
+        converter.outputs[0].startsWith(dir.path() + QStringLiteral("/out/here/.pixmorrow-")))
+        << converter.outputs[0].toStdString();
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("out/here/a.png"))), "PIXELSPIXELS");
 }
 
 TEST(RunTotals, DiskSpaceTexts) {
