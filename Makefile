@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 FILES ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-sanitize build configure deps fuzz bench install clean check-format
+.PHONY: run test test-sanitize build configure deps fuzz bench install package clean check-format
 
 deps:
 	@bash scripts/install-deps
@@ -51,6 +51,10 @@ bench: build
 
 fuzz: deps
 	bash scripts/run-fuzzers
+
+# The Debian package, from the install rules: $(BUILD_DIR)/pixmorrow_<version>_amd64.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(or $(PREFIX),/usr/local)

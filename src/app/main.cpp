@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
     pixmorrow::installAccessibleInterfaces();
     pixmorrow::InstanceLock instance(QStringLiteral("TARNWICK_Pixmorrow"));
     QApplication::setApplicationName(QStringLiteral("Pixmorrow"));
+    // The installed desktop entry's name, so desktops tie the windows to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tarnwick.pixmorrow"));
     QApplication::setWindowIcon(pixmorrow::applicationIcon());
     // Without a desktop session Qt knows no icon theme; the freedesktop one gives file-type
     // and command icons all the same.

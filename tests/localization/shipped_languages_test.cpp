@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace pixmorrow {
 namespace {
 
@@ -141,6 +143,33 @@ TEST(ShippedLanguagesTest, LanguageCodesNameOnlyShippedFiles) {
         if (numeric) {
             EXPECT_TRUE(folder.exists(file)) << line.toStdString();
         }
+    }
+}
+
+// The translations are the team's work: a credit names the team and no one else (the
+// chooser lists every comma-separated name as a translator).
+TEST(ShippedLanguagesTest, TranslatorCreditsNameThePixmorrowTeamOnly) {
+    const QDir folder(QStringLiteral(SHIPPED_LANGUAGES));
+    struct Case {
+        const char* file;
+        const char* credit;
+    } cases[] = {
+        {"Dutch.lang.txt", "Pixmorrow-team"},
+        {"French.lang.txt", "\u00c9quipe Pixmorrow"},
+        {"German.lang.txt", "Pixmorrow-Team"},
+        {"Italian.lang.txt", "Team Pixmorrow"},
+        {"Polish.lang.txt", "Zesp\u00f3\u0142 Pixmorrow"},
+        {"PortugueseBrazil.lang.txt", "Equipe Pixmorrow"},
+        {"Spanish.lang.txt", "Equipo de Pixmorrow"},
+        {"Turkish.lang.txt", "Pixmorrow Ekibi"},
+    };
+    const QStringList files = folder.entryList({"*.lang.txt"}, QDir::Files);
+    EXPECT_EQ(files.size(), static_cast<qsizetype>(std::size(cases)));
+    for (const Case& c : cases) {
+        const QString file = QString::fromLatin1(c.file);
+        const QStringList lines = decodeLanguageLines(readFile(folder.filePath(file)), file);
+        EXPECT_EQ(FindTranslation("INFO:Translated By", lines), QString::fromUtf8(c.credit))
+            << c.file;
     }
 }
 
