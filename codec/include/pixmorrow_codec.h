@@ -118,7 +118,10 @@ typedef struct pmc_error_info {
 typedef enum pmc_metadata_kind {
     PMC_METADATA_ICC = 0,  /* an ICC colour profile: what the pixel values mean */
     PMC_METADATA_EXIF = 1, /* an EXIF block: a TIFF structure, "II*\0" or "MM\0*" first */
-    PMC_METADATA_XMP = 2   /* an XMP packet */
+    PMC_METADATA_XMP = 2,  /* an XMP packet */
+    /* Not a kind: makes every int a value of the type, so a kind from a newer caller is
+     * refused with an error instead of being undefined in the library. */
+    PMC_METADATA_KIND_RANGE_ = 0x7fffffff
 } pmc_metadata_kind;
 
 /* Text of the last failure on this thread ("" when none). Valid until the next call. */

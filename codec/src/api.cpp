@@ -77,8 +77,9 @@ std::vector<std::uint8_t>* metadataBlock(pixmorrow::formats::ImageMetadata& meta
             return &metadata.exif;
         case PMC_METADATA_XMP:
             return &metadata.xmp;
+        default:
+            return nullptr;
     }
-    return nullptr;
 }
 
 // Runs body, turning any exception into the last error and `failed`.
@@ -249,6 +250,8 @@ PMC_API bool pmc_image_set_metadata(pmc_image* image, pmc_metadata_kind kind, co
                 break;
             case PMC_METADATA_XMP:
                 block->assign(bytes.begin(), bytes.end());
+                break;
+            default:  // refused by metadataBlock above
                 break;
         }
         return true;

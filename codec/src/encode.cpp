@@ -185,8 +185,12 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
     png_text xmp{};
     xmp.compression = PNG_ITXT_COMPRESSION_NONE;
     xmp.key = xmpKey;
-    xmp.text = reinterpret_cast<char*>(const_cast<std::uint8_t*>(metadata.xmp.data()));
-    xmp.itxt_length = metadata.xmp.size();
+    // The PNG library measures the text with strlen, so it gets a terminated copy; an XMP
+    // packet holding a NUL is not text and is left out.
+    std::string xmpText(metadata.xmp.begin(), metadata.xmp.end());
+    const bool xmpFits = !xmpText.empty() && xmpText.find('\0') == std::string::npos;
+    xmp.text = xmpText.data();
+    xmp.itxt_length = xmpText.size();
     xmp.lang = noText;
     xmp.lang_key = noText;
     PngWriter writer;
@@ -215,7 +219,7 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
     if (!metadata.exif.empty())
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(metadata.exif.size()),
                        const_cast<png_bytep>(metadata.exif.data()));
-    if (!metadata.xmp.empty())
+    if (xmpFits)
         png_set_text(png, info, &xmp, 1);
     png_write_info(png, info);
     png_set_bgr(png);
