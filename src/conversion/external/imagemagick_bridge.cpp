@@ -3,6 +3,7 @@
 #include "conversion/external/tool_fence.h"
 #include "localization/language.h"
 #include "platform/dialogs.h"
+#include "queue/supported_input.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,15 +15,6 @@
 namespace pixmorrow {
 
 namespace {
-
-// Lower-case extension with its full stop, taken after the last path separator.
-QString lowerExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return {};
-    return path.mid(dot).toLower();
-}
 
 QString quoted(const QString& path) {
     return QLatin1Char('"') + path + QLatin1Char('"');

@@ -2,6 +2,7 @@
 
 #include "conversion/format_table.h"
 #include "platform/error.h"
+#include "queue/supported_input.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +18,6 @@
 namespace pixmorrow::tool_fence {
 
 namespace {
-
-QString lowerExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return {};
-    return path.mid(dot).toLower();
-}
 
 // The tool takes a name ending in "[...]" for a frame selection, and a relative name starting
 // with "-" for an option; an absolute name never starts with one.
