@@ -1,10 +1,10 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
-//                     FILE...
-#include "conversion/external/command_runner.h"
+//                     [--jobs N] FILE...
+// --jobs 0 (the default) converts with one worker per core.
 #include "conversion/routes/codec_library.h"
-#include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/engine_factory.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/dialogs.h"
 #include "platform/tick_clock.h"
@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     ConversionOptions options;
     options.quality = 80;
     options.destination = kSameFolder;
+    int jobs = 0;
     QStringList files;
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
             options.grayscale = true;
         } else if (a == QLatin1String("--keep-metadata")) {
             options.keepMetadata = true;
+        } else if (a == QLatin1String("--jobs") && i + 1 < arguments.size()) {
+            jobs = arguments[++i].toInt();
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
         } else {
@@ -75,11 +78,13 @@ int main(int argc, char** argv) {
         return 2;
 
     QTemporaryDir settings;
-    CommandLog log;
     QuietReporter reporter;
     SteadyTickClock clock;
-    ConversionEngine engine({programFolder, settings.path() + u'/', dialogs, log});
-    ConversionRun run(dialogs, reporter, clock, engine.converter());
+    EngineFactory factory(programFolder);
+    RunSettings runSettings;
+    runSettings.settingsFolder = settings.path() + u'/';
+    runSettings.workers = jobs;
+    ConversionRun run(dialogs, reporter, clock, factory, runSettings);
     const auto totals = run.run(files, options);
     if (!totals)
         return 2;

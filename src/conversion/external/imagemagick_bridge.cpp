@@ -188,9 +188,9 @@ void ImageMagickBridge::run(const QString& commandLine, const QStringList& argum
     // only this user can enter, gone when the conversion is over.
     const tool_fence::PrivateFolder scratch(privateFolderParent_.isEmpty() ? QDir::tempPath()
                                                                            : privateFolderParent_);
-    RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(), log_,
-                       timeLimit_, keepUiAlive,
-                       {QStringLiteral("MAGICK_TMPDIR=") + scratch.path()});
+    RunCommandCaptured(
+        commandLine, QStringList{tool} + arguments, workingFolder(), log_, timeLimit_, keepUiAlive,
+        QStringList{QStringLiteral("MAGICK_TMPDIR=") + scratch.path()} + environment, cancelled);
 }
 
 void ImageMagickBridge::reportFailure(const QString& OutputFile) {
