@@ -20,7 +20,8 @@ mapfile -t files < <(find /usr/share/backgrounds -type f -name '*.jpg' -printf '
 pixels=0
 largest=0
 for f in "${files[@]}"; do
-    p=$(identify -format '%[fx:w*h]' "$f[0]")
+    read -r w h < <(identify -format '%w %h\n' "$f[0]")
+    p=$((w * h))
     pixels=$((pixels + p))
     ((p > largest)) && largest=$p
 done

@@ -554,10 +554,12 @@ void TAppForm::setRunning(bool running) {
             taken += mnemonicOf(menu->text());
         taken.remove(QChar());
         ButtonProcess->setText(withMnemonic(TranslateText(QStringLiteral("Cancel")), taken));
+        ButtonProcess->setIcon(namedIcon(QStringLiteral("close")));
         ButtonProcess->setFocus();
         StatusPanelProgress->setAccessibleName(TranslateText(QStringLiteral("Progress")));
     } else {
         ButtonProcess->setText(QStringLiteral("&Process"));
+        ButtonProcess->setIcon(namedIcon(QStringLiteral("tick_button")));
     }
 }
 

@@ -1,6 +1,7 @@
 // The run with workers, over a fake converter whose files finish in the order a test asks:
 // names, boxes and totals in queue order, the memory budget, cancel, and the private folder of
 // intermediate files.
+#include "conversion/routes/engine_factory.h"
 #include "conversion/routes/file_converter.h"
 #include "conversion/run/cancel_token.h"
 #include "conversion/run/conversion_run.h"
@@ -457,6 +458,49 @@ TEST_F(PipelineRunTest, TheBudgetNeverAdmitsMoreThanItAllows) {
     EXPECT_FALSE(script.gaveUp) << "two files that fit the budget never ran at once";
     EXPECT_EQ(totals->convertedCount, 8);
     EXPECT_EQ(entries(into.path()).size(), 8);
+}
+
+// The real engines: with several workers each external tool keeps to one thread, since the
+// other workers use the other cores; a single worker leaves the tool its own threads.
+TEST(EngineFactory, SeveralWorkersKeepEachToolToOneThread) {
+    QTemporaryDir program;
+    QTemporaryDir work;
+    ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("imagemagick")));
+    const QString record = work.filePath(QStringLiteral("environment.txt"));
+    QFile tool(program.filePath(QStringLiteral("imagemagick/magick")));
+    ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+    tool.write("#!/bin/sh\necho \"[$MAGICK_THREAD_LIMIT $OMP_NUM_THREADS]\" >> '" +
+               record.toUtf8() + "'\n");
+    tool.close();
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QStringList sources;
+    for (const char* name : {"a.tga", "b.tga", "c.tga"}) {
+        sources << work.filePath(QString::fromLatin1(name));
+        writeFile(sources.back(), "read by the tool only");
+    }
+    for (const auto& [workers, expected] :
+         {std::pair{1, QStringLiteral("[ ]")}, std::pair{2, QStringLiteral("[1 1]")}}) {
+        SCOPED_TRACE(workers);
+        QFile::remove(record);
+        RecordingDialogs dialogs;
+        NullReporter reporter;
+        FakeClock clock;
+        EngineFactory factory(program.path());
+        RunSettings settings;
+        settings.settingsFolder = work.path() + u'/';
+        settings.workers = workers;
+        ConversionOptions options;
+        options.destination = work.filePath(QStringLiteral("out"));
+        ConversionRun conversion(dialogs, reporter, clock, factory, settings);
+        ASSERT_TRUE(conversion.run(sources, options));
+        // The tool wrote no picture: each file tells so, in queue order.
+        ASSERT_EQ(dialogs.messages.size(), 3u);
+        EXPECT_TRUE(
+            dialogs.messages[0].text.startsWith(QStringLiteral("File cannot be created: ")));
+        const QStringList lines =
+            QString::fromUtf8(readFile(record)).split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines, QStringList(3, expected));
+    }
 }
 
 TEST(MemoryBudget, AdmitsWithinTheLimitAndALargeFileAlone) {
