@@ -304,7 +304,7 @@ struct ConversionRun::Pipeline {
                 if (job.done)
                     job.temporary.reset();
         }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
         waiter.waitUntil([this, until] {
             const std::lock_guard lock(mutex);
             return workersDone == workers.size() || std::chrono::steady_clock::now() >= until;

@@ -14,9 +14,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -56,8 +59,12 @@ int main(int argc, char** argv) {
         form.ButtonNextClick();
         form.ComboBoxDestination->setCurrentText(shots + QStringLiteral("/converted"));
     });
+    QElapsedTimer sinceCancel;
     QTimer::singleShot(2500, &form, [&] {
         form.showResultForm = [&](pixmorrow::TFormResult& result) {
+            if (sinceCancel.isValid())
+                std::fprintf(stderr, "result window %lld ms after Cancel\n",
+                             static_cast<long long>(sinceCancel.elapsed()));
             QTimer::singleShot(1000, &result, [&] {
                 snap(QStringLiteral("after-cancel.png"));
                 result.accept();
@@ -66,7 +73,10 @@ int main(int argc, char** argv) {
         };
         // A few files into the run: the picture, then Cancel pressed as a user presses it.
         QTimer::singleShot(6000, &form, [&] { snap(QStringLiteral("mid-run.png")); });
-        QTimer::singleShot(7000, &form, [&] { clickThroughX(form.ButtonProcess); });
+        QTimer::singleShot(7000, &form, [&] {
+            sinceCancel.start();
+            clickThroughX(form.ButtonProcess);
+        });
         clickThroughX(form.ButtonProcess);
     });
     QTimer::singleShot(60000, &form, [] { QApplication::exit(1); });
