@@ -2,6 +2,7 @@
 #include "conversion/run/result_form.h"
 #include "support/keyboard_walk.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -174,6 +175,17 @@ TEST_F(ConversionWindowTest, ARunIsCancelledByAClickEscapeOrClosingTheWindow) {
             EXPECT_EQ(f.StatusPanelProgress->value(), 0);
             EXPECT_EQ(f.StatusPanel0->text(),
                       QStringLiteral("Converting ") + sources[0] + QStringLiteral("..."));
+
+            // The window answers at once: a screen reader hears the button as it reads now,
+            // and a resize takes effect.
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(f.ButtonProcess);
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("Cancel"));
+            const QSize before = f.size();
+            f.resize(before + QSize(40, 30));
+            QApplication::processEvents();
+            EXPECT_EQ(f.size(), before + QSize(40, 30));
+            f.resize(before);
 
             // A drop is refused, and nothing joins the queue.
             QMimeData mime;

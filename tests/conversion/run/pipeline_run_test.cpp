@@ -314,6 +314,31 @@ TEST_F(PipelineRunTest, NothingLaterIsCommittedWhileAFilesBoxIsOpen) {
                                                  QStringLiteral("c.webp")}));
 }
 
+// While a file's box is open the workers run ahead only within the budget: with room for
+// two files, the third starts only once the first is committed.
+TEST_F(PipelineRunTest, WhileABoxIsOpenWorkersRunAheadOnlyWithinTheBudget) {
+    budget = 2;
+    const QStringList files = {source(QStringLiteral("a.png"), "BOX"),
+                               source(QStringLiteral("b.png")), source(QStringLiteral("c.png")),
+                               source(QStringLiteral("d.png"))};
+    QStringList startedBeforeCommit;
+    script.onStart = [&](const QString& name) {
+        if (name != QStringLiteral("a.png") && name != QStringLiteral("b.png") &&
+            !QFile::exists(into.filePath(QStringLiteral("a.webp"))))
+            startedBeforeCommit << name;
+    };
+    bool bDone = false;
+    dialogs.onMessage = [&](const RecordingDialogs::Message&) {
+        // b fits beside a and is converted while the user reads a's box.
+        bDone =
+            script.waitUntil([&] { return script.finished.count(QStringLiteral("b.png")) > 0; });
+    };
+    ASSERT_TRUE(run(files, 4));
+    EXPECT_TRUE(bDone);
+    EXPECT_EQ(startedBeforeCommit, QStringList());
+    EXPECT_EQ(entries(into.path()).size(), 4);
+}
+
 // A cancel starts no further file, keeps what was committed whole, and leaves neither hidden
 // outputs nor intermediate files behind.
 TEST_F(PipelineRunTest, ACancelKeepsTheCommittedOutputsAndLeavesNothingElse) {
