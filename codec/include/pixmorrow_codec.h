@@ -31,8 +31,13 @@ typedef struct pmc_paint pmc_paint;
 typedef struct pmc_colorfilter pmc_colorfilter;
 typedef struct pmc_svgdom pmc_svgdom;
 
-/* Colour types; only BGRA 8888 is supported for raster surfaces. */
-typedef enum pmc_colortype { PMC_COLORTYPE_UNKNOWN = 0, PMC_COLORTYPE_BGRA_8888 = 6 } pmc_colortype;
+/* Colour types; only BGRA 8888 is supported for raster surfaces. BGR 888 (three bytes a
+ * pixel, B, G, R, opaque) is only taken by pmc_image_make_raster_copy. */
+typedef enum pmc_colortype {
+    PMC_COLORTYPE_UNKNOWN = 0,
+    PMC_COLORTYPE_BGRA_8888 = 6,
+    PMC_COLORTYPE_BGR_888 = 7
+} pmc_colortype;
 
 typedef enum pmc_alphatype {
     PMC_ALPHATYPE_UNKNOWN = 0,
@@ -136,6 +141,13 @@ PMC_API pmc_error_info pmc_last_error_info(void);
  * carries the file's colour profile, EXIF and XMP blocks (pmc_image_get_metadata). */
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path_utf8);
 PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size);
+/* An image of a copy of the caller's pixels, rows row_bytes apart (at least width times the
+ * bytes of a pixel): BGRA 8888 with alpha type PREMUL (taken as they are) or UNPREMUL
+ * (premultiplied as decoding does, so straight pixels a decoder gave make the image decoding
+ * the file makes), or BGR 888 (alpha type OPAQUE; alpha 255). color_space must be NULL; the
+ * sides are held to the decoders' limits. NULL when refused. The image carries no blocks. */
+PMC_API pmc_image* pmc_image_make_raster_copy(const pmc_image_info* info, const void* pixels,
+                                              size_t row_bytes);
 PMC_API int32_t pmc_image_get_width(const pmc_image* image);
 PMC_API int32_t pmc_image_get_height(const pmc_image* image);
 /* Copies the pixels as BGRA 8888 with the given alpha type (PREMUL or UNPREMUL) into dst,

@@ -144,6 +144,51 @@ PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t siz
     });
 }
 
+PMC_API pmc_image* pmc_image_make_raster_copy(const pmc_image_info* info, const void* pixels,
+                                              size_t rowBytes) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (!info || !pixels)
+            throw std::runtime_error("No image info or no pixels");
+        const bool bgra = info->color_type == PMC_COLORTYPE_BGRA_8888 &&
+                          (info->alpha_type == PMC_ALPHATYPE_PREMUL ||
+                           info->alpha_type == PMC_ALPHATYPE_UNPREMUL);
+        const bool bgr =
+            info->color_type == PMC_COLORTYPE_BGR_888 && info->alpha_type == PMC_ALPHATYPE_OPAQUE;
+        if ((!bgra && !bgr) || info->color_space)
+            throw std::runtime_error(
+                "Only BGRA 8888 (premultiplied or not) or opaque BGR 888 pixels without a colour "
+                "space can be copied");
+        if (info->width <= 0 || info->height <= 0)
+            throw std::runtime_error("Image has no pixels");
+        checkDimensions(std::uint32_t(info->width), std::uint32_t(info->height));
+        const std::size_t pixelBytes = bgr ? 3 : 4;
+        if (rowBytes / pixelBytes < std::size_t(info->width))
+            throw std::runtime_error("Rows are too short for the width");
+        auto buffer = std::make_shared<PixelBuffer>();
+        buffer->width = std::uint32_t(info->width);
+        buffer->height = std::uint32_t(info->height);
+        buffer->bytes.resize(buffer->rowBytes() * buffer->height);
+        const auto* in = static_cast<const std::uint8_t*>(pixels);
+        for (std::uint32_t y = 0; y < buffer->height; ++y) {
+            const std::uint8_t* s = in + std::size_t{y} * rowBytes;
+            std::uint8_t* d = buffer->bytes.data() + std::size_t{y} * buffer->rowBytes();
+            if (bgra) {
+                std::memcpy(d, s, buffer->rowBytes());
+                continue;
+            }
+            for (std::uint32_t x = 0; x < buffer->width; ++x, s += 3, d += 4) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+                d[3] = 255;
+            }
+        }
+        if (bgra && info->alpha_type == PMC_ALPHATYPE_UNPREMUL)
+            premultiplyInPlace(buffer->bytes.data(), std::size_t{buffer->width} * buffer->height);
+        return makeImage(std::move(buffer));
+    });
+}
+
 PMC_API int32_t pmc_image_get_width(const pmc_image* image) {
     return image ? static_cast<int32_t>(image->pixels->width) : 0;
 }

@@ -24,6 +24,8 @@ public:
     // Resizes to the picture and draws it at (0, 0); transparent parts are composed over
     // white, since BMP, TIFF and WMP outputs keep no alpha.
     void draw(const formats::DecodedImage& picture);
+    // The same, composing in the picture's own pixels and taking them over: no second copy.
+    void draw(formats::DecodedImage&& picture);
 
     // Sets the size and format; the pixels become opaque white.
     void reset(std::uint32_t width, std::uint32_t height, Format format);
