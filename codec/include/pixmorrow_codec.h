@@ -148,6 +148,16 @@ PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t siz
  * sides are held to the decoders' limits. NULL when refused. The image carries no blocks. */
 PMC_API pmc_image* pmc_image_make_raster_copy(const pmc_image_info* info, const void* pixels,
                                               size_t row_bytes);
+/* Called with the pixels and context given to pmc_image_make_raster_data when the image no
+ * longer uses them. */
+typedef void (*pmc_raster_release_proc)(void* pixels, void* context);
+/* The same as pmc_image_make_raster_copy for BGRA 8888 pixels rows width * 4 bytes apart,
+ * without a copy: the image uses the caller's pixels, premultiplying UNPREMUL ones in place,
+ * and calls release (which may be NULL) when it goes. The caller must not touch them until
+ * then. When the call fails (NULL), release has already been called. */
+PMC_API pmc_image* pmc_image_make_raster_data(const pmc_image_info* info, void* pixels,
+                                              size_t row_bytes, pmc_raster_release_proc release,
+                                              void* context);
 PMC_API int32_t pmc_image_get_width(const pmc_image* image);
 PMC_API int32_t pmc_image_get_height(const pmc_image* image);
 /* Copies the pixels as BGRA 8888 with the given alpha type (PREMUL or UNPREMUL) into dst,

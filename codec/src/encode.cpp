@@ -109,7 +109,7 @@ const char* webpErrorText(WebPEncodingError error) {
 }  // namespace
 
 bool isOpaque(const PixelBuffer& pixels) {
-    const std::uint8_t* p = pixels.bytes.data() + 3;
+    const std::uint8_t* p = pixels.data() + 3;
     const std::size_t n = std::size_t{pixels.width} * pixels.height;
     unsigned all = 255;
     for (std::size_t i = 0; i < n; ++i)
@@ -156,7 +156,7 @@ std::vector<std::uint8_t> encodeJpeg(const PixelBuffer& pixels, int quality,
                                static_cast<unsigned>(metadata.icc.size()));
     while (info.next_scanline < info.image_height) {
         const std::uint8_t* src =
-            pixels.bytes.data() + std::size_t{info.next_scanline} * pixels.rowBytes();
+            pixels.data() + std::size_t{info.next_scanline} * pixels.rowBytes();
         JSAMPROW line = const_cast<JSAMPROW>(src);
         if (!row.empty()) {
             // Premultiplied colour over white is the colour plus the white left uncovered.
@@ -224,7 +224,7 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
     png_write_info(png, info);
     png_set_bgr(png);
     for (std::uint32_t y = 0; y < pixels.height; ++y) {
-        unpremultiplyRow(pixels.bytes.data() + std::size_t{y} * pixels.rowBytes(), row.data(),
+        unpremultiplyRow(pixels.data() + std::size_t{y} * pixels.rowBytes(), row.data(),
                          pixels.width);
         png_write_row(png, row.data());
     }
@@ -265,11 +265,11 @@ std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality,
     const int stride = static_cast<int>(pixels.rowBytes());
     bool imported;
     if (isOpaque(pixels)) {
-        imported = WebPPictureImportBGRX(&picture, pixels.bytes.data(), stride);
+        imported = WebPPictureImportBGRX(&picture, pixels.data(), stride);
     } else {
-        std::vector<std::uint8_t> straight(pixels.bytes.size());
+        std::vector<std::uint8_t> straight(pixels.rowBytes() * pixels.height);
         for (std::uint32_t y = 0; y < pixels.height; ++y)
-            unpremultiplyRow(pixels.bytes.data() + std::size_t{y} * stride,
+            unpremultiplyRow(pixels.data() + std::size_t{y} * stride,
                              straight.data() + std::size_t{y} * stride, pixels.width);
         imported = WebPPictureImportBGRA(&picture, straight.data(), stride);
     }

@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <tuple>
+
 namespace pixmorrow::testing {
 namespace {
 
@@ -167,6 +169,57 @@ TEST_F(CodecDrawTest, ACopyOfStraightPixelsIsPremultipliedAsDecodingDoes) {
         codec().makeImageFromPixels(bgr, 2, 1, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE, 8);
     EXPECT_EQ(premultipliedAt(opaque, 0, 0), (std::vector<std::uint8_t>{1, 2, 3, 255}));
     EXPECT_EQ(premultipliedAt(opaque, 1, 0), (std::vector<std::uint8_t>{250, 251, 252, 255}));
+}
+
+// Pixels handed over are used in place and given back once, when the image goes or at once
+// when they are refused.
+TEST_F(CodecDrawTest, PixelsHandedOverAreUsedInPlaceAndGivenBackOnce) {
+    struct Lent {
+        std::vector<std::uint8_t> pixels;
+        int givenBack = 0;
+    };
+    const auto release = [](void* pixels, void* context) {
+        auto* lent = static_cast<Lent*>(context);
+        EXPECT_EQ(pixels, lent->pixels.data());
+        ++lent->givenBack;
+    };
+    const CodecLibrary::Api& api = codec().api();
+    // Straight red at alpha 128 and opaque blue: premultiplied in place.
+    Lent lent{{0, 0, 255, 128, 255, 0, 0, 255}};
+    const pmc_image_info info{2, 1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_UNPREMUL, nullptr};
+    pmc_image* image = api.image_make_raster_data(&info, lent.pixels.data(), 8, release, &lent);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(api.image_peek_pixels(image), lent.pixels.data());
+    EXPECT_EQ(lent.pixels, (std::vector<std::uint8_t>{0, 0, 128, 128, 255, 0, 0, 255}));
+    api.image_ref(image);
+    api.image_unref(image);
+    EXPECT_EQ(lent.givenBack, 0);
+    // A surface drawn from it keeps its own copy after the image goes.
+    CodecLibrary::Surface surface = codec().makeRasterSurface(2, 1);
+    CodecLibrary::Image borrowed(&api, image);
+    surface.drawImage(borrowed, 0, 0, nullptr);
+    borrowed.reset();
+    EXPECT_EQ(lent.givenBack, 1);
+    EXPECT_EQ(premultipliedAt(surface.makeImageSnapshot(), 0, 0),
+              (std::vector<std::uint8_t>{0, 0, 128, 128}));
+
+    const pmc_image_info gapped{1, 1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
+    const pmc_image_info threeBytes{2, 1, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE, nullptr};
+    for (auto [what, refused, rowBytes] : {std::tuple{"rows with a gap", &gapped, 8},
+                                           std::tuple{"three bytes a pixel", &threeBytes, 6}}) {
+        SCOPED_TRACE(what);
+        Lent given{std::vector<std::uint8_t>(8)};
+        EXPECT_EQ(
+            api.image_make_raster_data(refused, given.pixels.data(), rowBytes, release, &given),
+            nullptr);
+        EXPECT_EQ(given.givenBack, 1);
+        EXPECT_NE(codec().lastError(), QString());
+    }
+    // Through the program's handle, pixels that do not fill the picture never reach it.
+    EXPECT_THROW(codec().adoptPixels(std::vector<std::uint8_t>(7), 2, 1, PMC_ALPHATYPE_PREMUL),
+                 Error);
+    CodecLibrary::Image adopted = codec().adoptPixels({1, 2, 3, 255}, 1, 1, PMC_ALPHATYPE_PREMUL);
+    EXPECT_EQ(premultipliedAt(adopted, 0, 0), (std::vector<std::uint8_t>{1, 2, 3, 255}));
 }
 
 TEST_F(CodecDrawTest, CopiesOfPixelsOutsideWhatIsTakenAreRefused) {

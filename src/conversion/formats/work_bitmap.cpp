@@ -1,6 +1,7 @@
 #include "conversion/formats/work_bitmap.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace pixmorrow {
 
@@ -33,6 +34,12 @@ void WorkBitmap::draw(formats::DecodedImage&& picture) {
     height_ = picture.height;
     format_ = Format::Bgra32;
     pixels_ = std::move(picture.bgra);
+}
+
+std::vector<std::uint8_t> WorkBitmap::takePixels() {
+    width_ = height_ = 0;
+    format_ = Format::Bgra32;
+    return std::exchange(pixels_, {});
 }
 
 std::vector<std::uint8_t> WorkBitmap::toBgra() const {

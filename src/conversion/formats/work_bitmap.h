@@ -33,6 +33,8 @@ public:
     std::uint8_t* row(std::uint32_t y) { return pixels_.data() + y * stride(); }
     const std::uint8_t* row(std::uint32_t y) const { return pixels_.data() + y * stride(); }
     const std::vector<std::uint8_t>& pixels() const { return pixels_; }
+    // Gives the pixels away, leaving the bitmap empty.
+    std::vector<std::uint8_t> takePixels();
 
     // The pixels as 32-bit BGRA (alpha 255), whatever the format, for encoders.
     std::vector<std::uint8_t> toBgra() const;

@@ -50,6 +50,7 @@ CodecLibrary::CodecLibrary(const QString& libraryPath)
     PMC_RESOLVE(image_make_from_encoded_file);
     PMC_RESOLVE(image_make_from_encoded_data);
     PMC_RESOLVE(image_make_raster_copy);
+    PMC_RESOLVE(image_make_raster_data);
     PMC_RESOLVE(image_get_width);
     PMC_RESOLVE(image_get_height);
     PMC_RESOLVE(image_read_pixels);
@@ -134,6 +135,25 @@ CodecLibrary::Image CodecLibrary::makeImageFromPixels(const void* pixels, int wi
         throw Error(withReason(QStringLiteral("Cannot make a %1 x %2 image").arg(width).arg(height),
                                lastError()),
                     lastErrorCause());
+    return image;
+}
+
+CodecLibrary::Image CodecLibrary::adoptPixels(std::vector<std::uint8_t> pixels, int width,
+                                              int height, pmc_alphatype alphaType) const {
+    const QString refused = QStringLiteral("Cannot make a %1 x %2 image").arg(width).arg(height);
+    if (width <= 0 || height <= 0 || pixels.size() != std::size_t(width) * std::size_t(height) * 4)
+        throw Error(withReason(refused, QStringLiteral("the pixels do not fill it")));
+    using Pixels = std::vector<std::uint8_t>;
+    auto* held = new Pixels(std::move(pixels));
+    const pmc_image_info info{width, height, PMC_COLORTYPE_BGRA_8888, alphaType, nullptr};
+    // The library gives the pixels back through this, also when it refuses them.
+    const pmc_raster_release_proc release = [](void*, void* context) {
+        delete static_cast<Pixels*>(context);
+    };
+    Image image(&api_, api_.image_make_raster_data(&info, held->data(), std::size_t(width) * 4,
+                                                   release, held));
+    if (!image)
+        throw Error(withReason(refused, lastError()), lastErrorCause());
     return image;
 }
 

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QLibrary;
 
@@ -28,6 +29,7 @@ public:
         decltype(&::pmc_image_make_from_encoded_file) image_make_from_encoded_file;
         decltype(&::pmc_image_make_from_encoded_data) image_make_from_encoded_data;
         decltype(&::pmc_image_make_raster_copy) image_make_raster_copy;
+        decltype(&::pmc_image_make_raster_data) image_make_raster_data;
         decltype(&::pmc_image_get_width) image_get_width;
         decltype(&::pmc_image_get_height) image_get_height;
         decltype(&::pmc_image_read_pixels) image_read_pixels;
@@ -160,6 +162,11 @@ public:
     // Error when the library refuses them.
     Image makeImageFromPixels(const void* pixels, int width, int height, pmc_colortype colorType,
                               pmc_alphatype alphaType, std::size_t rowBytes) const;
+    // An image over BGRA pixels the caller gives up (width * height * 4 bytes, rows without a
+    // gap), without a copy: premultiplied in place when `alphaType` is UNPREMUL, freed when
+    // the image goes. Throws Error when the library refuses them.
+    Image adoptPixels(std::vector<std::uint8_t> pixels, int width, int height,
+                      pmc_alphatype alphaType) const;
     Paint createPaint() const;
     // Premultiplied BGRA 8888, no colour space, rows width * 4 bytes; throws Error.
     Surface makeRasterSurface(int width, int height) const;

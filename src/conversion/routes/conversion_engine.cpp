@@ -13,6 +13,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace pixmorrow {
 
@@ -173,13 +174,13 @@ void LibraryRouteBackend::codecEncode(const QString& source, const QString& outp
                    chosen(state.metadata, keepMetadata), keepMetadata);
         return;
     }
-    // The blocks decoding the source would give are the ones kept at loading.
+    // The library takes the pixels over as they are; the blocks decoding the source would
+    // give are the ones kept at loading.
     const CodecLibrary& codec = CodecLibrary::instance();
+    formats::DecodedImage picture = std::exchange(state.picture, {});
     CodecLibrary::Image image =
-        codec.makeImageFromPixels(state.picture.bgra.data(), static_cast<int>(state.picture.width),
-                                  static_cast<int>(state.picture.height), PMC_COLORTYPE_BGRA_8888,
-                                  PMC_ALPHATYPE_UNPREMUL, std::size_t{state.picture.width} * 4);
-    state.picture = {};
+        codec.adoptPixels(std::move(picture.bgra), static_cast<int>(picture.width),
+                          static_cast<int>(picture.height), PMC_ALPHATYPE_UNPREMUL);
     encodeCodecImage(codec, std::move(image), output, codecLibraryFormat(format), quality,
                      grayscale, chosen(state.metadata, keepMetadata));
 }
@@ -188,13 +189,16 @@ void LibraryRouteBackend::codecEncodeWorkBitmap(const QString& output, CodecForm
                                                 int quality, bool grayscale, bool keepMetadata) {
     const CodecLibrary& codec = CodecLibrary::instance();
     WorkBitmap& bitmap = state_->workBitmap();
-    const bool gray = bitmap.format() == WorkBitmap::Format::Bgr24;
+    const int width = static_cast<int>(bitmap.width()), height = static_cast<int>(bitmap.height());
     // Every alpha of the work bitmap is 255, so its pixels are premultiplied as they are, and
-    // a 24-bit BMP of it decodes to the same.
-    CodecLibrary::Image image = codec.makeImageFromPixels(
-        bitmap.pixels().data(), static_cast<int>(bitmap.width()), static_cast<int>(bitmap.height()),
-        gray ? PMC_COLORTYPE_BGR_888 : PMC_COLORTYPE_BGRA_8888,
-        gray ? PMC_ALPHATYPE_OPAQUE : PMC_ALPHATYPE_PREMUL, bitmap.stride());
+    // a 24-bit BMP of it decodes to the same. A gray one has three bytes a pixel, which the
+    // library copies out.
+    CodecLibrary::Image image =
+        bitmap.format() == WorkBitmap::Format::Bgr24
+            ? codec.makeImageFromPixels(bitmap.pixels().data(), width, height,
+                                        PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE,
+                                        bitmap.stride())
+            : codec.adoptPixels(bitmap.takePixels(), width, height, PMC_ALPHATYPE_PREMUL);
     bitmap = {};
     encodeCodecImage(codec, std::move(image), output, codecLibraryFormat(format), quality,
                      grayscale, chosen(state_->metadata, keepMetadata));
