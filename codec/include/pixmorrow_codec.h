@@ -171,9 +171,10 @@ PMC_API const void* pmc_image_peek_pixels(const pmc_image* image);
  * go with it: JPEG the profile over as many APP2 ICC_PROFILE markers as it takes, EXIF and
  * XMP each in an APP1 marker when it fits in one (64 KiB, else it is left out); PNG a
  * compressed iCCP chunk (which the PNG library leaves out for a profile of another colour
- * space than RGB), eXIf, and iTXt XML:com.adobe.xmp; WEBP the ICCP, EXIF and XMP chunks of
- * the extended format. An image without blocks gives the bytes it gave before blocks were
- * carried. */
+ * space than the file's), eXIf, and iTXt XML:com.adobe.xmp; WEBP the ICCP, EXIF and XMP
+ * chunks of the extended format. An image without blocks gives the bytes it gave before
+ * blocks were carried. A PNG file of an opaque image has no alpha channel: it is 8-bit RGB,
+ * or 8-bit gray when every pixel is gray and the image has no profile or a gray one. */
 PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path_utf8,
                                       pmc_encodedimageformat format, int32_t quality);
 /* The image's block of that kind, its size in *size (when size is not NULL); NULL and 0 when
