@@ -61,6 +61,45 @@ void removePartialOutput(const QString& OutputFile) {
     }
 }
 
+// The command line's pieces for a source already known to be animated or not, so that a
+// conversion looks into the file once.
+QString sourceArgumentOf(const QString& InputFile, bool animated) {
+    if (animated)
+        return QStringLiteral("APNG:") + quoted(InputFile);
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return quoted(InputFile) + QStringLiteral(" -flatten");
+    return quoted(InputFile);
+}
+
+QStringList sourceArgumentsOf(const QString& InputFile, bool animated) {
+    const QString source = tool_fence::inputArgument(InputFile, animated);
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return {source, QStringLiteral("-flatten")};
+    return {source};
+}
+
+QString generalCommandLineOf(const QString& InputFile, bool animated, const QString& OutputFile,
+                             bool grayscale) {
+    QString line =
+        grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
+    line += sourceArgumentOf(InputFile, animated);
+    line += lowerExtension(OutputFile) == QLatin1String(".apng")
+                ? QStringLiteral(" -coalesce APNG:")
+                : QStringLiteral(" -coalesce ");
+    line += quoted(OutputFile);
+    return line;
+}
+
+QStringList generalArgumentsOf(const QString& InputFile, bool animated, const QString& OutputFile,
+                               bool grayscale) {
+    QStringList arguments;
+    if (grayscale)
+        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    arguments << sourceArgumentsOf(InputFile, animated) << QStringLiteral("-coalesce")
+              << tool_fence::outputArgument(OutputFile);
+    return arguments;
+}
+
 }  // namespace
 
 ImageMagickBridge::ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
@@ -88,40 +127,21 @@ QString ImageMagickBridge::workingFolder() const {
 }
 
 QString ImageMagickBridge::sourceArgument(const QString& InputFile) {
-    if (isAnimatedSource(InputFile))
-        return QStringLiteral("APNG:") + quoted(InputFile);
-    if (lowerExtension(InputFile) == QLatin1String(".psd"))
-        return quoted(InputFile) + QStringLiteral(" -flatten");
-    return quoted(InputFile);
+    return sourceArgumentOf(InputFile, isAnimatedSource(InputFile));
 }
 
 QStringList ImageMagickBridge::sourceArguments(const QString& InputFile) {
-    const QString source = tool_fence::inputArgument(InputFile, isAnimatedSource(InputFile));
-    if (lowerExtension(InputFile) == QLatin1String(".psd"))
-        return {source, QStringLiteral("-flatten")};
-    return {source};
+    return sourceArgumentsOf(InputFile, isAnimatedSource(InputFile));
 }
 
 QString ImageMagickBridge::generalCommandLine(const QString& InputFile, const QString& OutputFile,
                                               bool grayscale) {
-    QString line =
-        grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
-    line += sourceArgument(InputFile);
-    line += lowerExtension(OutputFile) == QLatin1String(".apng")
-                ? QStringLiteral(" -coalesce APNG:")
-                : QStringLiteral(" -coalesce ");
-    line += quoted(OutputFile);
-    return line;
+    return generalCommandLineOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
 }
 
 QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const QString& OutputFile,
                                                 bool grayscale) {
-    QStringList arguments;
-    if (grayscale)
-        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
-    arguments << sourceArguments(InputFile) << QStringLiteral("-coalesce")
-              << tool_fence::outputArgument(OutputFile);
-    return arguments;
+    return generalArgumentsOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
 }
 
 QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QString& OutputFile,
@@ -270,8 +290,9 @@ void ImageMagickBridge::ImageMagickIleDonustur(const QString& InputFile, const Q
     const QString tool = toolPath();
     if (!QFileInfo::exists(tool))
         return;
-    run(generalCommandLine(InputFile, OutputFile, grayscale),
-        generalArguments(InputFile, OutputFile, grayscale), tool, OutputFile);
+    const bool animated = isAnimatedSource(InputFile);
+    run(generalCommandLineOf(InputFile, animated, OutputFile, grayscale),
+        generalArgumentsOf(InputFile, animated, OutputFile, grayscale), tool, OutputFile);
     reportFailure(OutputFile);
 }
 
