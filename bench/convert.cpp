@@ -1,8 +1,10 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
-//                     [--jobs N] FILE...
-// --jobs 0 (the default) converts with one worker per core.
+//                     [--jobs N] [--program-folder FOLDER] FILE...
+// --jobs 0 (the default) converts with one worker per core. --program-folder runs another
+// layout of the program folder than the build's (the external tool without its helper
+// process, say).
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/engine_factory.h"
 #include "conversion/run/conversion_run.h"
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
     options.destination = kSameFolder;
     int jobs = 0;
     QStringList files;
+    QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -68,11 +71,12 @@ int main(int argc, char** argv) {
             jobs = arguments[++i].toInt();
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
+        } else if (a == QLatin1String("--program-folder") && i + 1 < arguments.size()) {
+            programFolder = arguments[++i];
         } else {
             files << a;
         }
     }
-    const QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     PrintingDialogs dialogs;
     if (!loadCodecLibraryAtStart(dialogs, programFolder))
         return 2;

@@ -93,6 +93,7 @@ struct FileJob {
     std::unique_ptr<TemporaryOutput> temporary;
     std::vector<HeldBox> boxes;
     End end = End::Written;
+    std::uint32_t milliseconds = 0;  // spent converting it
     QString errorText;
     formats::ErrorCause cause;
 };
@@ -116,6 +117,17 @@ std::vector<FileJob> jobsFor(const QStringList& sources, const ConversionOptions
 // kept for the run's own thread to tell.
 void convertJob(FileJob& job, FileConverter& converter, const ConversionOptions& options,
                 const std::function<bool()>& cancelled) {
+    const auto start = std::chrono::steady_clock::now();
+    struct Timing {
+        FileJob& job;
+        std::chrono::steady_clock::time_point start;
+        ~Timing() {
+            job.milliseconds =
+                static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - start)
+                                               .count());
+        }
+    } timing{job, start};
     try {
         if (!job.temporary) {
             // The external tool picks the format by the name's extension.
@@ -273,9 +285,12 @@ struct ConversionRun::Pipeline {
         waiter.wake();
     }
 
-    // Waits until file `index` is converted; false when the run was cancelled first.
-    bool waitFor(std::size_t index) {
-        waiter.waitUntil([this, index] {
+    // Waits until file `index` is converted; false when the run was cancelled (or `stop`
+    // asked for, on the waiting thread) first.
+    bool waitFor(std::size_t index, const std::function<bool()>& stopAsked) {
+        waiter.waitUntil([this, index, &stopAsked] {
+            if (stopAsked())
+                stopAll();
             const std::lock_guard lock(mutex);
             return jobs[index].done || cancelled();
         });
@@ -333,13 +348,16 @@ struct ConversionRun::Pipeline {
 namespace {
 
 // The run's own thread's part of one file, in queue order: the boxes the file raised, its
-// name, its commit and its sums; a failure shows its box naming the user's file.
-void finishJob(FileJob& job, Dialogs& dialogs, ShownNames& names, RunTotals& totals) {
+// name, its commit and its bytes; a failure shows its box naming the user's file.
+FileResult finishJob(FileJob& job, Dialogs& dialogs, ShownNames& names) {
+    FileResult result;
+    result.source = job.source;
+    result.milliseconds = job.milliseconds;
     NamingDialogs shown(dialogs, names);
     try {
         const std::int64_t inputSize = GetFileSizeBytes(job.source);
         if (inputSize != -1)
-            totals.inputTotal += inputSize;
+            result.inputBytes = inputSize;
         // The name is chosen now, in queue order, so that the boxes can name it.
         const QString output = MakeUniqueFileName(job.wanted);
         if (job.temporary)
@@ -348,26 +366,24 @@ void finishJob(FileJob& job, Dialogs& dialogs, ShownNames& names, RunTotals& tot
         switch (job.end) {
             case FileJob::End::Reported:
                 // Its message is already on screen.
-                return;
+                return result;
             case FileJob::End::Failed:
                 shown.showMessage(perFileErrorText(job.errorText, job.cause),
                                   QStringLiteral("ERROR"), MessageIcon::Error);
-                return;
+                return result;
             case FileJob::End::Unknown:
                 shown.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
                                   MessageIcon::Error);
-                return;
+                return result;
             case FileJob::End::Written:
                 break;
         }
-        const QStringList written = job.temporary->commit(output, job.wanted);
-        for (const QString& name : written) {
+        result.outputs = job.temporary->commit(output, job.wanted);
+        for (const QString& name : result.outputs) {
             const std::int64_t outputSize = GetFileSizeBytes(name);
             if (outputSize != -1)
-                totals.outputTotal += outputSize;
+                result.outputBytes += outputSize;
         }
-        if (!written.isEmpty())
-            ++totals.convertedCount;
     } catch (const std::exception& e) {
         shown.showMessage(perFileErrorText(errorText(e), errorCause(e)), QStringLiteral("ERROR"),
                           MessageIcon::Error);
@@ -375,6 +391,16 @@ void finishJob(FileJob& job, Dialogs& dialogs, ShownNames& names, RunTotals& tot
         shown.showMessage(QStringLiteral("Unknown error"), QStringLiteral("ERROR"),
                           MessageIcon::Error);
     }
+    return result;
+}
+
+// Adds a finished file to the sums of the run.
+void addToTotals(const FileResult& result, RunTotals& totals) {
+    ++totals.processedCount;
+    totals.inputTotal += result.inputBytes;
+    totals.outputTotal += result.outputBytes;
+    if (!result.outputs.isEmpty())
+        ++totals.convertedCount;
 }
 
 }  // namespace
@@ -436,7 +462,6 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
 
     const std::uint32_t startTick = clock_.tickCount();
     RunTotals totals;
-    totals.processedCount = sources.size();
     totals.queuedCount = sources.size();
     if (factory_ != nullptr)
         runWorkers(sources, options, totals);
@@ -453,9 +478,8 @@ void ConversionRun::runInline(const QStringList& sources, const ConversionOption
     std::vector<FileJob> jobs = jobsFor(sources, options);
     const CancelToken* cancel = settings_.cancel;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-        if (cancel != nullptr && cancel->cancelled()) {
+        if ((cancel != nullptr && cancel->cancelled()) || reporter_.stopRequested()) {
             totals.cancelled = true;
-            totals.processedCount = static_cast<std::int64_t>(i);
             return;
         }
         FileJob& job = jobs[i];
@@ -477,10 +501,12 @@ void ConversionRun::runInline(const QStringList& sources, const ConversionOption
         if (job.temporary)
             convertJob(job, *converter_, options, {});
         names.clear();
-        finishJob(job, dialogs_, names, totals);
+        const FileResult result = finishJob(job, dialogs_, names);
         job.temporary.reset();
         names.clear();
         reporter_.statusText(QString());
+        addToTotals(result, totals);
+        reporter_.fileFinished(result);
     }
 }
 
@@ -499,24 +525,27 @@ void ConversionRun::runWorkers(const QStringList& sources, const ConversionOptio
 
     std::size_t finished = 0;
     for (; finished < pipeline.jobs.size(); ++finished) {
+        if (reporter_.stopRequested())
+            pipeline.stopAll();
         if (pipeline.cancelled())
             break;
         FileJob& job = pipeline.jobs[finished];
         reporter_.progress(static_cast<std::int64_t>(finished) + 1, sources.size());
         // The earliest file not finished yet: the one the run waits for.
         reporter_.statusText(QStringLiteral("Converting ") + job.source + QStringLiteral("..."));
-        if (!pipeline.waitFor(finished)) {
+        if (!pipeline.waitFor(finished, [this] { return reporter_.stopRequested(); })) {
             reporter_.statusText(QString());
             break;
         }
         ShownNames names;
-        finishJob(job, dialogs_, names, totals);
+        const FileResult result = finishJob(job, dialogs_, names);
         pipeline.committed(job);
         reporter_.statusText(QString());
+        addToTotals(result, totals);
+        reporter_.fileFinished(result);
     }
     if (finished < pipeline.jobs.size()) {
         totals.cancelled = true;
-        totals.processedCount = static_cast<std::int64_t>(finished);
         pipeline.windDown();
     } else {
         pipeline.stopAll();
