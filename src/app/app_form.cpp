@@ -472,6 +472,17 @@ void TAppForm::ButtonProcessClick() {
     const QString folder =
         SettingsFolder.isEmpty() ? withTrailingSeparator(services_.programFolder) : SettingsFolder;
     EngineFactory factory(services_.programFolder);
+    // Workers log on their own threads; the hidden log is the window's, so it takes the text
+    // on the window's thread.
+    factory.showLog = [this](const QString& text) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                CommandLog1.clear();
+                CommandLog1.appendText(text);
+            },
+            Qt::QueuedConnection);
+    };
     EventLoopWaiter waiter;
     runCancel_.reset();
     RunSettings settings;

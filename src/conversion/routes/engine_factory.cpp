@@ -11,8 +11,10 @@ namespace {
 // A worker's converter with the objects it owns.
 class WorkerEngine final : public FileConverter {
 public:
-    WorkerEngine(const QString& programFolder, const WorkerSetup& setup)
+    WorkerEngine(const QString& programFolder, const WorkerSetup& setup,
+                 const std::function<void(const QString&)>& showLog)
         : engine_({programFolder, setup.intermediateFolder, setup.dialogs, log_}) {
+        log_.onChange = showLog;
         ImageMagickBridge& bridge = engine_.bridge();
         // A worker has no windows to repaint.
         bridge.keepUiAlive = {};
@@ -42,7 +44,7 @@ private:
 }  // namespace
 
 std::unique_ptr<FileConverter> EngineFactory::makeConverter(const WorkerSetup& setup) {
-    return std::make_unique<WorkerEngine>(programFolder_, setup);
+    return std::make_unique<WorkerEngine>(programFolder_, setup, showLog);
 }
 
 }  // namespace pixmorrow

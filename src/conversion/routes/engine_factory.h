@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace pixmorrow {
 
 // The real conversion objects, one set per worker: its own external tool bridge and log,
@@ -14,6 +16,10 @@ public:
     explicit EngineFactory(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
     std::unique_ptr<FileConverter> makeConverter(const WorkerSetup& setup) override;
+
+    // Given each worker's tool log, its whole text, after every change; called on that
+    // worker's thread. The window's hidden log follows the commands and the tool's messages.
+    std::function<void(const QString&)> showLog;
 
 private:
     QString programFolder_;

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -511,6 +512,12 @@ TEST(EngineFactory, SeveralWorkersKeepEachToolToOneThread) {
         NullReporter reporter;
         FakeClock clock;
         EngineFactory factory(program.path());
+        std::mutex logged;
+        QStringList logs;
+        factory.showLog = [&](const QString& text) {
+            const std::lock_guard lock(logged);
+            logs << text;
+        };
         RunSettings settings;
         settings.settingsFolder = work.path() + u'/';
         settings.workers = workers;
@@ -525,6 +532,12 @@ TEST(EngineFactory, SeveralWorkersKeepEachToolToOneThread) {
         const QStringList lines =
             QString::fromUtf8(readFile(record)).split(u'\n', Qt::SkipEmptyParts);
         EXPECT_EQ(lines, QStringList(3, expected));
+        // Each file's command reached the shown log, whichever worker ran it.
+        for (const QString& source : sources) {
+            EXPECT_TRUE(std::any_of(logs.begin(), logs.end(), [&](const QString& text) {
+                return text.contains(source);
+            })) << source.toStdString();
+        }
     }
 }
 
