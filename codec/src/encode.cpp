@@ -217,6 +217,15 @@ std::vector<std::uint8_t> encodePng(const PixelBuffer& pixels,
             metadata.icc.size() < 20 || std::memcmp(&metadata.icc[16], "GRAY", 4) == 0;
         writer.colorType = grayProfile && isGray(pixels) ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB;
     }
+    // Room for the largest file these rows can make (zlib's stored blocks and the chunks'
+    // own bytes on top of them), taken at once: only what is written becomes memory, and
+    // the file never grows by copying into a buffer twice its size.
+    const std::size_t channels = writer.colorType == PNG_COLOR_TYPE_GRAY  ? 1
+                                 : writer.colorType == PNG_COLOR_TYPE_RGB ? 3
+                                                                          : 4;
+    const std::size_t rows = std::size_t{pixels.height} * (1 + pixels.width * channels);
+    writer.bytes.reserve(rows + rows / 512 + (64 << 10) + metadata.icc.size() +
+                         metadata.exif.size() + metadata.xmp.size());
     // Opaque rows go to the library as they are (premultiplied is straight there).
     std::vector<std::uint8_t> row(writer.colorType == PNG_COLOR_TYPE_GRAY  ? pixels.width
                                   : writer.colorType == PNG_COLOR_TYPE_RGB ? 0
