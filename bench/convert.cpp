@@ -1,6 +1,7 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
+//                     [--resize long:1920|width:800|height:600|fit:1920x1080|50%] [--enlarge]
 //                     FILE...
 #include "conversion/external/command_runner.h"
 #include "conversion/routes/codec_library.h"
@@ -65,6 +66,18 @@ int main(int argc, char** argv) {
             options.keepMetadata = true;
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
+        } else if (a == QLatin1String("--resize") && i + 1 < arguments.size()) {
+            const bool enlarge = options.resize && options.resize->enlarge;
+            options.resize = formats::parseResizeRequest(arguments[++i].toStdString());
+            if (!options.resize) {
+                std::fprintf(stderr, "not a size: %s\n", qPrintable(arguments[i]));
+                return 2;
+            }
+            options.resize->enlarge = enlarge;
+        } else if (a == QLatin1String("--enlarge")) {
+            if (!options.resize)
+                options.resize = formats::ResizeRequest{};
+            options.resize->enlarge = true;
         } else {
             files << a;
         }

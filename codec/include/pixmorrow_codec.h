@@ -136,6 +136,11 @@ PMC_API pmc_error_info pmc_last_error_info(void);
  * carries the file's colour profile, EXIF and XMP blocks (pmc_image_get_metadata). */
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path_utf8);
 PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size);
+/* An image of a copy of the given pixels: BGRA 8888, premultiplied or not (alpha_type), no
+ * colour space, rows row_bytes apart (at least width * 4). The image carries no blocks. NULL
+ * when the info is not of that kind or the size is beyond the decoders' limits. */
+PMC_API pmc_image* pmc_image_make_from_pixels(const pmc_image_info* info, const void* pixels,
+                                              size_t row_bytes);
 PMC_API int32_t pmc_image_get_width(const pmc_image* image);
 PMC_API int32_t pmc_image_get_height(const pmc_image* image);
 /* Copies the pixels as BGRA 8888 with the given alpha type (PREMUL or UNPREMUL) into dst,

@@ -127,6 +127,34 @@ PMC_API pmc_error_info pmc_last_error_info(void) {
             static_cast<pmc_code_source>(cause.code.source), cause.code.value};
 }
 
+PMC_API pmc_image* pmc_image_make_from_pixels(const pmc_image_info* info, const void* pixels,
+                                              size_t rowBytes) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (!info || !pixels)
+            throw std::runtime_error("No image info or no pixels");
+        if (info->color_type != PMC_COLORTYPE_BGRA_8888 || info->color_space ||
+            (info->alpha_type != PMC_ALPHATYPE_PREMUL &&
+             info->alpha_type != PMC_ALPHATYPE_UNPREMUL))
+            throw std::runtime_error("Only BGRA 8888 pixels without a colour space are supported");
+        if (info->width <= 0 || info->height <= 0)
+            throw std::runtime_error("Image has no pixels");
+        checkDimensions(std::uint32_t(info->width), std::uint32_t(info->height));
+        if (rowBytes < std::size_t(info->width) * 4)
+            throw std::runtime_error("Rows are too short");
+        auto buffer = std::make_shared<PixelBuffer>();
+        buffer->width = std::uint32_t(info->width);
+        buffer->height = std::uint32_t(info->height);
+        buffer->bytes.resize(buffer->rowBytes() * buffer->height);
+        const auto* in = static_cast<const std::uint8_t*>(pixels);
+        for (std::uint32_t y = 0; y < buffer->height; ++y)
+            std::memcpy(buffer->bytes.data() + y * buffer->rowBytes(), in + y * rowBytes,
+                        buffer->rowBytes());
+        if (info->alpha_type == PMC_ALPHATYPE_UNPREMUL)
+            premultiplyInPlace(buffer->bytes.data(), buffer->bytes.size() / 4);
+        return makeImage(std::move(buffer));
+    });
+}
+
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path) {
     return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
         if (!path || !*path)

@@ -61,6 +61,18 @@ const QStringList kKeys = {
     "This folder could not be opened:",
     "Close",
     "Keep metadata (EXIF, XMP)",
+    "Resize:",
+    "Longest side",
+    "Width",
+    "Height",
+    "Fit in box",
+    "Percent",
+    "Do not enlarge",
+    "Keep folder structure",
+    "Resize mode",
+    "Size",
+    "Box height",
+    "px",
 };
 
 QByteArray readFile(const QString& path) {

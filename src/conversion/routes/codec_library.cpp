@@ -28,6 +28,12 @@ Error cannotDecode(const CodecLibrary& codec, const QString& path) {
                  codec.lastErrorCause());
 }
 
+// Draws the image onto a transparent surface (through the grayscale filter when asked) and
+// encodes a snapshot with its blocks, a block it lacks taken from `carried`.
+void encodeImage(const CodecLibrary& codec, CodecLibrary::Image image, const QString& output,
+                 pmc_encodedimageformat format, int quality, bool grayscale,
+                 const formats::ImageMetadata& carried, bool keepMetadata);
+
 }  // namespace
 
 CodecLibrary::CodecLibrary(const QString& libraryPath)
@@ -49,6 +55,7 @@ CodecLibrary::CodecLibrary(const QString& libraryPath)
     PMC_RESOLVE(last_error_info);
     PMC_RESOLVE(image_make_from_encoded_file);
     PMC_RESOLVE(image_make_from_encoded_data);
+    PMC_RESOLVE(image_make_from_pixels);
     PMC_RESOLVE(image_get_width);
     PMC_RESOLVE(image_get_height);
     PMC_RESOLVE(image_read_pixels);
@@ -121,6 +128,17 @@ CodecLibrary::Image CodecLibrary::makeImageFromEncodedFile(const QString& path) 
 CodecLibrary::Image CodecLibrary::makeImageFromEncodedData(const QByteArray& bytes) const {
     return Image(&api_,
                  api_.image_make_from_encoded_data(bytes.constData(), std::size_t(bytes.size())));
+}
+
+CodecLibrary::Image CodecLibrary::makeImageFromPicture(const formats::DecodedImage& picture) const {
+    const pmc_image_info info{int(picture.width), int(picture.height), PMC_COLORTYPE_BGRA_8888,
+                              PMC_ALPHATYPE_UNPREMUL, nullptr};
+    Image image(&api_, api_.image_make_from_pixels(&info, picture.bgra.data(),
+                                                   std::size_t{picture.width} * 4));
+    if (!image)
+        throw Error(withReason(QStringLiteral("Cannot make an image of the picture"), lastError()),
+                    lastErrorCause());
+    return image;
 }
 
 CodecLibrary::Paint CodecLibrary::createPaint() const {
@@ -258,6 +276,22 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
     CodecLibrary::Image image = codec.makeImageFromEncodedFile(source);
     if (!image)
         throw cannotDecode(codec, source);
+    encodeImage(codec, std::move(image), output, format, quality, grayscale, carried, keepMetadata);
+}
+
+void codecRouteFromPicture(const CodecLibrary& codec, const formats::DecodedImage& picture,
+                           const QString& output, pmc_encodedimageformat format, int quality,
+                           bool grayscale, const formats::ImageMetadata& metadata,
+                           bool keepMetadata) {
+    encodeImage(codec, codec.makeImageFromPicture(picture), output, format, quality, grayscale,
+                metadata, keepMetadata);
+}
+
+namespace {
+
+void encodeImage(const CodecLibrary& codec, CodecLibrary::Image image, const QString& output,
+                 pmc_encodedimageformat format, int quality, bool grayscale,
+                 const formats::ImageMetadata& carried, bool keepMetadata) {
     formats::ImageMetadata blocks = image.metadata();
     for (auto [own, other] :
          {std::pair{&blocks.icc, &carried.icc}, std::pair{&blocks.exif, &carried.exif},
@@ -284,6 +318,8 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
         snapshot.setMetadata(blocks);
     snapshot.encodeToFile(output, format, quality);
 }
+
+}  // namespace
 
 pmc_encodedimageformat codecLibraryFormat(CodecFormat format) {
     switch (format) {

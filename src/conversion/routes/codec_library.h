@@ -27,6 +27,7 @@ public:
         decltype(&::pmc_last_error_info) last_error_info;
         decltype(&::pmc_image_make_from_encoded_file) image_make_from_encoded_file;
         decltype(&::pmc_image_make_from_encoded_data) image_make_from_encoded_data;
+        decltype(&::pmc_image_make_from_pixels) image_make_from_pixels;
         decltype(&::pmc_image_get_width) image_get_width;
         decltype(&::pmc_image_get_height) image_get_height;
         decltype(&::pmc_image_read_pixels) image_read_pixels;
@@ -155,6 +156,8 @@ public:
     // throws Error("File name cannot be empty") without calling the library.
     Image makeImageFromEncodedFile(const QString& path) const;
     Image makeImageFromEncodedData(const QByteArray& bytes) const;
+    // An image of a copy of a straight BGRA picture; throws Error when the library refuses.
+    Image makeImageFromPicture(const formats::DecodedImage& picture) const;
     Paint createPaint() const;
     // Premultiplied BGRA 8888, no colour space, rows width * 4 bytes; throws Error.
     Surface makeRasterSurface(int width, int height) const;
@@ -204,6 +207,14 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
                 pmc_encodedimageformat format, int quality, bool grayscale,
                 const formats::ImageMetadata& carried = {}, bool keepMetadata = false);
+
+// The codec library route from a picture already decoded (and resized) by the program: the
+// same drawing and encoding, with the blocks of `metadata` (EXIF and XMP when
+// `keepMetadata`).
+void codecRouteFromPicture(const CodecLibrary& codec, const formats::DecodedImage& picture,
+                           const QString& output, pmc_encodedimageformat format, int quality,
+                           bool grayscale, const formats::ImageMetadata& metadata,
+                           bool keepMetadata);
 
 // The library's own value for a format of the codec library route.
 pmc_encodedimageformat codecLibraryFormat(CodecFormat format);

@@ -7,6 +7,7 @@
 #include "conversion/routes/codec_library.h"
 #include "formats/file_io.h"
 #include "formats/metadata.h"
+#include "platform/error.h"
 
 namespace pixmorrow {
 
@@ -18,6 +19,10 @@ struct LibraryRouteBackend::State {
     WorkBitmap bitmap;
     // The blocks of the file last loaded, its EXIF as the upright work bitmap takes it.
     formats::ImageMetadata metadata;
+    std::optional<formats::ResizeRequest> resize;
+    // While resizing: the picture last loaded at its new size, transparency kept, for the
+    // codec library route.
+    formats::DecodedImage resized;
 };
 
 namespace {
@@ -48,8 +53,27 @@ LibraryRouteBackend::~LibraryRouteBackend() = default;
 
 void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
     state_->metadata = {};
-    state_->bitmap.draw(state_->loader.load(path));
+    state_->resized = {};
+    if (state_->resize) {
+        state_->resized = state_->loader.load(path, *state_->resize);
+        state_->bitmap.draw(state_->resized);
+    } else {
+        state_->bitmap.draw(state_->loader.load(path));
+    }
     state_->metadata = metadataOf(path);
+}
+
+void LibraryRouteBackend::setResize(const std::optional<formats::ResizeRequest>& resize) {
+    state_->resize = resize;
+}
+
+void LibraryRouteBackend::codecEncodeLoaded(const QString& output, CodecFormat format, int quality,
+                                            bool grayscale, bool keepMetadata) {
+    if (state_->resized.bgra.empty())
+        throw Error(QStringLiteral("No resized picture was loaded for ") + output);
+    codecRouteFromPicture(CodecLibrary::instance(), state_->resized, output,
+                          codecLibraryFormat(format), quality, grayscale,
+                          chosen(state_->metadata, keepMetadata), keepMetadata);
 }
 
 void LibraryRouteBackend::profileFromTool(const QString& source, const QString& iccFile) {
@@ -99,14 +123,14 @@ void LibraryRouteBackend::codecEncode(const QString& source, const QString& outp
 }
 
 void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,
-                                          bool grayscale) {
-    bridge_.ImageMagickIleDonustur(input, output, grayscale);
+                                          bool grayscale, const QSize& resizeTo) {
+    bridge_.ImageMagickIleDonustur(input, output, grayscale, resizeTo);
 }
 
 void LibraryRouteBackend::externalQualityConvert(const QString& input, const QString& output,
-                                                 int quality, bool grayscale,
-                                                 const IconSizes& icon) {
-    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale, icon);
+                                                 int quality, bool grayscale, const IconSizes& icon,
+                                                 const QSize& resizeTo) {
+    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale, icon, resizeTo);
 }
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)

@@ -95,6 +95,11 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension, cons
 FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString settingsFolder)
     : backend_(backend), dialogs_(dialogs), settingsFolder_(std::move(settingsFolder)) {}
 
+void FormatRoutes::setResize(const std::optional<formats::ResizeRequest>& resize) {
+    resizing_ = resize.has_value();
+    backend_.setResize(resize);
+}
+
 void FormatRoutes::decodingStage(const QString& source, const QString& extension, bool grayscale) {
     loaded_ = false;
     requireRegularFile(source);
@@ -106,7 +111,7 @@ void FormatRoutes::decodingStage(const QString& source, const QString& extension
         backend_.loadWorkBitmap(temp.path());
     } else if (kind.read == InputRead::ExternalTool) {
         const IntermediateFile temp(intermediate);
-        backend_.externalConvert(source, temp.path(), grayscale);
+        backend_.externalConvert(source, temp.path(), grayscale, QSize());
         if (!temp.exists()) {
             dialogs_.showMessage(QStringLiteral("File cannot be created: ") + temp.path(),
                                  kApplicationTitle, MessageIcon::None);
@@ -149,13 +154,17 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             // the work bitmap instead, which holds the same picture.
             std::optional<IntermediateFile> temp;
             QString input = source;
+            // While resizing, the tool resamples what it reads from the source to the size
+            // the work bitmap was given; the work bitmap itself already has it.
+            QSize resizeTo = resizing_ ? backend_.pictureSize() : QSize();
             if (!inputKind(extension).externalToolReads) {
                 temp.emplace(settingsFolder_ + QStringLiteral("temp.bmp"));
                 backend_.writeWorkBitmapBmp(temp->path());
                 input = temp->path();
+                resizeTo = QSize();
             }
             if (route == WritingRoute::ExternalWhole) {
-                backend_.externalConvert(input, output, grayscale);
+                backend_.externalConvert(input, output, grayscale, resizeTo);
             } else {
                 // The sizes follow the picture the decoding stage loaded from the same file.
                 IconSizes icon;
@@ -164,7 +173,7 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
                     icon =
                         iconSizesFor(picture.width(), picture.height(), holdsSeveralIcons(input));
                 }
-                backend_.externalQualityConvert(input, output, quality, grayscale, icon);
+                backend_.externalQualityConvert(input, output, quality, grayscale, icon, resizeTo);
             }
             break;
         }
@@ -180,7 +189,11 @@ void FormatRoutes::codecLibraryRoute(const QString& source, const QString& exten
     const OutputType& row = *findOutputType(type);
     const CodecFormat format = row.codecFormat.value();
     quality = row.fixedQuality.value_or(quality);
-    if (inputKind(extension).codecLibraryReads) {
+    if (resizing_ && inputKind(extension).codecLibraryReads) {
+        // The resized picture with its transparency: decoding the source again would give
+        // it at its own size.
+        backend_.codecEncodeLoaded(output, format, quality, grayscale, keepMetadata);
+    } else if (inputKind(extension).codecLibraryReads) {
         backend_.codecEncode(source, output, format, quality, grayscale, keepMetadata);
     } else {
         const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.bmp"));

@@ -3,8 +3,12 @@
 #include "conversion/format_table.h"
 #include "conversion/formats/icon_sizes.h"
 
+#include "formats/resize_plan.h"
+
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 namespace pixmorrow {
 
@@ -19,6 +23,9 @@ public:
     // bitmap, replacing what it held, and keeps the file's colour profile, EXIF and XMP for
     // the writers below.
     virtual void loadWorkBitmap(const QString& path) = 0;
+    // How loadWorkBitmap resizes the pictures it loads from now on (as shown, EXIF
+    // orientation applied first); none: at their own size.
+    virtual void setResize(const std::optional<formats::ResizeRequest>& resize) = 0;
     // When the file last loaded came without a colour profile, has the external tool write
     // the profile of `source` into `iccFile` and keeps it: the tool's grayscale intermediate
     // cannot hold the RGB profile of its source.
@@ -40,12 +47,20 @@ public:
     virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
                              int quality, bool grayscale, bool keepMetadata) = 0;
 
+    // The codec library route from the picture last loaded, as loadWorkBitmap resized it and
+    // with its transparency, and the blocks of the file it came from.
+    virtual void codecEncodeLoaded(const QString& output, CodecFormat format, int quality,
+                                   bool grayscale, bool keepMetadata) = 0;
+
     // The external tool's general conversion and its conversion with a quality, which also
     // makes the icon sizes given (none for other types than ICO). They show their own error
-    // messages and raise none; the caller checks for the output.
-    virtual void externalConvert(const QString& input, const QString& output, bool grayscale) = 0;
+    // messages and raise none; the caller checks for the output. With a `resizeTo` size the
+    // tool resamples to it after reading.
+    virtual void externalConvert(const QString& input, const QString& output, bool grayscale,
+                                 const QSize& resizeTo) = 0;
     virtual void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                        bool grayscale, const IconSizes& icon) = 0;
+                                        bool grayscale, const IconSizes& icon,
+                                        const QSize& resizeTo) = 0;
 };
 
 }  // namespace pixmorrow

@@ -3,6 +3,7 @@
 #include "conversion/format_table.h"
 #include "conversion/routes/file_converter.h"
 #include "conversion/run/output_commit.h"
+#include "conversion/run/output_folder.h"
 #include "conversion/run/run_texts.h"
 #include "conversion/run/shown_names.h"
 #include "formats/readers.h"
@@ -95,9 +96,10 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
     const std::uint32_t startTick = clock_.tickCount();
     RunTotals totals;
     totals.processedCount = sources.size();
+    converter_.setResize(options.resize);
     for (qsizetype i = 0; i < sources.size(); ++i) {
         reporter_.progress(i + 1, sources.size());
-        convertOne(sources.at(i), options, totals);
+        convertOne(sources.at(i), options.scanRoots.value(i), options, totals);
     }
     reporter_.progress(0, 0);
     // Unsigned arithmetic keeps a wrap of the tick counter harmless.
@@ -105,8 +107,8 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
     return totals;
 }
 
-void ConversionRun::convertOne(const QString& source, const ConversionOptions& options,
-                               RunTotals& totals) {
+void ConversionRun::convertOne(const QString& source, const QString& scanRoot,
+                               const ConversionOptions& options, RunTotals& totals) {
     reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
     // Messages about this file name the output the user will find, never the hidden name it
     // is written under first.
@@ -119,11 +121,16 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         const std::int64_t inputSize = GetFileSizeBytes(source);
         if (inputSize != -1)
             totals.inputTotal += inputSize;
-        const QString folder = options.destination == kSameFolder
+        const bool sameFolder = options.destination == kSameFolder;
+        const QString folder = sameFolder
                                    ? folderWithSeparator(source)
-                                   : withTrailingSeparator(options.destination);
+                                   : structuredOutputFolder(source, scanRoot, options.destination,
+                                                            options.keepFolderStructure);
 
         converter_.decodingStage(source, extension, options.grayscale);
+        // Only a file that decoded makes its sub-folder: a failed one leaves no empty folder.
+        if (!sameFolder)
+            createOutputFolder(folder);
 
         const QString outputExtension = pixmorrow::outputExtension(options.type);
         const QString wanted = folder + baseNameWithoutLastExtension(source) + outputExtension;
