@@ -58,8 +58,8 @@ batch() {  # title, files...
     echo "$title: $# files, $pixels MP, longest side 1920, WEBP q 80, median of $runs"
     timed engine "$work/engine" "$engine" --type WEBP --quality 80 --resize long:1920 \
         --dest "$work/engine" "$@"
-    timed vipsthumbnail "$work/vips" vipsthumbnail -s 1920x1920 -o "$work/vips/%s.webp[Q=80]" "$@"
-    timed vips-1-thread "$work/vips1" env VIPS_CONCURRENCY=1 vipsthumbnail -s 1920x1920 \
+    timed vipsthumbnail "$work/vips" vipsthumbnail -s '1920x1920>' -o "$work/vips/%s.webp[Q=80]" "$@"
+    timed vips-1-thread "$work/vips1" env VIPS_CONCURRENCY=1 vipsthumbnail -s '1920x1920>' \
         -o "$work/vips1/%s.webp[Q=80]" "$@"
     timed mogrify "$work/mogrify" mogrify -path "$work/mogrify" -format webp -quality 80 \
         -resize '1920x1920>' "$@"
