@@ -2,7 +2,9 @@
 # Resizing photos to a longest side of 1920 and saving them as WEBP quality 80, whole-process
 # wall times side by side in one run: the program's engine (pixmorrow_convert --resize),
 # vipsthumbnail (shrink-on-load and save in one command; with its own threads and with one)
-# and mogrify -resize. Median of RUNS runs (default 3), the ratio to the engine, output bytes.
+# and mogrify -resize. Median of RUNS runs (default 3) of the wall time and of the processor
+# time (user + system, all threads: on a busy machine it says more), the ratios to the engine,
+# output bytes.
 # Two sets: the real photographs in /usr/share/backgrounds (JPEG) and generated 24 MP
 # pictures (6000 x 4000 plasma, JPEG quality 90, made once into <build>/bench-resize).
 set -euo pipefail
@@ -36,17 +38,21 @@ timed() {
     local label=$1 out=$2
     shift 2
     : >"$work/$label.times"
+    : >"$work/$label.cpu"
     for ((r = 0; r < runs; r++)); do
         rm -rf "$out" && mkdir -p "$out"
-        /usr/bin/time -f "%e" -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
+        /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
             { cat "$work/err" >&2; return 1; }
-        cat "$work/time" >>"$work/$label.times"
+        awk '{ print $1 }' "$work/time" >>"$work/$label.times"
+        awk '{ print $2 + $3 }' "$work/time" >>"$work/$label.cpu"
     done
     median <"$work/$label.times" >"$work/$label.s"
+    median <"$work/$label.cpu" >"$work/$label.c"
     bytes=$(cat "$out"/* | wc -c)
     count=$(ls "$out" | wc -l)
-    printf '  %-16s %7.2f s  (runs: %s)  %3d files  %9d bytes\n' "$label" "$(cat "$work/$label.s")" \
-        "$(tr '\n' ' ' <"$work/$label.times" | sed 's/ $//')" "$count" "$bytes"
+    printf '  %-16s %7.2f s wall (runs: %s), %7.2f s processor  %3d files  %9d bytes\n' \
+        "$label" "$(cat "$work/$label.s")" "$(tr '\n' ' ' <"$work/$label.times" | sed 's/ $//')" \
+        "$(cat "$work/$label.c")" "$count" "$bytes"
 }
 
 batch() {  # title, files...
@@ -63,11 +69,13 @@ batch() {  # title, files...
         -o "$work/vips1/%s.webp[Q=80]" "$@"
     timed mogrify "$work/mogrify" mogrify -path "$work/mogrify" -format webp -quality 80 \
         -resize '1920x1920>' "$@"
-    local e
+    local e c
     e=$(cat "$work/engine.s")
+    c=$(cat "$work/engine.c")
     for peer in vipsthumbnail vips-1-thread mogrify; do
-        printf '  engine / %-14s = %.2f (time ratio; below 1 the engine is faster)\n' "$peer" \
-            "$(echo "$e / $(cat "$work/$peer.s")" | bc -l)"
+        printf '  engine / %-14s = %.2f wall, %.2f processor (below 1 the engine is faster)\n' \
+            "$peer" "$(echo "$e / $(cat "$work/$peer.s")" | bc -l)" \
+            "$(echo "$c / $(cat "$work/$peer.c")" | bc -l)"
     done
 }
 
