@@ -2,7 +2,9 @@
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
 //                     [--resize long:1920|width:800|height:600|fit:1920x1080|50%] [--enlarge]
-//                     FILE...
+//                     [--program-folder FOLDER] FILE...
+// --program-folder runs another layout of the program folder than the build's (the external
+// tool without its helper process, say).
 #include "conversion/external/command_runner.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
     options.quality = 80;
     options.destination = kSameFolder;
     QStringList files;
+    QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -78,11 +81,12 @@ int main(int argc, char** argv) {
             if (!options.resize)
                 options.resize = formats::ResizeRequest{};
             options.resize->enlarge = true;
+        } else if (a == QLatin1String("--program-folder") && i + 1 < arguments.size()) {
+            programFolder = arguments[++i];
         } else {
             files << a;
         }
     }
-    const QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     PrintingDialogs dialogs;
     if (!loadCodecLibraryAtStart(dialogs, programFolder))
         return 2;

@@ -41,8 +41,8 @@ public:
     void writeWorkBitmapWmp(const QString& path) override;
     void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
                      bool grayscale, bool keepMetadata) override;
-    void codecEncodeLoaded(const QString& output, CodecFormat format, int quality, bool grayscale,
-                           bool keepMetadata) override;
+    void codecEncodeWorkBitmap(const QString& output, CodecFormat format, int quality,
+                               bool grayscale, bool keepMetadata) override;
     void externalConvert(const QString& input, const QString& output, bool grayscale,
                          const QSize& resizeTo) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,

@@ -189,17 +189,10 @@ void FormatRoutes::codecLibraryRoute(const QString& source, const QString& exten
     const OutputType& row = *findOutputType(type);
     const CodecFormat format = row.codecFormat.value();
     quality = row.fixedQuality.value_or(quality);
-    if (resizing_ && inputKind(extension).codecLibraryReads) {
-        // The resized picture with its transparency: decoding the source again would give
-        // it at its own size.
-        backend_.codecEncodeLoaded(output, format, quality, grayscale, keepMetadata);
-    } else if (inputKind(extension).codecLibraryReads) {
+    if (inputKind(extension).codecLibraryReads)
         backend_.codecEncode(source, output, format, quality, grayscale, keepMetadata);
-    } else {
-        const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.bmp"));
-        backend_.writeWorkBitmapBmp(temp.path());
-        backend_.codecEncode(temp.path(), output, format, quality, grayscale, keepMetadata);
-    }
+    else
+        backend_.codecEncodeWorkBitmap(output, format, quality, grayscale, keepMetadata);
 }
 
 }  // namespace pixmorrow

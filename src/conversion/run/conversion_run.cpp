@@ -95,11 +95,18 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
 
     const std::uint32_t startTick = clock_.tickCount();
     RunTotals totals;
-    totals.processedCount = sources.size();
     converter_.setResize(options.resize);
     for (qsizetype i = 0; i < sources.size(); ++i) {
+        if (reporter_.stopRequested())
+            break;
         reporter_.progress(i + 1, sources.size());
-        convertOne(sources.at(i), options.scanRoots.value(i), options, totals);
+        const FileResult result = convertOne(sources.at(i), options.scanRoots.value(i), options);
+        ++totals.processedCount;
+        totals.inputTotal += result.inputBytes;
+        totals.outputTotal += result.outputBytes;
+        if (!result.outputs.isEmpty())
+            ++totals.convertedCount;
+        reporter_.fileFinished(result);
     }
     reporter_.progress(0, 0);
     // Unsigned arithmetic keeps a wrap of the tick counter harmless.
@@ -107,9 +114,12 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
     return totals;
 }
 
-void ConversionRun::convertOne(const QString& source, const QString& scanRoot,
-                               const ConversionOptions& options, RunTotals& totals) {
+FileResult ConversionRun::convertOne(const QString& source, const QString& scanRoot,
+                                     const ConversionOptions& options) {
     reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
+    const std::uint32_t startTick = clock_.tickCount();
+    FileResult result;
+    result.source = source;
     // Messages about this file name the output the user will find, never the hidden name it
     // is written under first.
     ShownNames own;
@@ -120,7 +130,7 @@ void ConversionRun::convertOne(const QString& source, const QString& scanRoot,
         const QString extension = extensionOfPath(source);
         const std::int64_t inputSize = GetFileSizeBytes(source);
         if (inputSize != -1)
-            totals.inputTotal += inputSize;
+            result.inputBytes = inputSize;
         const bool sameFolder = options.destination == kSameFolder;
         const QString folder = sameFolder
                                    ? folderWithSeparator(source)
@@ -140,14 +150,12 @@ void ConversionRun::convertOne(const QString& source, const QString& scanRoot,
         names.show(temporary.path(), output);
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
                                 options.grayscale, options.keepMetadata);
-        const QStringList written = temporary.commit(output, wanted);
-        for (const QString& name : written) {
+        result.outputs = temporary.commit(output, wanted);
+        for (const QString& name : result.outputs) {
             const std::int64_t outputSize = GetFileSizeBytes(name);
             if (outputSize != -1)
-                totals.outputTotal += outputSize;
+                result.outputBytes += outputSize;
         }
-        if (!written.isEmpty())
-            ++totals.convertedCount;
     } catch (const ReportedFailure&) {
         // Its message is already on screen.
     } catch (const std::exception& e) {
@@ -159,6 +167,8 @@ void ConversionRun::convertOne(const QString& source, const QString& scanRoot,
     }
     names.clear();
     reporter_.statusText(QString());
+    result.milliseconds = clock_.tickCount() - startTick;
+    return result;
 }
 
 }  // namespace pixmorrow
