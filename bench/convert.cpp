@@ -1,7 +1,8 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
-//                     [--jobs N] [--program-folder FOLDER] FILE...
+//                     [--jobs N] [--resize long:1920|width:800|height:600|fit:1920x1080|50%]
+//                     [--enlarge] [--program-folder FOLDER] FILE...
 // --jobs 0 (the default) converts with one worker per core. --program-folder runs another
 // layout of the program folder than the build's (the external tool without its helper
 // process, say).
@@ -71,6 +72,18 @@ int main(int argc, char** argv) {
             jobs = arguments[++i].toInt();
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
+        } else if (a == QLatin1String("--resize") && i + 1 < arguments.size()) {
+            const bool enlarge = options.resize && options.resize->enlarge;
+            options.resize = formats::parseResizeRequest(arguments[++i].toStdString());
+            if (!options.resize) {
+                std::fprintf(stderr, "not a size: %s\n", qPrintable(arguments[i]));
+                return 2;
+            }
+            options.resize->enlarge = enlarge;
+        } else if (a == QLatin1String("--enlarge")) {
+            if (!options.resize)
+                options.resize = formats::ResizeRequest{};
+            options.resize->enlarge = true;
         } else if (a == QLatin1String("--program-folder") && i + 1 < arguments.size()) {
             programFolder = arguments[++i];
         } else {

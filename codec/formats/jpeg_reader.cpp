@@ -3,6 +3,8 @@
 // destroyed. C++ objects that live across the jump are created before setjmp.
 #include "formats/readers.h"
 
+#include "formats/resample.h"
+
 #include <jerror.h>
 #include <jpeglib.h>
 #include <cstdio>  // jpeglib.h needs FILE
@@ -91,9 +93,9 @@ struct Work {
     std::unique_ptr<std::uint8_t[]> cmykRow;
 };
 
-}  // namespace
-
-DecodedImage decodeJpeg(Bytes data) {
+// Decodes `data`; with a request, at the libjpeg-turbo scale that still holds the planned
+// size, then resampled to exactly that size (planned on the full picture as shown).
+DecodedImage decodeJpegFor(Bytes data, const ResizeRequest* request) {
     // Everything that must survive a longjmp lives on the heap behind a pointer made first.
     auto work = std::make_unique<Work>();
     jpeg_decompress_struct info;
@@ -139,6 +141,19 @@ DecodedImage decodeJpeg(Bytes data) {
         throw;
     }
 
+    const int orientation = readExifOrientation(data);
+    PixelSize target{info.image_width, info.image_height};
+    if (request) {
+        // Orientations 5 to 8 turn the picture a quarter: its shown sides are swapped.
+        const bool turned = orientation >= 5 && orientation <= 8;
+        const PixelSize stored{info.image_width, info.image_height};
+        const PixelSize shown = turned ? PixelSize{stored.height, stored.width} : stored;
+        target = plannedSize(shown, *request);
+        const PixelSize storedTarget = turned ? PixelSize{target.height, target.width} : target;
+        info.scale_num = 1;
+        info.scale_denom = static_cast<unsigned>(jpegScaleDenominator(stored, storedTarget));
+    }
+
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&info);
@@ -179,8 +194,20 @@ DecodedImage decodeJpeg(Bytes data) {
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
 
-    DecodedImage result = std::move(work->image);
-    return applyOrientation(std::move(result), readExifOrientation(data));
+    DecodedImage result = applyOrientation(std::move(work->image), orientation);
+    if (!request)
+        return result;
+    return resampled(std::move(result), target);
+}
+
+}  // namespace
+
+DecodedImage decodeJpeg(Bytes data) {
+    return decodeJpegFor(data, nullptr);
+}
+
+DecodedImage decodeJpegResized(Bytes data, const ResizeRequest& request) {
+    return decodeJpegFor(data, &request);
 }
 
 }  // namespace pixmorrow::formats

@@ -2,6 +2,7 @@
 
 #include "formats/decode_limits.h"
 #include "formats/decoded_image.h"
+#include "formats/resize_plan.h"
 
 #include <cstdint>
 
@@ -39,6 +40,11 @@ void checkPngDataCanHold(Bytes data, std::uint32_t width, std::uint32_t height, 
 // progressive and arithmetic. The EXIF orientation is applied. libjpeg's failures read
 // "JPEG error #N" and carry N, its message code, as a Libjpeg code (53: not a JPEG file).
 DecodedImage decodeJpeg(Bytes data);
+
+// decodeJpeg resized as `request` plans for the picture as shown (orientation applied):
+// decoded at a reduced libjpeg-turbo scale (1/2, 1/4, 1/8) where the planned size is at most
+// that fraction, then resampled to exactly the planned size.
+DecodedImage decodeJpegResized(Bytes data, const ResizeRequest& request);
 
 // libjpeg's "Not a JPEG file" (JERR_NO_SOI): the bytes hold no JPEG data at all.
 inline constexpr LibraryCode kNotAJpegFile{CodeSource::Libjpeg, 53};

@@ -253,6 +253,7 @@ void TAppForm::buildOptionsPage() {
     CheckBoxKeepMetadata = new QCheckBox(TabSheet2);
     CheckBoxKeepMetadata->setObjectName(QStringLiteral("CheckBoxKeepMetadata"));
     grid->addWidget(CheckBoxKeepMetadata, 3, 1);
+    buildResizeControls(grid, 4);
 
     Label5 = new QLabel(QStringLiteral("D&estination:"), TabSheet2);
     ComboBoxDestination = new QComboBox(TabSheet2);
@@ -268,8 +269,10 @@ void TAppForm::buildOptionsPage() {
     auto* destination = new QHBoxLayout;
     destination->addWidget(ComboBoxDestination, 1);
     destination->addWidget(ButtonBrowse);
-    grid->addWidget(Label5, 4, 0);
-    grid->addLayout(destination, 4, 1);
+    grid->addWidget(Label5, 6, 0);
+    grid->addLayout(destination, 6, 1);
+    // Under the destination it depends on.
+    grid->addWidget(CheckBoxKeepStructure, 7, 1);
     grid->setColumnStretch(1, 1);
     grid->setVerticalSpacing(12);
     page->addLayout(grid);
@@ -338,8 +341,14 @@ void TAppForm::setTabOrders() {
                                                    SpinEdit1,
                                                    CheckBoxGrayscale,
                                                    CheckBoxKeepMetadata,
+                                                   CheckBoxResize,
+                                                   ComboBoxResizeMode,
+                                                   SpinEditResize1,
+                                                   SpinEditResize2,
+                                                   CheckBoxNoEnlarge,
                                                    ComboBoxDestination,
                                                    ButtonBrowse,
+                                                   CheckBoxKeepStructure,
                                                    ButtonBack,
                                                    ButtonProcess};
     QWidget* previous = nullptr;
@@ -376,6 +385,12 @@ void TAppForm::connectHandlers() {
        &TAppForm::SpinEdit1Change);
     on(ComboBoxDestination, &QComboBox::editTextChanged, &TAppForm::ComboBoxDestinationChange);
     on(CheckBoxKeepMetadata, &QCheckBox::toggled, &TAppForm::CheckBoxKeepMetadataClick);
+    on(CheckBoxResize, &QCheckBox::toggled, &TAppForm::CheckBoxResizeClick);
+    on(ComboBoxResizeMode, &QComboBox::currentIndexChanged, &TAppForm::ComboBoxResizeModeChange);
+    on(SpinEditResize1, &QSpinBox::valueChanged, &TAppForm::SpinEditResizeChange);
+    on(SpinEditResize2, &QSpinBox::valueChanged, &TAppForm::SpinEditResizeChange);
+    on(CheckBoxNoEnlarge, &QCheckBox::toggled, &TAppForm::CheckBoxNoEnlargeClick);
+    on(CheckBoxKeepStructure, &QCheckBox::toggled, &TAppForm::CheckBoxKeepStructureClick);
     on(TimerChecker, &QTimer::timeout, &TAppForm::TimerCheckerTimer);
     on(UpdateNotifications1, &QAction::triggered, &TAppForm::UpdateNotifications1Click);
     on(SendFeedback1, &QAction::triggered, &TAppForm::SendFeedback1Click);
@@ -423,8 +438,10 @@ void TAppForm::FormCreate() {
             const QSignalBlocker blocker(CheckBoxKeepMetadata);
             CheckBoxKeepMetadata->setChecked(settings_.startKeepMetadata());
         }
+        applyStoredResizeChoices();
         LoadLanguage(preferredLanguageFile());
         captionKeepMetadata();
+        captionResizeControls();
         PageControl1->setCurrentWidget(TabSheet1);
         ButtonClearClick();
     });
@@ -508,13 +525,16 @@ void TAppForm::ButtonProcessClick() {
                     form.setRunning(false);
             }
         } running{*this};
-        QStringList sources;
-        for (const TMyRecord& record : ImageQueue_.items())
+        QStringList sources, scanRoots;
+        for (const TMyRecord& record : ImageQueue_.items()) {
             sources << record.FName;
-        totals =
-            run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
-                              CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText(),
-                              CheckBoxKeepMetadata->isChecked()});
+            scanRoots << record.scanRoot;
+        }
+        ConversionOptions options{
+            ComboBoxType->currentText(), SpinEdit1->value(), CheckBoxGrayscale->isChecked(),
+            ComboBoxDestination->currentText(), CheckBoxKeepMetadata->isChecked()};
+        addResizeOptions(options, scanRoots);
+        totals = run.run(sources, options);
     }
     if (totals && !closeAfterRun_) {
         TFormResult form(
@@ -547,8 +567,13 @@ void TAppForm::setRunning(bool running) {
     running_ = running;
     for (QWidget* input : std::initializer_list<QWidget*>{
              TabSheet1, PageControl1->tabBar(), ComboBoxType, SpinEdit1, CheckBoxGrayscale,
-             CheckBoxKeepMetadata, ComboBoxDestination, ButtonBrowse, ButtonBack})
+             CheckBoxKeepMetadata, CheckBoxResize, ComboBoxResizeMode, SpinEditResize1,
+             SpinEditResize2, CheckBoxNoEnlarge, CheckBoxKeepStructure, ComboBoxDestination,
+             ButtonBrowse, ButtonBack})
         input->setEnabled(!running);
+    // The resize fields and the folder-structure box follow their own rules once back.
+    if (!running)
+        updateResizeControls();
     for (QAction* action : {AddFiles1, AddFolder1, DisplayIcons1, IncludeSubfolders1,
                             ResettoDefaults1, Language1, Delete1, Clear1})
         action->setEnabled(!running);
@@ -684,6 +709,7 @@ void TAppForm::SpinEdit1Change() {
 }
 
 void TAppForm::ComboBoxDestinationChange() {
+    updateResizeControls();
     settings_.storeDestination(ComboBoxDestination->currentText());
 }
 

@@ -19,6 +19,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -33,6 +34,7 @@ class QTimer;
 namespace pixmorrow {
 
 class QueueModel;
+struct ConversionOptions;
 class TFormResult;
 class TChecker;
 class TNewVer;
@@ -72,6 +74,11 @@ public:
     void SpinEdit1Change();
     void ComboBoxDestinationChange();
     void CheckBoxKeepMetadataClick();
+    void CheckBoxResizeClick();
+    void ComboBoxResizeModeChange();
+    void SpinEditResizeChange();
+    void CheckBoxNoEnlargeClick();
+    void CheckBoxKeepStructureClick();
     void ResettoDefaults1Click();
     void TimerCheckerTimer();
     void UpdateNotifications1Click();
@@ -118,6 +125,16 @@ public:
     QLabel* Label3 = nullptr;
     QCheckBox* CheckBoxGrayscale = nullptr;
     QCheckBox* CheckBoxKeepMetadata = nullptr;
+    // Resize: the check box, the mode list, the size (or percentage) and the box's height
+    // with the "x" between them, the unit, and "Do not enlarge".
+    QCheckBox* CheckBoxResize = nullptr;
+    QComboBox* ComboBoxResizeMode = nullptr;
+    QSpinBox* SpinEditResize1 = nullptr;
+    QLabel* LabelResizeBy = nullptr;
+    QSpinBox* SpinEditResize2 = nullptr;
+    QLabel* LabelResizeUnit = nullptr;
+    QCheckBox* CheckBoxNoEnlarge = nullptr;
+    QCheckBox* CheckBoxKeepStructure = nullptr;
     QLabel* Label5 = nullptr;
     QComboBox* ComboBoxDestination = nullptr;
     QPushButton* ButtonBrowse = nullptr;
@@ -198,6 +215,17 @@ private:
     void buildOptionsPage();
     // The keep-metadata check box's caption in the loaded language.
     void captionKeepMetadata();
+    // The resize and folder-structure controls (app_form_resize.cpp): made into `grid`'s
+    // rows `row` and `row` + 1 (the folder-structure check box is placed by the caller),
+    // their stored state applied without storing it again, their captions in the loaded
+    // language, which of them can be used now, and what they add to a run's options.
+    void buildResizeControls(QGridLayout* grid, int row);
+    void applyStoredResizeChoices();
+    void captionResizeControls();
+    void updateResizeControls();
+    void addResizeOptions(ConversionOptions& options, const QStringList& scanRoots) const;
+    // The mode the resize fields were last set up for.
+    int shownResizeMode_ = 0;
     void buildMenus();
     void setTabOrders();
     // Properties or Show in Explorer could not even open the file's folder.

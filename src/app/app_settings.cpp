@@ -36,6 +36,38 @@ bool AppSettings::startKeepMetadata() const {
     return store_.value(kSection, kKeepMetadataKey).trimmed() == QLatin1String("1");
 }
 
+bool AppSettings::startResize() const {
+    return store_.value(kSection, kResizeKey).trimmed() == QLatin1String("1");
+}
+
+formats::ResizeRequest AppSettings::startResizeTo() const {
+    formats::ResizeRequest request =
+        formats::parseResizeRequest(store_.value(kSection, kResizeToKey).toStdString())
+            .value_or(formats::ResizeRequest{});
+    request.enlarge = store_.value(kSection, kResizeEnlargeKey).trimmed() == QLatin1String("1");
+    return request;
+}
+
+bool AppSettings::startKeepFolderStructure() const {
+    return store_.value(kSection, kKeepFolderStructureKey).trimmed() == QLatin1String("1");
+}
+
+void AppSettings::storeResize(bool resize) {
+    write(kResizeKey, resize ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void AppSettings::storeResizeTo(const formats::ResizeRequest& request) {
+    write(kResizeToKey, QString::fromStdString(formats::resizeRequestText(request)));
+}
+
+void AppSettings::storeResizeEnlarge(bool enlarge) {
+    write(kResizeEnlargeKey, enlarge ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void AppSettings::storeKeepFolderStructure(bool keep) {
+    write(kKeepFolderStructureKey, keep ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 void AppSettings::storeKeepMetadata(bool keep) {
     write(kKeepMetadataKey, keep ? QStringLiteral("1") : QStringLiteral("0"));
 }

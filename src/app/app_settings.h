@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ini_store.h"
+#include "formats/resize_plan.h"
 
 #include <QString>
 
@@ -9,7 +10,9 @@ namespace pixmorrow {
 // The options kept across runs, "Destination", "OutputQuality" and "KeepMetadata" in the
 // section "Settings" of settings.ini. Every store call writes the whole file at once, so
 // nothing needs saving when the program ends. "KeepMetadata" is written only once the user
-// changes the choice, so a first start writes the file as it always did.
+// changes the choice, so a first start writes the file as it always did; so are "Resize"
+// (the check box), "ResizeTo" (the mode and size in their text form, "long:1920"),
+// "ResizeEnlarge" and "KeepFolderStructure".
 class AppSettings {
 public:
     static inline const QString kFileName = QStringLiteral("settings.ini");
@@ -17,6 +20,10 @@ public:
     static inline const QString kDestinationKey = QStringLiteral("Destination");
     static inline const QString kQualityKey = QStringLiteral("OutputQuality");
     static inline const QString kKeepMetadataKey = QStringLiteral("KeepMetadata");
+    static inline const QString kResizeKey = QStringLiteral("Resize");
+    static inline const QString kResizeToKey = QStringLiteral("ResizeTo");
+    static inline const QString kResizeEnlargeKey = QStringLiteral("ResizeEnlarge");
+    static inline const QString kKeepFolderStructureKey = QStringLiteral("KeepFolderStructure");
     static constexpr int kDefaultQuality = 80;
     static constexpr int kMinQuality = 1;
     static constexpr int kMaxQuality = 100;
@@ -35,6 +42,13 @@ public:
     bool storedQualityOutOfRange() const;
     // Whether outputs keep EXIF and XMP: "1" stored; off when missing or anything else.
     bool startKeepMetadata() const;
+    // Whether outputs are resized: "1" stored; off otherwise.
+    bool startResize() const;
+    // The stored mode and size with the stored enlarge choice; longest side 1920 (a box of
+    // 1920 x 1080), never enlarged, for what is missing or not a text form.
+    formats::ResizeRequest startResizeTo() const;
+    // Whether folder structure is kept: "1" stored; off otherwise.
+    bool startKeepFolderStructure() const;
 
     // Write-through of the quality field's text (read as an integer, 1 when it is not one;
     // not clamped, as typing passes through values out of range) and of the destination text.
@@ -42,6 +56,11 @@ public:
     void storeQuality(const QString& fieldText);
     void storeDestination(const QString& text);
     void storeKeepMetadata(bool keep);
+    void storeResize(bool resize);
+    // The request's mode and size as "ResizeTo"; its enlarge flag as "ResizeEnlarge".
+    void storeResizeTo(const formats::ResizeRequest& request);
+    void storeResizeEnlarge(bool enlarge);
+    void storeKeepFolderStructure(bool keep);
 
 private:
     void write(const QString& key, const QString& value);

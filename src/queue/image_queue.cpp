@@ -5,7 +5,11 @@
 namespace pixmorrow {
 
 void ImageQueue::append(const QString& path) {
-    items_.push_back(TMyRecord{path, 0});
+    items_.push_back(TMyRecord{path, 0, {}});
+}
+
+void ImageQueue::append(const QString& path, const QString& scanRoot) {
+    items_.push_back(TMyRecord{path, 0, scanRoot});
 }
 
 void ImageQueue::removeAt(std::size_t index) {

@@ -12,6 +12,9 @@ namespace pixmorrow {
 struct TMyRecord {
     QString FName;                 // the path exactly as received
     std::int32_t FImageIndex = 0;  // row-icon slot; 0 not fetched yet, -1 none
+    // The folder whose scan added the file (Add Folder, a dropped folder, a folder on the
+    // command line); empty for a file added by itself.
+    QString scanRoot;
 };
 
 // The ordered queue of files the next run converts. Duplicates are allowed. Callers that
@@ -20,6 +23,8 @@ struct TMyRecord {
 class ImageQueue {
 public:
     void append(const QString& path);
+    // A file a folder scan found under `scanRoot`.
+    void append(const QString& path, const QString& scanRoot);
     // Removes the entry at `index`; an index beyond the end does nothing.
     void removeAt(std::size_t index);
     // Removes the entries at the given rows, ascending and without repeats, keeping the order

@@ -38,10 +38,11 @@ void Intake::addPaths(const QStringList& paths) {
 
 void Intake::AddAllFilesInDir(const QString& folder) {
     std::set<FolderId> visited;
-    scan(absolutePath(folder), visited);
+    const QString root = absolutePath(folder);
+    scan(root, root, visited);
 }
 
-void Intake::scan(const QString& folder, std::set<FolderId>& visited) {
+void Intake::scan(const QString& folder, const QString& root, std::set<FolderId>& visited) {
     const QByteArray native = folder.toLocal8Bit();
     struct stat self;
     if (::stat(native.constData(), &self) != 0 || !S_ISDIR(self.st_mode))
@@ -69,12 +70,12 @@ void Intake::scan(const QString& folder, std::set<FolderId>& visited) {
         }
         if (isFolder) {
             if (hooks_.includeSubfolders && hooks_.includeSubfolders())
-                scan(child, visited);
+                scan(child, root, visited);
             continue;
         }
         if (!Destekleniyormu(child))
             continue;
-        queue_.append(child);
+        queue_.append(child, root);
         if (hooks_.afterFileAdded)
             hooks_.afterFileAdded();
     }

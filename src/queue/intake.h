@@ -36,7 +36,7 @@ public:
     // The folder scan: depth first, hidden entries included, in the order the file system
     // lists them; a folder that cannot be listed is skipped silently. A folder the scan has
     // already entered (through a link back into it, or one crossing over) is not entered
-    // again.
+    // again. Each file found remembers the folder the scan started at.
     void AddAllFilesInDir(const QString& folder);
     void AddMyFolder(const QString& folder) { AddAllFilesInDir(folder); }
 
@@ -46,7 +46,7 @@ private:
         unsigned long long inode;
         auto operator<=>(const FolderId&) const = default;
     };
-    void scan(const QString& folder, std::set<FolderId>& visited);
+    void scan(const QString& folder, const QString& root, std::set<FolderId>& visited);
 
     ImageQueue& queue_;
     Hooks hooks_;

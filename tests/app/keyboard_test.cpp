@@ -2,9 +2,11 @@
 // pages with files queued, the menus' mnemonics and shortcuts typed through the X server, and
 // what a screen reader reads of the Options page.
 #include "app/app_form_fixture.h"
+#include "platform/mnemonics.h"
 #include "queue/queue_model.h"
 #include "support/keyboard_walk.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -78,13 +80,15 @@ TEST_F(KeyboardTest, TabWalksTheOptionsPageAndPassesHiddenQuality) {
     ASSERT_TRUE(eventually([&] { return form->PageControl1->currentWidget() == form->TabSheet2; }));
     QTabBar* tabs = form->PageControl1->tabBar();
     tabs->setFocus(Qt::TabFocusReason);
+    // The resize fields and the folder-structure box are off while they do not apply.
     expectTabOrder({form->ComboBoxType, form->SpinEdit1, form->CheckBoxGrayscale,
-                    form->CheckBoxKeepMetadata, form->ComboBoxDestination, form->ButtonBrowse,
-                    form->ButtonBack, form->ButtonProcess, tabs});
+                    form->CheckBoxKeepMetadata, form->CheckBoxResize, form->ComboBoxDestination,
+                    form->ButtonBrowse, form->ButtonBack, form->ButtonProcess, tabs});
 
     form->ComboBoxType->setCurrentText(QStringLiteral("PNG"));
     tabs->setFocus(Qt::TabFocusReason);
-    expectTabOrder({form->ComboBoxType, form->CheckBoxGrayscale, form->CheckBoxKeepMetadata});
+    expectTabOrder({form->ComboBoxType, form->CheckBoxGrayscale, form->CheckBoxKeepMetadata,
+                    form->CheckBoxResize});
 
     // The labels' mnemonics reach their inputs; Space checks the box.
     typeThroughWindowSystem(QStringLiteral("alt+e"));
@@ -101,6 +105,54 @@ TEST_F(KeyboardTest, TabWalksTheOptionsPageAndPassesHiddenQuality) {
     EXPECT_TRUE(eventually([&] { return !form->CheckBoxKeepMetadata->isChecked(); }));
     typeThroughWindowSystem(QStringLiteral("alt+b"));
     EXPECT_TRUE(eventually([&] { return form->PageControl1->currentWidget() == form->TabSheet1; }));
+}
+
+// The resize controls by keyboard alone: the check box's mnemonic turns them on, Tab then
+// walks them in reading order, and a folder destination brings in "Keep folder structure".
+TEST_F(KeyboardTest, TheResizeAndFolderStructureControlsAreReachedByKeyboard) {
+    queueFiles(1);
+    typeThroughWindowSystem(QStringLiteral("alt+n"));
+    ASSERT_TRUE(eventually([&] { return form->PageControl1->currentWidget() == form->TabSheet2; }));
+    const auto mnemonic = [](QAbstractButton* button) {
+        return QStringLiteral("alt+") + QString(mnemonicOf(button->text()));
+    };
+    // Each has a letter of its own.
+    QString letters;
+    for (QAbstractButton* button : form->TabSheet2->findChildren<QAbstractButton*>()) {
+        const QChar letter = mnemonicOf(button->text());
+        if (letter.isNull())
+            continue;
+        EXPECT_FALSE(letters.contains(letter)) << button->text().toStdString();
+        letters += letter;
+    }
+    for (QCheckBox* button :
+         {form->CheckBoxResize, form->CheckBoxNoEnlarge, form->CheckBoxKeepStructure})
+        EXPECT_FALSE(mnemonicOf(button->text()).isNull()) << button->text().toStdString();
+
+    typeThroughWindowSystem(mnemonic(form->CheckBoxResize));
+    ASSERT_TRUE(eventually([&] { return form->CheckBoxResize->isChecked(); }));
+    EXPECT_TRUE(form->ComboBoxResizeMode->isEnabled());
+    form->CheckBoxResize->setFocus(Qt::TabFocusReason);
+    expectTabOrder({form->ComboBoxResizeMode, form->SpinEditResize1, form->CheckBoxNoEnlarge,
+                    form->ComboBoxDestination, form->ButtonBrowse, form->ButtonBack});
+    // Fit in box brings its second field into the order.
+    form->ComboBoxResizeMode->setFocus(Qt::TabFocusReason);
+    typeThroughWindowSystem(QStringLiteral("End"));
+    typeThroughWindowSystem(QStringLiteral("Up"));
+    ASSERT_TRUE(eventually([&] { return form->ComboBoxResizeMode->currentIndex() == 3; }));
+    form->ComboBoxResizeMode->setFocus(Qt::TabFocusReason);
+    expectTabOrder({form->SpinEditResize1, form->SpinEditResize2, form->CheckBoxNoEnlarge});
+    typeThroughWindowSystem(mnemonic(form->CheckBoxNoEnlarge));
+    EXPECT_TRUE(eventually([&] { return !form->CheckBoxNoEnlarge->isChecked(); }));
+
+    form->ComboBoxDestination->setCurrentText(QStringLiteral("/tmp"));
+    ASSERT_TRUE(form->CheckBoxKeepStructure->isEnabled());
+    form->ButtonBrowse->setFocus(Qt::TabFocusReason);
+    expectTabOrder({form->CheckBoxKeepStructure, form->ButtonBack});
+    typeThroughWindowSystem(mnemonic(form->CheckBoxKeepStructure));
+    EXPECT_TRUE(eventually([&] { return form->CheckBoxKeepStructure->isChecked(); }));
+    form->ComboBoxDestination->setCurrentText(TAppForm::kSameFolderAsOriginal);
+    EXPECT_FALSE(form->CheckBoxKeepStructure->isEnabled());
 }
 
 TEST_F(KeyboardTest, AltOpensTheMenusAndTheShortcutsRunTheirCommands) {
@@ -202,6 +254,12 @@ TEST_F(KeyboardTest, ScreenReadersNameTheOptionsInputsAfterTheirLabels) {
         {form->SpinEdit1, "Quality:", "80", QAccessible::SpinBox},
         {form->CheckBoxGrayscale, "Convert to Grayscale", "", QAccessible::CheckBox},
         {form->CheckBoxKeepMetadata, "Keep metadata (EXIF, XMP)", "", QAccessible::CheckBox},
+        {form->CheckBoxResize, "Resize:", "", QAccessible::CheckBox},
+        {form->ComboBoxResizeMode, "Resize mode", "Longest side", QAccessible::ComboBox},
+        {form->SpinEditResize1, "Size", "1920", QAccessible::SpinBox},
+        {form->SpinEditResize2, "Box height", "1080", QAccessible::SpinBox},
+        {form->CheckBoxNoEnlarge, "Do not enlarge", "", QAccessible::CheckBox},
+        {form->CheckBoxKeepStructure, "Keep folder structure", "", QAccessible::CheckBox},
         {form->ComboBoxDestination, "Destination:", "Same Folder as Original",
          QAccessible::ComboBox},
         {form->ButtonBrowse, "Browse...", "", QAccessible::Button},

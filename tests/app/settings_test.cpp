@@ -331,6 +331,86 @@ TEST_F(SettingsTest, KeepMetadataIsOffAndUnwrittenUntilTheUserChangesIt) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// The resize and folder-structure choices are stored only once the user changes them, each
+// under its own key, and the next start shows them without writing anything.
+TEST_F(SettingsTest, ResizeAndFolderStructureAreUnwrittenUntilTheUserChangesThem) {
+    TAppForm& f = form();
+    EXPECT_FALSE(f.CheckBoxResize->isChecked());
+    EXPECT_TRUE(f.CheckBoxNoEnlarge->isChecked());
+    EXPECT_FALSE(f.CheckBoxKeepStructure->isChecked());
+    EXPECT_EQ(f.ComboBoxResizeMode->currentIndex(), 0);
+    EXPECT_EQ(f.SpinEditResize1->value(), 1920);
+    EXPECT_EQ(readFile(programIni()), kFirstStart) << "a first start writes what it always did";
+
+    f.PageControl1->setCurrentWidget(f.TabSheet2);
+    f.CheckBoxResize->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(f.CheckBoxResize, Qt::Key_Space);
+    const QByteArray head = kBom + "[Settings]\r\nOutputQuality=80\r\n";
+    EXPECT_EQ(readFile(programIni()), head + "Resize=1\r\n\r\n");
+    // The mode list by keyboard: Fit in box shows the box's height, from 1920 x 1080.
+    f.ComboBoxResizeMode->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(f.ComboBoxResizeMode, Qt::Key_Down);
+    EXPECT_EQ(readFile(programIni()), head + "Resize=1\r\nResizeTo=fit:1920x1080\r\n\r\n");
+    EXPECT_TRUE(f.SpinEditResize2->isVisibleTo(f.TabSheet2));
+    // Percent starts from 50%; typing a value stores it once it is entered.
+    QTest::keyClick(f.ComboBoxResizeMode, Qt::Key_Down);
+    EXPECT_EQ(f.SpinEditResize1->value(), 50);
+    EXPECT_FALSE(f.SpinEditResize2->isVisibleTo(f.TabSheet2));
+    f.SpinEditResize1->setFocus(Qt::TabFocusReason);
+    f.SpinEditResize1->selectAll();
+    QTest::keyClicks(f.SpinEditResize1, "25");
+    QTest::keyClick(f.SpinEditResize1, Qt::Key_Return);
+    EXPECT_EQ(readFile(programIni()), head + "Resize=1\r\nResizeTo=25%\r\n\r\n");
+    f.CheckBoxNoEnlarge->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(f.CheckBoxNoEnlarge, Qt::Key_Space);
+    f.ComboBoxDestination->setCurrentText(QStringLiteral("/tmp"));
+    ASSERT_TRUE(f.CheckBoxKeepStructure->isEnabled());
+    f.CheckBoxKeepStructure->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(f.CheckBoxKeepStructure, Qt::Key_Space);
+    const QByteArray stored = head +
+                              "Resize=1\r\nResizeTo=25%\r\nResizeEnlarge=1\r\n"
+                              "Destination=/tmp\r\nKeepFolderStructure=1\r\n\r\n";
+    EXPECT_EQ(readFile(programIni()), stored);
+
+    // The next start shows what was stored and writes nothing for it; what is not a
+    // choice it knows reads as the defaults.
+    struct Case {
+        QByteArray lines;
+        bool resize;
+        int mode, first, second;
+        bool noEnlarge, keep;
+    } cases[] = {
+        {"Resize=1\r\nResizeTo=25%\r\nResizeEnlarge=1\r\nKeepFolderStructure=1\r\n", true, 4, 25,
+         1080, false, true},
+        {"Resize=1\r\nResizeTo=fit:640x480\r\n", true, 3, 640, 480, true, false},
+        {"Resize=0\r\nResizeTo=height:600\r\nResizeEnlarge=0\r\n", false, 2, 600, 1080, true,
+         false},
+        {"Resize=yes\r\nResizeTo=long:0\r\nKeepFolderStructure=2\r\n", false, 0, 1920, 1080, true,
+         false},
+        {"ResizeTo=side:99\r\n", false, 0, 1920, 1080, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines.toStdString());
+        QTemporaryDir folder;
+        qputenv("PIXMORROW_PROGRAM_DIR", folder.path().toLocal8Bit());
+        const QByteArray before = head + c.lines + "\r\n";
+        writeFile(folder.filePath("settings.ini"), before);
+        AppServices services{dialogs,       fileDialogs, shell, clock, testing::builtExecutable(),
+                             folder.path(), {}};
+        TAppForm next(services);
+        EXPECT_EQ(next.CheckBoxResize->isChecked(), c.resize);
+        EXPECT_EQ(next.ComboBoxResizeMode->currentIndex(), c.mode);
+        EXPECT_EQ(next.SpinEditResize1->value(), c.first);
+        EXPECT_EQ(next.SpinEditResize2->value(), c.second);
+        EXPECT_EQ(next.CheckBoxNoEnlarge->isChecked(), c.noEnlarge);
+        EXPECT_EQ(next.CheckBoxKeepStructure->isChecked(), c.keep);
+        EXPECT_EQ(next.ComboBoxResizeMode->isEnabled(), c.resize);
+        EXPECT_EQ(readFile(folder.filePath("settings.ini")), before);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(SettingsTest, KeysAddedByHandSurviveEverySaveAndCommentsGo) {
     writeFile(programIni(), kBom +
                                 "; my notes\r\nstray=1\r\n[Other]\r\nfoo = bar\r\n"

@@ -7,6 +7,7 @@
 #include "conversion/run/conversion_run.h"
 #include "conversion/run/result_form.h"
 #include "localization/language.h"
+#include "localization/language_preference.h"
 #include "localization/translate_form.h"
 #include "online/feedback_form.h"
 #include "online/form_post.h"
@@ -17,7 +18,9 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -156,6 +159,42 @@ TEST_F(WindowFit, TheMainWindowsPagesShowEveryCaption) {
         EXPECT_EQ(form.ButtonFiles->width(), 90);
         EXPECT_EQ(form.ButtonProcess->width(), 134);
     }
+}
+
+// The Options page with its resize and folder-structure controls on, in English and in
+// every shipped translation: the longest captions still fit.
+TEST_F(WindowFit, TheOptionsPageShowsTheResizeControlsInEveryLanguage) {
+    const QString shipped = testSourceFolder() + QStringLiteral("/../resources/Languages");
+    ASSERT_TRUE(QDir().mkpath(programDir.filePath(QStringLiteral("Languages"))));
+    for (const QString& name : QDir(shipped).entryList(QDir::Files))
+        QFile::copy(shipped + u'/' + name,
+                    programDir.filePath(QStringLiteral("Languages/")) + name);
+    for (const QString& language :
+         {QString(), QStringLiteral("German"), QStringLiteral("French"), QStringLiteral("Spanish"),
+          QStringLiteral("Italian"), QStringLiteral("PortugueseBrazil"), QStringLiteral("Turkish"),
+          QStringLiteral("Dutch"), QStringLiteral("Polish")}) {
+        SCOPED_TRACE(language.isEmpty() ? "English" : language.toStdString());
+        storePreferredLanguageFile(language.isEmpty() ? QStringLiteral("none.lang.txt")
+                                                      : language + QStringLiteral(".lang.txt"));
+        AppServices services{dialogs,           fileDialogs,       shell, clock,
+                             builtExecutable(), programDir.path(), {}};
+        TAppForm form(services);
+        if (!language.isEmpty()) {
+            EXPECT_NE(form.CheckBoxNoEnlarge->text().remove(u'&'),
+                      QStringLiteral("Do not enlarge"));
+        }
+        form.PageControl1->setCurrentWidget(form.TabSheet2);
+        form.CheckBoxResize->setChecked(true);
+        form.ComboBoxResizeMode->setCurrentIndex(3);  // fit in box: both fields
+        form.ComboBoxDestination->setCurrentText(QStringLiteral("/tmp"));
+        expectNothingClips(form);
+        // Every entry of the mode list fits its box.
+        const QFontMetrics metrics(form.ComboBoxResizeMode->font());
+        for (int i = 0; i < form.ComboBoxResizeMode->count(); ++i)
+            EXPECT_LE(metrics.horizontalAdvance(form.ComboBoxResizeMode->itemText(i)),
+                      form.ComboBoxResizeMode->width());
+    }
+    LoadLanguage(QString());
 }
 
 TEST_F(WindowFit, TheResultWindowShowsItsCaptionsAndValues) {

@@ -99,6 +99,18 @@ const QStringList kKeys = {
     "%s left",
     "Unsupported file type",
     "No output was written",
+    "Resize:",
+    "Longest side",
+    "Width",
+    "Height",
+    "Fit in box",
+    "Percent",
+    "Do not enlarge",
+    "Keep folder structure",
+    "Resize mode",
+    "Size",
+    "Box height",
+    "px",
 };
 
 QByteArray readFile(const QString& path) {

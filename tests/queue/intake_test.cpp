@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace pixmorrow {
@@ -209,6 +210,34 @@ TEST_F(IntakeTest, RelativePathsEnterTheQueueAbsolute) {
     EXPECT_EQ(queued, (std::vector<QString>{here + "/photo.heic", here + "/-dash.png",
                                             here + "/sub/inner.gif", here + "/photo.heic",
                                             here + "/sub/inner.gif"}));
+}
+
+// Every file a scan adds remembers the folder the scan started at, however deep it lies;
+// files added by themselves have none. A relative folder is remembered absolute.
+TEST_F(IntakeTest, ScannedFilesRememberTheFolderTheScanStartedAt) {
+    touch(dir.filePath("album/a.png"));
+    touch(dir.filePath("album/2020/deep/b.jpg"));
+    touch(dir.filePath("loose.png"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const QString here = QDir::currentPath();
+    Intake roads = intake();
+    roads.addPaths({"album", "loose.png"});
+    roads.addChosenFiles({"loose.png"});
+    roads.AddMyFolder(QStringLiteral("album/2020"));
+    QDir::setCurrent(previous);
+    std::vector<std::pair<QString, QString>> found;
+    for (const TMyRecord& r : queue.items())
+        found.emplace_back(QDir(here).relativeFilePath(r.FName), r.scanRoot);
+    std::sort(found.begin(), found.begin() + 2);  // the scan's listing order
+    const QString album = here + "/album";
+    EXPECT_EQ(found, (std::vector<std::pair<QString, QString>>{
+                         {"album/2020/deep/b.jpg", album},
+                         {"album/a.png", album},
+                         {"loose.png", QString()},
+                         {"loose.png", QString()},
+                         {"album/2020/deep/b.jpg", album + "/2020"},
+                     }));
 }
 
 }  // namespace

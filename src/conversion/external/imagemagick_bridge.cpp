@@ -79,23 +79,26 @@ QStringList sourceArgumentsOf(const QString& InputFile, bool animated) {
 }
 
 QString generalCommandLineOf(const QString& InputFile, bool animated, const QString& OutputFile,
-                             bool grayscale) {
+                             bool grayscale, const QSize& resizeTo) {
     QString line =
         grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
-    line += sourceArgumentOf(InputFile, animated);
-    line += lowerExtension(OutputFile) == QLatin1String(".apng")
-                ? QStringLiteral(" -coalesce APNG:")
-                : QStringLiteral(" -coalesce ");
+    line += sourceArgumentOf(InputFile, animated) + QStringLiteral(" -coalesce ");
+    if (!resizeTo.isEmpty())
+        line += ImageMagickBridge::resizeArguments(resizeTo, false).join(u' ') + QLatin1Char(' ');
+    if (lowerExtension(OutputFile) == QLatin1String(".apng"))
+        line += QStringLiteral("APNG:");
     line += quoted(OutputFile);
     return line;
 }
 
 QStringList generalArgumentsOf(const QString& InputFile, bool animated, const QString& OutputFile,
-                               bool grayscale) {
+                               bool grayscale, const QSize& resizeTo) {
     QStringList arguments;
     if (grayscale)
         arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    // Frames are resized whole, after -coalesce has made each one the full canvas.
     arguments << sourceArgumentsOf(InputFile, animated) << QStringLiteral("-coalesce")
+              << ImageMagickBridge::resizeArguments(resizeTo, false)
               << tool_fence::outputArgument(OutputFile);
     return arguments;
 }
@@ -134,19 +137,36 @@ QStringList ImageMagickBridge::sourceArguments(const QString& InputFile) {
     return sourceArgumentsOf(InputFile, isAnimatedSource(InputFile));
 }
 
+QStringList ImageMagickBridge::resizeArguments(const QSize& size, bool upright) {
+    if (size.isEmpty())
+        return {};
+    QStringList arguments;
+    if (upright)
+        arguments << QStringLiteral("-auto-orient");
+    // "!": the exact size planned, which already keeps the aspect ratio.
+    arguments << QStringLiteral("-filter") << QStringLiteral("Lanczos") << QStringLiteral("-resize")
+              << QStringLiteral("%1x%2!").arg(size.width()).arg(size.height());
+    return arguments;
+}
+
 QString ImageMagickBridge::generalCommandLine(const QString& InputFile, const QString& OutputFile,
-                                              bool grayscale) {
-    return generalCommandLineOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
+                                              bool grayscale, const QSize& resizeTo) {
+    return generalCommandLineOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale,
+                                resizeTo);
 }
 
 QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const QString& OutputFile,
-                                                bool grayscale) {
-    return generalArgumentsOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
+                                                bool grayscale, const QSize& resizeTo) {
+    return generalArgumentsOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale,
+                              resizeTo);
 }
 
 QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QString& OutputFile,
-                                              int AQuality, bool grayscale, const IconSizes& icon) {
+                                              int AQuality, bool grayscale, const IconSizes& icon,
+                                              const QSize& resizeTo) {
     QString line = QStringLiteral("magick.exe ") + quoted(InputFile);
+    if (!resizeTo.isEmpty())
+        line += QLatin1Char(' ') + resizeArguments(resizeTo, true).join(u' ');
     line += grayscale ? QStringLiteral(" -colorspace Gray ") : QStringLiteral(" ");
     // None of these arguments needs quoting, in a shell or in the command interpreter.
     for (const QString& argument : iconArguments(icon))
@@ -157,9 +177,10 @@ QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QS
 }
 
 QStringList ImageMagickBridge::qualityArguments(const QString& InputFile, const QString& OutputFile,
-                                                int AQuality, bool grayscale,
-                                                const IconSizes& icon) {
+                                                int AQuality, bool grayscale, const IconSizes& icon,
+                                                const QSize& resizeTo) {
     QStringList arguments{tool_fence::inputArgument(InputFile)};
+    arguments << resizeArguments(resizeTo, true);
     if (grayscale)
         arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
     arguments << iconArguments(icon);
@@ -289,24 +310,26 @@ void ImageMagickBridge::reportFailure(const QString& OutputFile) {
 }
 
 void ImageMagickBridge::ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile,
-                                               bool grayscale) {
+                                               bool grayscale, const QSize& resizeTo) {
     const QString tool = toolPath();
     if (!QFileInfo::exists(tool))
         return;
     const bool animated = isAnimatedSource(InputFile);
-    run(generalCommandLineOf(InputFile, animated, OutputFile, grayscale),
-        generalArgumentsOf(InputFile, animated, OutputFile, grayscale), tool, OutputFile);
+    run(generalCommandLineOf(InputFile, animated, OutputFile, grayscale, resizeTo),
+        generalArgumentsOf(InputFile, animated, OutputFile, grayscale, resizeTo), tool, OutputFile);
     reportFailure(OutputFile);
 }
 
 void ImageMagickBridge::ImageMagickIleAVIFDonustur(const QString& InputFile,
                                                    const QString& OutputFile, int AQuality,
-                                                   bool grayscale, const IconSizes& icon) {
+                                                   bool grayscale, const IconSizes& icon,
+                                                   const QSize& resizeTo) {
     const QString tool = toolPath();
     if (!QFileInfo::exists(tool))
         return;
-    run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale, icon),
-        qualityArguments(InputFile, OutputFile, AQuality, grayscale, icon), tool, OutputFile);
+    run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale, icon, resizeTo),
+        qualityArguments(InputFile, OutputFile, AQuality, grayscale, icon, resizeTo), tool,
+        OutputFile);
     reportFailure(OutputFile);
 }
 

@@ -4,6 +4,7 @@
 #include "conversion/formats/animated_png.h"
 #include "conversion/formats/icon_sizes.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -36,32 +37,40 @@ public:
     // The source as it stands in a command line ("APNG:" for animated PNGs, "-flatten" after
     // a PSD).
     static QString sourceArgument(const QString& InputFile);
+    // `resizeTo`, when not empty, is the size every frame is resampled to (Lanczos) after
+    // reading; a still picture is turned upright by its EXIF orientation first.
     static QString generalCommandLine(const QString& InputFile, const QString& OutputFile,
-                                      bool grayscale);
+                                      bool grayscale, const QSize& resizeTo = {});
     // With icon sizes, their arguments stand between the source (and grayscale) and the
     // quality.
     static QString qualityCommandLine(const QString& InputFile, const QString& OutputFile,
-                                      int AQuality, bool grayscale, const IconSizes& icon = {});
+                                      int AQuality, bool grayscale, const IconSizes& icon = {},
+                                      const QSize& resizeTo = {});
 
     // The same command lines as the tool's argument vectors (without the program), each path
     // absolute and behind the decoder or encoder its extension promises. They throw Error for
     // a path the tool must not be given.
     static QStringList sourceArguments(const QString& InputFile);
     static QStringList generalArguments(const QString& InputFile, const QString& OutputFile,
-                                        bool grayscale);
+                                        bool grayscale, const QSize& resizeTo = {});
     static QStringList qualityArguments(const QString& InputFile, const QString& OutputFile,
-                                        int AQuality, bool grayscale, const IconSizes& icon = {});
+                                        int AQuality, bool grayscale, const IconSizes& icon = {},
+                                        const QSize& resizeTo = {});
+    // The arguments that resample to `size` (none for an empty size); `upright` turns the
+    // picture by its EXIF orientation first.
+    static QStringList resizeArguments(const QSize& size, bool upright);
     // The tool's arguments that make the icon's squares from its first image; none when
     // there are no squares to make.
     static QStringList iconArguments(const IconSizes& icon);
 
     // General conversion; a missing or empty output shows the tool's error lines.
-    void ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile,
-                                bool grayscale);
+    void ImageMagickIleDonustur(const QString& InputFile, const QString& OutputFile, bool grayscale,
+                                const QSize& resizeTo = {});
     // Conversion with a quality (GIF and ICO outputs, the latter with its icon sizes);
     // reports failures the same way.
     void ImageMagickIleAVIFDonustur(const QString& InputFile, const QString& OutputFile,
-                                    int AQuality, bool grayscale, const IconSizes& icon = {});
+                                    int AQuality, bool grayscale, const IconSizes& icon = {},
+                                    const QSize& resizeTo = {});
 
     // The source's colour profile (of its first image) written as an ICC file; nothing, and
     // no message, when it has none.

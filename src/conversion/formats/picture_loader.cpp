@@ -3,6 +3,7 @@
 #include "conversion/format_table.h"
 #include "conversion/run/output_file.h"
 #include "formats/readers.h"
+#include "formats/resample.h"
 #include "platform/error.h"
 
 #include <QFileInfo>
@@ -47,6 +48,17 @@ Reader ownReader(InputRead read) {
 }
 
 }  // namespace
+
+formats::DecodedImage PictureLoader::load(const QString& path,
+                                          const formats::ResizeRequest& request) const {
+    try {
+        if (inputKind(u'.' + QFileInfo(path).suffix().toLower()).read == InputRead::Jpeg)
+            return formats::decodeJpegResized(formats::Bytes(readInputFile(path)), request);
+        return formats::resized(load(path), request);
+    } catch (const formats::DecodeError& e) {
+        throw Error(e);
+    }
+}
 
 formats::DecodedImage PictureLoader::load(const QString& path) const {
     const QString extension = QFileInfo(path).suffix().toLower();

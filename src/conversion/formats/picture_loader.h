@@ -2,6 +2,7 @@
 
 #include "conversion/formats/imaging_component.h"
 #include "formats/decoded_image.h"
+#include "formats/resize_plan.h"
 
 #include <QString>
 
@@ -20,6 +21,9 @@ public:
     PictureLoader(Decode decodeWithCodecLibrary, Decode renderSvg, const ImagingComponent& imaging);
 
     formats::DecodedImage load(const QString& path) const;
+    // The picture resized as `request` plans for it as shown; a JPEG file is decoded at the
+    // reduced scale that still holds the planned size.
+    formats::DecodedImage load(const QString& path, const formats::ResizeRequest& request) const;
 
 private:
     Decode decodeWithCodecLibrary_;

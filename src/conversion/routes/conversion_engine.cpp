@@ -35,6 +35,8 @@ struct LibraryRouteBackend::State {
     bool codecDecodesTheSame = false;
     // The blocks of the file last loaded, its EXIF as the upright work bitmap takes it.
     formats::ImageMetadata metadata;
+    // How files are resized as they load; none: at their own size.
+    std::optional<formats::ResizeRequest> resize;
 
     WorkBitmap& workBitmap() {
         if (!picture.bgra.empty()) {
@@ -113,7 +115,7 @@ void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
     state.loadedPath.clear();
     state.codecDecodesTheSame = false;
     state.size = {};
-    state.picture = state.loader.load(path);
+    state.picture = state.resize ? state.loader.load(path, *state.resize) : state.loader.load(path);
     if (state.picture.bgra.size() != std::size_t{state.picture.width} * state.picture.height * 4)
         throw std::invalid_argument("picture pixels do not match its size");
     state.size =
@@ -122,6 +124,10 @@ void LibraryRouteBackend::loadWorkBitmap(const QString& path) {
     state.metadata = std::move(facts.metadata);
     state.codecDecodesTheSame = facts.codecDecodesTheSame;
     state.loadedPath = path;
+}
+
+void LibraryRouteBackend::setResize(const std::optional<formats::ResizeRequest>& resize) {
+    state_->resize = resize;
 }
 
 void LibraryRouteBackend::profileFromTool(const QString& source, const QString& iccFile) {
@@ -169,7 +175,11 @@ void LibraryRouteBackend::codecEncode(const QString& source, const QString& outp
                                       CodecFormat format, int quality, bool grayscale,
                                       bool keepMetadata) {
     State& state = *state_;
-    if (source != state.loadedPath || !state.codecDecodesTheSame || state.picture.bgra.empty()) {
+    // While resizing, the picture held is the only one at the planned size (the source given
+    // may be the copy a .jfif file was loaded through).
+    const bool held = !state.picture.bgra.empty() &&
+                      (state.resize || (source == state.loadedPath && state.codecDecodesTheSame));
+    if (!held) {
         codecRoute(source, output, codecLibraryFormat(format), quality, grayscale,
                    chosen(state.metadata, keepMetadata), keepMetadata);
         return;
@@ -205,14 +215,14 @@ void LibraryRouteBackend::codecEncodeWorkBitmap(const QString& output, CodecForm
 }
 
 void LibraryRouteBackend::externalConvert(const QString& input, const QString& output,
-                                          bool grayscale) {
-    bridge_.ImageMagickIleDonustur(input, output, grayscale);
+                                          bool grayscale, const QSize& resizeTo) {
+    bridge_.ImageMagickIleDonustur(input, output, grayscale, resizeTo);
 }
 
 void LibraryRouteBackend::externalQualityConvert(const QString& input, const QString& output,
-                                                 int quality, bool grayscale,
-                                                 const IconSizes& icon) {
-    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale, icon);
+                                                 int quality, bool grayscale, const IconSizes& icon,
+                                                 const QSize& resizeTo) {
+    bridge_.ImageMagickIleAVIFDonustur(input, output, quality, grayscale, icon, resizeTo);
 }
 
 ConversionEngine::ConversionEngine(const ConversionSetup& setup)

@@ -31,6 +31,7 @@ public:
     ~LibraryRouteBackend() override;
 
     void loadWorkBitmap(const QString& path) override;
+    void setResize(const std::optional<formats::ResizeRequest>& resize) override;
     bool holdsExifOrXmp() const override;
     void profileFromTool(const QString& source, const QString& iccFile) override;
     QSize pictureSize() const override;
@@ -42,9 +43,11 @@ public:
                      bool grayscale, bool keepMetadata) override;
     void codecEncodeWorkBitmap(const QString& output, CodecFormat format, int quality,
                                bool grayscale, bool keepMetadata) override;
-    void externalConvert(const QString& input, const QString& output, bool grayscale) override;
+    void externalConvert(const QString& input, const QString& output, bool grayscale,
+                         const QSize& resizeTo) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                bool grayscale, const IconSizes& icon) override;
+                                bool grayscale, const IconSizes& icon,
+                                const QSize& resizeTo) override;
 
 private:
     struct State;

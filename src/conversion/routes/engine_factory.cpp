@@ -26,6 +26,9 @@ public:
         }
     }
 
+    void setResize(const std::optional<formats::ResizeRequest>& resize) override {
+        engine_.converter().setResize(resize);
+    }
     void decodingStage(const QString& source, const QString& extension, bool grayscale) override {
         engine_.converter().decodingStage(source, extension, grayscale);
     }

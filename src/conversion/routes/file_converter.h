@@ -1,6 +1,10 @@
 #pragma once
 
+#include "formats/resize_plan.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace pixmorrow {
 
@@ -12,6 +16,9 @@ namespace pixmorrow {
 class FileConverter {
 public:
     virtual ~FileConverter() = default;
+
+    // How the files that follow are resized on the way (none: not at all). Called once a run.
+    virtual void setResize(const std::optional<formats::ResizeRequest>& resize) { (void)resize; }
 
     virtual void decodingStage(const QString& source, const QString& extension, bool grayscale) = 0;
     virtual void writingStage(const QString& source, const QString& extension,

@@ -95,6 +95,11 @@ WritingRoute writingRouteFor(const QString& type, const QString& extension, cons
 FormatRoutes::FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString settingsFolder)
     : backend_(backend), dialogs_(dialogs), settingsFolder_(std::move(settingsFolder)) {}
 
+void FormatRoutes::setResize(const std::optional<formats::ResizeRequest>& resize) {
+    resizing_ = resize.has_value();
+    backend_.setResize(resize);
+}
+
 void FormatRoutes::decodingStage(const QString& source, const QString& extension, bool grayscale) {
     loaded_ = false;
     requireRegularFile(source);
@@ -106,7 +111,7 @@ void FormatRoutes::decodingStage(const QString& source, const QString& extension
         backend_.loadWorkBitmap(temp.path());
     } else if (kind.read == InputRead::ExternalTool) {
         const IntermediateFile temp(intermediate);
-        backend_.externalConvert(source, temp.path(), grayscale);
+        backend_.externalConvert(source, temp.path(), grayscale, QSize());
         if (!temp.exists()) {
             dialogs_.showMessage(QStringLiteral("File cannot be created: ") + temp.path(),
                                  kApplicationTitle, MessageIcon::None);
@@ -149,13 +154,17 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
             // the work bitmap instead, which holds the same picture.
             std::optional<IntermediateFile> temp;
             QString input = source;
+            // While resizing, the tool resamples what it reads from the source to the size
+            // the work bitmap was given; the work bitmap itself already has it.
+            QSize resizeTo = resizing_ ? backend_.pictureSize() : QSize();
             if (!inputKind(extension).externalToolReads) {
                 temp.emplace(settingsFolder_ + QStringLiteral("temp.bmp"));
                 backend_.writeWorkBitmapBmp(temp->path());
                 input = temp->path();
+                resizeTo = QSize();
             }
             if (route == WritingRoute::ExternalWhole) {
-                backend_.externalConvert(input, output, grayscale);
+                backend_.externalConvert(input, output, grayscale, resizeTo);
             } else {
                 // The sizes follow the picture the decoding stage loaded from the same file.
                 IconSizes icon;
@@ -164,7 +173,7 @@ void FormatRoutes::writingStage(const QString& source, const QString& extension,
                     icon =
                         iconSizesFor(picture.width(), picture.height(), holdsSeveralIcons(input));
                 }
-                backend_.externalQualityConvert(input, output, quality, grayscale, icon);
+                backend_.externalQualityConvert(input, output, quality, grayscale, icon, resizeTo);
             }
             break;
         }

@@ -29,6 +29,7 @@ public:
     // `settingsFolder` ends in "/".
     FormatRoutes(RouteBackend& backend, Dialogs& dialogs, QString settingsFolder);
 
+    void setResize(const std::optional<formats::ResizeRequest>& resize) override;
     void decodingStage(const QString& source, const QString& extension, bool grayscale) override;
     void writingStage(const QString& source, const QString& extension, const QString& output,
                       const QString& type, int quality, bool grayscale, bool keepMetadata) override;
@@ -43,6 +44,7 @@ private:
     // The work bitmap holds this file's picture: a writing stage never writes the previous
     // file's picture under this file's name.
     bool loaded_ = false;
+    bool resizing_ = false;
 };
 
 }  // namespace pixmorrow

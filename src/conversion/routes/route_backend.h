@@ -3,8 +3,12 @@
 #include "conversion/format_table.h"
 #include "conversion/formats/icon_sizes.h"
 
+#include "formats/resize_plan.h"
+
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 namespace pixmorrow {
 
@@ -19,6 +23,9 @@ public:
     // bitmap, replacing what it held, and keeps the file's colour profile, EXIF and XMP for
     // the writers below.
     virtual void loadWorkBitmap(const QString& path) = 0;
+    // How loadWorkBitmap resizes the pictures it loads from now on (as shown, EXIF
+    // orientation applied first); none: at their own size.
+    virtual void setResize(const std::optional<formats::ResizeRequest>& resize) = 0;
     // When the file last loaded came without a colour profile, has the external tool write
     // the profile of `source` into `iccFile` and keeps it: the tool's grayscale intermediate
     // cannot hold the RGB profile of its source.
@@ -38,7 +45,8 @@ public:
     // the profile, and the EXIF and XMP when `keepMetadata`, of `source` or, where it has
     // none, of the file last loaded. When `source` is the file last loaded and the library
     // would decode it to the pixels the loader gave, those are used instead of a second
-    // decoding.
+    // decoding; while resizing they are used whatever the file, as decoding the source again
+    // would give it at its own size.
     virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
                              int quality, bool grayscale, bool keepMetadata) = 0;
     // The same route from the work bitmap, with the blocks of the file last loaded: the
@@ -49,10 +57,13 @@ public:
 
     // The external tool's general conversion and its conversion with a quality, which also
     // makes the icon sizes given (none for other types than ICO). They show their own error
-    // messages and raise none; the caller checks for the output.
-    virtual void externalConvert(const QString& input, const QString& output, bool grayscale) = 0;
+    // messages and raise none; the caller checks for the output. With a `resizeTo` size the
+    // tool resamples to it after reading.
+    virtual void externalConvert(const QString& input, const QString& output, bool grayscale,
+                                 const QSize& resizeTo) = 0;
     virtual void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                        bool grayscale, const IconSizes& icon) = 0;
+                                        bool grayscale, const IconSizes& icon,
+                                        const QSize& resizeTo) = 0;
 };
 
 }  // namespace pixmorrow

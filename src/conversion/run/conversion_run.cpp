@@ -7,6 +7,7 @@
 #include "conversion/run/held_dialogs.h"
 #include "conversion/run/memory_budget.h"
 #include "conversion/run/output_commit.h"
+#include "conversion/run/output_folder.h"
 #include "conversion/run/run_folder.h"
 #include "conversion/run/run_texts.h"
 #include "conversion/run/shown_names.h"
@@ -83,8 +84,9 @@ struct FileJob {
 
     QString source;
     QString extension;
-    QString folder;  // the output's, with its separator
-    QString wanted;  // the output name before the free-name search
+    QString folder;           // the output's, with its separator
+    QString wanted;           // the output name before the free-name search
+    bool makeFolder = false;  // the folder is made once the source has decoded
     std::int64_t cost = 0;
     bool costKnown = false;
     bool costing = false;
@@ -105,9 +107,11 @@ std::vector<FileJob> jobsFor(const QStringList& sources, const ConversionOptions
         FileJob& job = jobs[static_cast<std::size_t>(i)];
         job.source = sources.at(i);
         job.extension = extensionOfPath(job.source);
-        job.folder = options.destination == kSameFolder
-                         ? folderWithSeparator(job.source)
-                         : withTrailingSeparator(options.destination);
+        job.makeFolder = options.destination != kSameFolder;
+        job.folder = job.makeFolder
+                         ? structuredOutputFolder(job.source, options.scanRoots.value(i),
+                                                  options.destination, options.keepFolderStructure)
+                         : folderWithSeparator(job.source);
         job.wanted = job.folder + baseNameWithoutLastExtension(job.source) + outputExtension;
     }
     return jobs;
@@ -116,7 +120,8 @@ std::vector<FileJob> jobsFor(const QStringList& sources, const ConversionOptions
 // Both stages of one file into a hidden name in its output folder; every way it fails is
 // kept for the run's own thread to tell.
 void convertJob(FileJob& job, FileConverter& converter, const ConversionOptions& options,
-                const std::function<bool()>& cancelled) {
+                const std::function<bool()>& cancelled,
+                const std::function<void(FileJob&)>& beforeWriting = {}) {
     const auto start = std::chrono::steady_clock::now();
     struct Timing {
         FileJob& job;
@@ -129,14 +134,16 @@ void convertJob(FileJob& job, FileConverter& converter, const ConversionOptions&
         }
     } timing{job, start};
     try {
-        if (!job.temporary) {
-            // The external tool picks the format by the name's extension.
-            job.temporary =
-                std::make_unique<TemporaryOutput>(job.folder, toolExtension(options.type));
-        }
         converter.decodingStage(job.source, job.extension, options.grayscale);
         if (cancelled && cancelled())
             throw ReportedFailure();  // never shown: the run is over
+        // Only a file that decoded makes its sub-folder: a failed one leaves no empty folder.
+        if (job.makeFolder)
+            createOutputFolder(job.folder);
+        // The external tool picks the format by the name's extension.
+        job.temporary = std::make_unique<TemporaryOutput>(job.folder, toolExtension(options.type));
+        if (beforeWriting)
+            beforeWriting(job);
         converter.writingStage(job.source, job.extension, job.temporary->path(), options.type,
                                options.quality, options.grayscale, options.keepMetadata);
         job.end = FileJob::End::Written;
@@ -229,6 +236,7 @@ struct ConversionRun::Pipeline {
             WorkerSetup setup{folder->workerFolder(i), *held[static_cast<std::size_t>(i)],
                               [this] { return cancelled(); }, count > 1};
             converters.push_back(factory.makeConverter(setup));
+            converters.back()->setResize(options.resize);
         }
         for (int i = 0; i < count; ++i)
             workers.emplace_back([this, i] { work(static_cast<std::size_t>(i)); });
@@ -476,6 +484,7 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
 void ConversionRun::runInline(const QStringList& sources, const ConversionOptions& options,
                               RunTotals& totals) {
     std::vector<FileJob> jobs = jobsFor(sources, options);
+    converter_->setResize(options.resize);
     const CancelToken* cancel = settings_.cancel;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if ((cancel != nullptr && cancel->cancelled()) || reporter_.stopRequested()) {
@@ -490,16 +499,9 @@ void ConversionRun::runInline(const QStringList& sources, const ConversionOption
         ShownNames own;
         ShownNames& names = names_ != nullptr ? *names_ : own;
         names.clear();
-        try {
-            job.temporary =
-                std::make_unique<TemporaryOutput>(job.folder, toolExtension(options.type));
-            names.show(job.temporary->path(), MakeUniqueFileName(job.wanted));
-        } catch (const std::exception& e) {
-            job.end = FileJob::End::Failed;
-            job.errorText = errorText(e);
-        }
-        if (job.temporary)
-            convertJob(job, *converter_, options, {});
+        convertJob(job, *converter_, options, {}, [&names](FileJob& written) {
+            names.show(written.temporary->path(), MakeUniqueFileName(written.wanted));
+        });
         names.clear();
         const FileResult result = finishJob(job, dialogs_, names);
         job.temporary.reset();

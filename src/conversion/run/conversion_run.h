@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/decode_error.h"
+#include "formats/resize_plan.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,14 @@ struct ConversionOptions {
     QString destination;  // a folder, or kSameFolderAsOriginal
     // Whether outputs take the sources' EXIF and XMP; colour profiles travel either way.
     bool keepMetadata = false;
+    // Every output resized on the way, when set.
+    std::optional<formats::ResizeRequest> resize;
+    // Outputs of files a folder scan added go under the destination at their place inside
+    // the scanned folder, sub-folders made as needed (a destination folder only).
+    bool keepFolderStructure = false;
+    // The scanned folder of each source, in the sources' order; empty (or missing) for a
+    // source added by itself.
+    QStringList scanRoots;
 };
 
 inline const QString kSameFolder = QStringLiteral("Same Folder as Original");

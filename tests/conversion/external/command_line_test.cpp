@@ -137,6 +137,37 @@ TEST_F(CommandLines, QualityConversionTable) {
               (QStringList{"PNG:" + in, "-quality", "100", "ICO:" + ico}));
 }
 
+// While resizing, the tool resamples to the exact planned size with the same kernel: every
+// frame after -coalesce in the general conversion, the still picture turned upright first in
+// the quality conversion; the logged line says the same.
+TEST_F(CommandLines, ResizeArgumentsFollowTheReading) {
+    const QString gif = path("anim.gif");
+    const QString webp = path("out.webp");
+    EXPECT_EQ(ImageMagickBridge::generalArguments(gif, webp, false, QSize(640, 427)),
+              (QStringList{"GIF:" + gif, "-coalesce", "-filter", "Lanczos", "-resize", "640x427!",
+                           "WEBP:" + webp}));
+    EXPECT_EQ(ImageMagickBridge::generalCommandLine(gif, webp, true, QSize(640, 427)),
+              QStringLiteral("magick.exe -colorspace Gray \"%1\" -coalesce -filter Lanczos "
+                             "-resize 640x427! \"%2\"")
+                  .arg(gif, webp));
+    const QString jpg = path("photo.jpg");
+    const QString ico = path("icon.ico");
+    const IconSizes icon{{16}, false};
+    EXPECT_EQ(
+        ImageMagickBridge::qualityArguments(jpg, ico, 80, true, icon, QSize(30, 40)),
+        (QStringList{"JPEG:" + jpg, "-auto-orient", "-filter", "Lanczos", "-resize", "30x40!",
+                     "-colorspace", "Gray"}
+         << ImageMagickBridge::iconArguments(icon) << QStringList{"-quality", "80", "ICO:" + ico}));
+    EXPECT_EQ(ImageMagickBridge::qualityCommandLine(jpg, ico, 80, false, {}, QSize(30, 40)),
+              QStringLiteral("magick.exe \"%1\" -auto-orient -filter Lanczos -resize 30x40! "
+                             "-quality 80 \"%2\"")
+                  .arg(jpg, ico));
+    // No size: the arguments of today.
+    EXPECT_EQ(ImageMagickBridge::generalArguments(gif, webp, false, QSize()),
+              ImageMagickBridge::generalArguments(gif, webp, false));
+    EXPECT_EQ(ImageMagickBridge::resizeArguments(QSize(), true), QStringList());
+}
+
 // The icon's squares stand between the source (and grayscale) and the quality, in the logged
 // line exactly as in the argument vector.
 TEST_F(CommandLines, IconSizesInTheQualityConversion) {

@@ -130,6 +130,9 @@ struct Frame {
     QString type;
     double cornerAlpha = 1;
     double cornerRed = 0;
+    // The canvas the frame is placed on: an animation's later frames may be smaller.
+    int canvasWidth = 0;
+    int canvasHeight = 0;
 };
 
 // Frames of every file, by path, read in one identify call.
@@ -139,15 +142,15 @@ QMap<QString, std::vector<Frame>> identifyAll(const QStringList& files) {
         return frames;
     QStringList arguments = {
         QStringLiteral("-format"),
-        QStringLiteral("%i|%m|%w|%h|%[type]|%[fx:p{7,5}.a]|%[fx:p{7,5}.r]\\n")};
+        QStringLiteral("%i|%m|%w|%h|%[type]|%[fx:p{w-1,h-1}.a]|%[fx:p{w-1,h-1}.r]|%W|%H\\n")};
     arguments << files;
     const QString text = runProgram(QStringLiteral("identify"), arguments);
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.split(u'|');
-        if (f.size() != 7)
+        if (f.size() != 9)
             continue;
-        frames[f[0]].push_back(
-            {f[1], f[2].toInt(), f[3].toInt(), f[4], f[5].toDouble(), f[6].toDouble()});
+        frames[f[0]].push_back({f[1], f[2].toInt(), f[3].toInt(), f[4], f[5].toDouble(),
+                                f[6].toDouble(), f[7].toInt(), f[8].toInt()});
     }
     return frames;
 }
@@ -159,12 +162,14 @@ protected:
             CodecLibrary::loadAtStart(builtProgramFolder());
     }
 
-    RunOutcome convertAll(const QString& type, bool grayscale) {
+    RunOutcome convertAll(const QString& type, bool grayscale,
+                          const std::optional<formats::ResizeRequest>& resize = std::nullopt) {
         RunOutcome outcome;
-        outcome.folder =
-            work.path() + (grayscale ? QStringLiteral("/gray") : QStringLiteral("/plain"));
-        const QString settings = work.path() + (grayscale ? QStringLiteral("/settings-gray/")
-                                                          : QStringLiteral("/settings-plain/"));
+        const QString variant = resize      ? QStringLiteral("resized")
+                                : grayscale ? QStringLiteral("gray")
+                                            : QStringLiteral("plain");
+        outcome.folder = work.path() + u'/' + variant;
+        const QString settings = work.path() + QStringLiteral("/settings-") + variant + u'/';
         QDir().mkpath(settings);
         QStringList sources;
         for (const Kind& kind : kinds)
@@ -175,9 +180,21 @@ protected:
         CommandLog log;
         NullReporter reporter;
         SteadyTickClock clock;
-        ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
-        ConversionRun conversion(dialogs, reporter, clock, engine.converter());
-        outcome.totals = conversion.run(sources, {type, 80, grayscale, outcome.folder});
+        ConversionOptions options{type, 80, grayscale, outcome.folder};
+        options.resize = resize;
+        if (resize) {
+            // Resized the window's way: on two workers, each converter told of the size.
+            EngineFactory factory(builtProgramFolder());
+            RunSettings runSettings;
+            runSettings.settingsFolder = settings;
+            runSettings.workers = 2;
+            ConversionRun conversion(dialogs, reporter, clock, factory, runSettings);
+            outcome.totals = conversion.run(sources, options);
+        } else {
+            ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
+            ConversionRun conversion(dialogs, reporter, clock, engine.converter());
+            outcome.totals = conversion.run(sources, options);
+        }
         outcome.messages = dialogs.messages;
         outcome.settingsLeft = QDir(settings).entryList(QDir::Files | QDir::Hidden);
         return outcome;
@@ -505,6 +522,80 @@ TEST(WorkerRuns, FourWorkersWriteWhatOneWorkerWrites) {
             << "sizes differ (PNG text chunks of the tool aside, they may differ in length)";
         EXPECT_EQ(one.settingsLeft, QStringList());
         EXPECT_EQ(four.settingsLeft, QStringList());
+    }
+}
+
+// Resizing on every route: the 8 x 6 fixtures at twice their size (their transparent
+// corner stays wholly transparent at that scale), colours, transparency and frames as
+// without resizing.
+TEST_P(ConversionMatrix, EveryKindIsResizedOnEveryRoute) {
+    const QString type = QString::fromStdString(GetParam());
+    const QString extension = outputExtension(type);
+    formats::ResizeRequest twice;
+    twice.mode = formats::ResizeMode::Percent;
+    twice.value = 200;
+    twice.enlarge = true;
+    const RunOutcome outcome = convertAll(type, false, twice);
+    ASSERT_TRUE(outcome.totals);
+    EXPECT_EQ(outcome.totals->convertedCount, std::ssize(kinds));
+    EXPECT_EQ(outcome.settingsLeft, QStringList()) << "intermediate files left behind";
+    const QDir folder(outcome.folder);
+    QStringList toIdentify;
+    QMap<QString, QString> decodedFrom;
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
+        const QString path = folder.filePath(name);
+        if (type == QStringLiteral("WMP")) {
+            const QString copy =
+                work.path() + QStringLiteral("/resized-") + name + QStringLiteral(".jxr");
+            const QString bmp = copy + QStringLiteral(".bmp");
+            QFile::copy(path, copy);
+            int code = -1;
+            runProgram(QStringLiteral("JxrDecApp"),
+                       {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
+            EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
+            decodedFrom[bmp] = path;
+            toIdentify << bmp;
+        } else {
+            toIdentify << path;
+        }
+    }
+    QMap<QString, std::vector<Frame>> identified;
+    const auto raw = identifyAll(toIdentify);
+    for (auto it = raw.begin(); it != raw.end(); ++it)
+        identified[decodedFrom.value(it.key(), it.key())] = it.value();
+    for (const Kind& kind : kinds) {
+        const QString name = kindName(kind);
+        SCOPED_TRACE(QStringLiteral("%1 to %2 resized").arg(kind.file, type).toStdString());
+        QString output = folder.filePath(name + extension);
+        if (!QFile::exists(output))
+            output = folder.filePath(name + QStringLiteral("-0") + extension);
+        ASSERT_TRUE(identified.contains(output)) << "not written or not decodable";
+        const std::vector<Frame>& frames = identified[output];
+        for (const Frame& frame : frames) {
+            EXPECT_EQ(frame.canvasWidth, 16);
+            EXPECT_EQ(frame.canvasHeight, 12);
+        }
+        const Frame& first = frames.front();
+        EXPECT_EQ(first.width, 16);
+        EXPECT_EQ(first.height, 12);
+        const QString decoded = decodedFrom.key(output, output);
+        for (const double saturation : saturations(decoded))
+            EXPECT_GT(saturation, 0.5) << "colours lost";
+        const bool transparent = first.cornerAlpha < 0.5;
+        if (keepsTransparency(kind, type)) {
+            EXPECT_TRUE(transparent) << "transparency lost";
+        } else if (!canHoldTransparency(type)) {
+            EXPECT_FALSE(transparent);
+        }
+        if (putOnWhite(kind, type)) {
+            EXPECT_FALSE(transparent);
+            EXPECT_GT(first.cornerRed, 0.9) << "transparent parts not put on white";
+        }
+        if (keepsFrames(kind, type)) {
+            const int count = type == QStringLiteral("APNG") ? pngFrameCount(output)
+                                                             : static_cast<int>(frames.size());
+            EXPECT_GE(count, 2) << "frames lost";
+        }
     }
 }
 

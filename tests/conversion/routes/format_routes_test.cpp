@@ -74,28 +74,39 @@ struct RecordingBackend final : RouteBackend {
             throw Error(QStringLiteral("Cannot encode"));
         touch(output);
     }
+    void setResize(const std::optional<formats::ResizeRequest>& given) override {
+        calls << (given ? QStringLiteral("resize %1")
+                              .arg(QString::fromStdString(formats::resizeRequestText(*given)))
+                        : QStringLiteral("resize off"));
+    }
     void codecEncodeWorkBitmap(const QString& output, CodecFormat format, int quality,
                                bool grayscale, bool keepMetadata) override {
         codecEncode(QStringLiteral("bitmap"), output, format, quality, grayscale, keepMetadata);
     }
-    void externalConvert(const QString& input, const QString& output, bool grayscale) override {
-        calls << QStringLiteral("magick %1 %2%3")
+    static QString sized(const QSize& size) {
+        return size.isEmpty() ? QString()
+                              : QStringLiteral(" to %1x%2").arg(size.width()).arg(size.height());
+    }
+    void externalConvert(const QString& input, const QString& output, bool grayscale,
+                         const QSize& resizeTo) override {
+        calls << QStringLiteral("magick %1 %2%3%4")
                      .arg(name(input), name(output),
-                          grayscale ? QStringLiteral(" gray") : QString());
+                          grayscale ? QStringLiteral(" gray") : QString(), sized(resizeTo));
         if (!toolMissing)
             touch(output);
     }
     void externalQualityConvert(const QString& input, const QString& output, int quality,
-                                bool grayscale, const IconSizes& icon) override {
+                                bool grayscale, const IconSizes& icon,
+                                const QSize& resizeTo) override {
         QString sizes;
         for (const int side : icon.squares)
             sizes += QStringLiteral(" %1").arg(side);
         if (icon.replaceSource)
             sizes += QStringLiteral(" instead");
-        calls << QStringLiteral("magick-q %1 %2 q%3%4%5")
+        calls << QStringLiteral("magick-q %1 %2 q%3%4%5%6")
                      .arg(name(input), name(output))
                      .arg(quality)
-                     .arg(grayscale ? QStringLiteral(" gray") : QString(), sizes);
+                     .arg(grayscale ? QStringLiteral(" gray") : QString(), sizes, sized(resizeTo));
         if (!toolMissing)
             touch(output);
     }
@@ -503,6 +514,71 @@ TEST_F(FormatRoutesTest, IntermediatesAreRemovedWhenTheEncoderFails) {
     backend.failEncode = true;
     EXPECT_THROW(convert(QStringLiteral(".tiff"), QStringLiteral("WEBP")), Error);
     EXPECT_FALSE(exists(settings + QStringLiteral("temp.bmp")));
+}
+
+// While resizing, every route writes the resized picture: the work bitmap's writers have it
+// already, the codec library route takes the loaded picture instead of decoding the source
+// again, and the tool resamples what it reads to the work bitmap's size (but not the work
+// bitmap it is given in place of a source it cannot read).
+// While resizing, every route writes the resized picture: the work bitmap's writers and the
+// codec library route have it from the backend (which uses the picture it loaded rather than
+// decoding the source again), and the tool resamples what it reads to the work bitmap's size
+// (but not the work bitmap it is given in place of a source it cannot read).
+TEST_F(FormatRoutesTest, EveryRouteWritesTheResizedPicture) {
+    useSettings();
+    backend.picture = QSize(40, 30);
+    struct Case {
+        const char* extension;
+        const char* type;
+        QStringList calls;
+    } cases[] = {
+        {".jpg", "WEBP", {"load S", "codec S OUT webp q42"}},
+        {".jpg", "PNG", {"load S", "codec S OUT png q80"}},
+        {".gif", "JPG", {"load S", "codec S OUT jpeg q42"}},
+        {".tif", "WEBP", {"load S", "codec bitmap OUT webp q42"}},
+        {".jpg", "BMP", {"load S", "bmp OUT"}},
+        {".jpg", "TIF", {"load S", "tiff OUT"}},
+        {".jpg", "WMP", {"load S", "wmp OUT"}},
+        {".png", "WEBP", {"load S", "magick S OUT to 40x30"}},
+        {".gif", "WEBP", {"load S", "magick S OUT to 40x30"}},
+        {".jpg", "GIF", {"load S", "magick-q S OUT q42 to 40x30"}},
+        {".jpg", "ICO", {"load S", "magick-q S OUT q42 32 16 to 40x30"}},
+        {".svg", "ICO", {"load S", "bmp temp.bmp", "magick-q temp.bmp OUT q42 32 16"}},
+        {".psd", "WEBP", {"magick S temp.png", "load temp.png", "codec bitmap OUT webp q42"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.extension) + " " + c.type);
+        const QString path = source + QString::fromLatin1(c.extension);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("source");
+        file.close();
+        FormatRoutes routes(backend, dialogs, settings);
+        backend.calls.clear();
+        formats::ResizeRequest request;
+        request.value = 4;
+        routes.setResize(request);
+        routes.decodingStage(path, QString::fromLatin1(c.extension), false);
+        const QString output = sourceDir.path() + QStringLiteral("/OUT");
+        routes.writingStage(path, QString::fromLatin1(c.extension), output,
+                            QString::fromLatin1(c.type), 42, false, false);
+        QFile::remove(output);
+        QStringList calls = backend.calls;
+        calls.replaceInStrings(output, QStringLiteral("OUT"));
+        calls.replaceInStrings(path, QStringLiteral("S"));
+        ASSERT_FALSE(calls.isEmpty());
+        EXPECT_EQ(calls.takeFirst(), QStringLiteral("resize long:4"));
+        EXPECT_EQ(calls, c.calls);
+        // Turned off again, the same file goes today's way.
+        backend.calls.clear();
+        routes.setResize(std::nullopt);
+        routes.decodingStage(path, QString::fromLatin1(c.extension), false);
+        routes.writingStage(path, QString::fromLatin1(c.extension), output,
+                            QString::fromLatin1(c.type), 42, false, false);
+        QFile::remove(output);
+        EXPECT_EQ(backend.calls.first(), QStringLiteral("resize off"));
+        EXPECT_FALSE(backend.calls.join(u' ').contains(QStringLiteral("to 40x30")));
+    }
 }
 
 }  // namespace

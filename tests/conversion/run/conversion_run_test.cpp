@@ -10,7 +10,9 @@
 #include "support/scoped_move_seam.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -63,6 +65,9 @@ const formats::ErrorCause kNotAJpeg{formats::ErrorKind::Unsupported, formats::kN
 struct FakeConverter final : FileConverter {
     explicit FakeConverter(Dialogs& dialogs) : dialogs(dialogs) {}
 
+    void setResize(const std::optional<formats::ResizeRequest>& given) override {
+        resizes.push_back(given);
+    }
     void decodingStage(const QString& source, const QString&, bool) override {
         const QByteArray content = readFile(source);
         if (content.startsWith("BAD"))
@@ -112,6 +117,7 @@ struct FakeConverter final : FileConverter {
     }
 
     Dialogs& dialogs;
+    std::vector<std::optional<formats::ResizeRequest>> resizes;
     QByteArray current;
     QStringList outputs;
     bool writeNothing = false;
@@ -653,6 +659,125 @@ TEST_F(ConversionRunTest, EmptyFrameFilesAreRemovedNotCommitted) {
     EXPECT_EQ(totals->outputTotal, 12);
     EXPECT_EQ(totals->convertedCount, 1);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Files a folder scan added come out under the destination at their place in the scanned
+// folder; files added by themselves at its top; each folder has its own naming series.
+TEST_F(ConversionRunTest, KeptFolderStructureRepeatsTheScannedFoldersUnderTheDestination) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("photos/2023/june")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("photos/2024")));
+    const QString root = dir.filePath(QStringLiteral("photos"));
+    const QStringList sources = {
+        file(QStringLiteral("photos/top.jpg"), "TOP"),
+        file(QStringLiteral("photos/2023/beach.jpg"), "BEACH23"),
+        file(QStringLiteral("photos/2023/june/day.jpg"), "DAY"),
+        file(QStringLiteral("photos/2024/beach.jpg"), "BEACH24"),
+        file(QStringLiteral("single.jpg"), "SINGLE"),
+        // The same folder scanned from its sub-folder: that is its root then.
+        dir.filePath(QStringLiteral("photos/2023/june/day.jpg")),
+    };
+    const QStringList roots = {root, root, root, root, QString(), root + QStringLiteral("/2023")};
+    const auto convert = [&](bool keep) {
+        QTemporaryDir into;
+        ConversionOptions options;
+        options.type = QStringLiteral("WEBP");
+        options.destination = into.path();
+        options.keepFolderStructure = keep;
+        options.scanRoots = roots;
+        ConversionRun conversion(dialogs, reporter, clock, converter);
+        EXPECT_TRUE(conversion.run(sources, options));
+        QStringList found;
+        QDirIterator it(into.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            found << QDir(into.path()).relativeFilePath(path) + u'=' +
+                         QString::fromLatin1(readFile(path));
+        }
+        found.sort();
+        return found;
+    };
+    EXPECT_EQ(convert(true), (QStringList{
+                                 QStringLiteral("2023/beach.webp=BEACH23BEACH23"),
+                                 QStringLiteral("2023/june/day.webp=DAYDAY"),
+                                 QStringLiteral("2024/beach.webp=BEACH24BEACH24"),
+                                 QStringLiteral("june/day.webp=DAYDAY"),
+                                 QStringLiteral("single.webp=SINGLESINGLE"),
+                                 QStringLiteral("top.webp=TOPTOP"),
+                             }));
+    // Off, everything lands at the top in one naming series, as it always did.
+    EXPECT_EQ(convert(false), (QStringList{
+                                  QStringLiteral("beach (2).webp=BEACH24BEACH24"),
+                                  QStringLiteral("beach.webp=BEACH23BEACH23"),
+                                  QStringLiteral("day (2).webp=DAYDAY"),
+                                  QStringLiteral("day.webp=DAYDAY"),
+                                  QStringLiteral("single.webp=SINGLESINGLE"),
+                                  QStringLiteral("top.webp=TOPTOP"),
+                              }));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Same Folder as Original has no structure to keep: outputs go beside their sources.
+    ConversionOptions beside;
+    beside.type = QStringLiteral("PNG");
+    beside.destination = kSameFolder;
+    beside.keepFolderStructure = true;
+    beside.scanRoots = roots;
+    ConversionRun conversion(dialogs, reporter, clock, converter);
+    ASSERT_TRUE(conversion.run({sources[2]}, beside));
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("photos/2023/june/day.png"))), "DAYDAY");
+}
+
+// A sub-folder that cannot be made (a file has its name: "File exists") fails the files that go
+// there, each with the reason, and no other; a file that does not decode makes no folder.
+TEST_F(ConversionRunTest, ASubFolderThatCannotBeMadeFailsOnlyItsFiles) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("scan/blocked")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("scan/broken")));
+    const QString root = dir.filePath(QStringLiteral("scan"));
+    QTemporaryDir into;
+    writeFile(into.filePath(QStringLiteral("blocked")), "MINE");
+    const QStringList sources = {file(QStringLiteral("scan/blocked/a.jpg"), "A"),
+                                 file(QStringLiteral("scan/b.jpg"), "B"),
+                                 file(QStringLiteral("scan/broken/c.jpg"), "OTHER")};
+    ConversionOptions options;
+    options.type = QStringLiteral("JPG");
+    options.destination = into.path();
+    options.keepFolderStructure = true;
+    options.scanRoots = {root, root, root};
+    ConversionRun conversion(dialogs, reporter, clock, converter);
+    const auto totals = conversion.run(sources, options);
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(totals->convertedCount, 1);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    const QString blocked = QDir::toNativeSeparators(into.filePath(QStringLiteral("blocked")));
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("Cannot create folder %1: %2")
+                  .arg(blocked, QString::fromLocal8Bit(std::strerror(EEXIST))))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ERROR"));
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Unsupported bit depth"));
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("blocked"))), "MINE");
+    EXPECT_EQ(readFile(into.filePath(QStringLiteral("b.jpg"))), "BB");
+    EXPECT_FALSE(QFileInfo::exists(into.filePath(QStringLiteral("broken"))));
+    EXPECT_EQ(readFile(sources[0]), "A");
+}
+
+// The run tells the converter once how the files are resized, and that it is off.
+TEST_F(ConversionRunTest, TheConverterLearnsTheResizeOnceARun) {
+    const QString a = file(QStringLiteral("a.png"));
+    const QString b = file(QStringLiteral("b.png"));
+    ConversionOptions options;
+    options.type = QStringLiteral("PNG");
+    options.destination = kSameFolder;
+    formats::ResizeRequest request;
+    request.mode = formats::ResizeMode::Width;
+    request.value = 640;
+    options.resize = request;
+    ConversionRun conversion(dialogs, reporter, clock, converter);
+    ASSERT_TRUE(conversion.run({a, b}, options));
+    options.resize.reset();
+    ASSERT_TRUE(conversion.run({a}, options));
+    ASSERT_EQ(converter.resizes.size(), 2u);
+    EXPECT_EQ(converter.resizes[0], request);
+    EXPECT_EQ(converter.resizes[1], std::nullopt);
 }
 
 }  // namespace
