@@ -9,6 +9,7 @@
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
 #include "localization/language.h"
+#include "platform/error.h"
 #include "platform/program_paths.h"
 #include "platform/tick_clock.h"
 
@@ -17,6 +18,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace pixmorrow::cli {
 
@@ -50,6 +52,9 @@ public:
     void showQueuePage() override {}
     void fileFinished(const FileResult& result) override {
         FileReport report{result, messages_.take()};
+        // The tool's own words about being stopped would only mislead.
+        if (std::exchange(toolStopped_, false) && !report.converted())
+            report.error = TranslateText(QStringLiteral("Interrupted"));
         if (!report.converted() && report.error.isEmpty())
             report.error = TranslateText(QStringLiteral("No output was written"));
         ++done_;
@@ -59,6 +64,7 @@ public:
     bool stopRequested() override { return interrupted(); }
 
     void start() { start_ = clock_.tickCount(); }
+    void toolStopped() { toolStopped_ = true; }
     void print(const FileReport& report) {
         if (!report.converted())
             ++failed_;
@@ -78,15 +84,24 @@ private:
     std::int64_t total_ = 0;
     std::int64_t done_ = 0;
     std::int64_t failed_ = 0;
+    bool toolStopped_ = false;
 };
 
 // The one call into the engine: the whole queue through one run, as Process does.
 std::optional<RunTotals> convertQueue(const QStringList& queue, const CliOptions& options,
-                                      Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
+                                      Dialogs& dialogs, BatchReporter& reporter, TickClock& clock,
                                       const QString& intermediates) {
     // --jobs is kept for a run with workers; this run converts one file after the other.
     CommandLog log;
     ConversionEngine engine({programFolder(), withTrailingSeparator(intermediates), dialogs, log});
+    // An interrupt stops a running external tool at once: leaving the wait ends its whole
+    // process group, the file fails without an output, and the run ends before the next.
+    engine.bridge().keepUiAlive = [&reporter] {
+        if (interrupted()) {
+            reporter.toolStopped();
+            throw Error(TranslateText(QStringLiteral("Interrupted")));
+        }
+    };
     ConversionRun run(dialogs, reporter, clock, engine.converter(), &engine.shownNames());
     return run.run(queue, options.conversion);
 }
