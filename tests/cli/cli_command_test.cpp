@@ -52,9 +52,15 @@ class CliCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(work.isValid()); }
 
-    std::unique_ptr<QProcess> start(const QStringList& arguments, const QString& folder = {}) {
+    // `variables` go into the environment on top of commandEnvironment's.
+    std::unique_ptr<QProcess> start(
+        const QStringList& arguments, const QString& folder = {},
+        const std::vector<std::pair<QString, QString>>& variables = {}) {
         auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(commandEnvironment(work.filePath("home")));
+        QProcessEnvironment env = commandEnvironment(work.filePath("home"));
+        for (const auto& [name, value] : variables)
+            env.insert(name, value);
+        process->setProcessEnvironment(env);
         process->setWorkingDirectory(folder.isEmpty() ? work.path() : folder);
         process->start(kExe, arguments);
         EXPECT_TRUE(process->waitForStarted(30000));
@@ -151,6 +157,13 @@ TEST_F(CliCommandTest, HelpAndVersionAnswerAndExitZero) {
     EXPECT_TRUE(help.out.startsWith("Usage: pixmorrow-convert [options] FILE|FOLDER...\n"));
     EXPECT_TRUE(help.out.contains("--keep-metadata")) << help.out.toStdString();
     EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
+
+    // The texts follow the user's language, as the window's do.
+    const Outcome inGerman = finish(*start({"--help"}, {}, {{"LC_ALL", "de_DE.UTF-8"}}));
+    EXPECT_EQ(inGerman.exit, 0);
+    EXPECT_TRUE(inGerman.out.startsWith("Aufruf: pixmorrow-convert [options] FILE|FOLDER...\n"))
+        << inGerman.out.toStdString();
+    EXPECT_TRUE(inGerman.out.contains("In Graustufen umwandeln"));
 
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exit, 0);
@@ -431,12 +444,8 @@ TEST_F(CliCommandTest, AnInterruptStopsARunningExternalToolAtOnceAndLeavesNothin
     const QString out = path("out");
     const QString temporary = path("tmp");
     ASSERT_TRUE(QDir().mkpath(temporary));
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = commandEnvironment(path("home"));
-    env.insert("TMPDIR", temporary);
-    process->setProcessEnvironment(env);
-    process->start(kExe, {"--json", "--type", "gif", "--dest", out, big, next});
-    ASSERT_TRUE(process->waitForStarted(30000));
+    auto process =
+        start({"--json", "--type", "gif", "--dest", out, big, next}, {}, {{"TMPDIR", temporary}});
     QStringList tools;
     QElapsedTimer waited;
     waited.start();
