@@ -1,7 +1,9 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
-//                     FILE...
+//                     [--program-folder FOLDER] FILE...
+// --program-folder runs another layout of the program folder than the build's (the external
+// tool without its helper process, say).
 #include "conversion/external/command_runner.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     options.quality = 80;
     options.destination = kSameFolder;
     QStringList files;
+    QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     const QStringList arguments = app.arguments().mid(1);
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -65,11 +68,12 @@ int main(int argc, char** argv) {
             options.keepMetadata = true;
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
+        } else if (a == QLatin1String("--program-folder") && i + 1 < arguments.size()) {
+            programFolder = arguments[++i];
         } else {
             files << a;
         }
     }
-    const QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     PrintingDialogs dialogs;
     if (!loadCodecLibraryAtStart(dialogs, programFolder))
         return 2;

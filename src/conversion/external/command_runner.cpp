@@ -296,10 +296,11 @@ ToolOutcome runTool(const ToolRun& run) {
 
 // ---- RunCommandCaptured ----------------------------------------------------------------
 
-void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
-                        const QString& workingFolder, CommandLog& log,
-                        std::chrono::milliseconds timeLimit,
-                        const std::function<void()>& keepUiAlive, const QStringList& environment) {
+ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
+                               const QString& workingFolder, CommandLog& log,
+                               std::chrono::milliseconds timeLimit,
+                               const std::function<void()>& keepUiAlive,
+                               const QStringList& environment, const ToolRunner& runner) {
     Q_UNUSED(commandLine);  // already the log's first line; the tool gets `arguments`
     log.addLine(QStringLiteral("Commencing processing..."));
 
@@ -313,6 +314,7 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
         }
     } closing{log};
 
+    ToolOutcome outcome{ToolEnd::NotStarted, 0};
     try {
         QStringDecoder decoder(QStringDecoder::System);
         ToolRun run;
@@ -326,7 +328,7 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
             const auto length = static_cast<qsizetype>(::strnlen(data, size));
             log.appendText(decoder.decode(QByteArrayView(data, length)));
         };
-        const ToolOutcome outcome = runTool(run);
+        outcome = runner(run);
         switch (outcome.end) {
             case ToolEnd::NoProgram:
                 log.addLine(QStringLiteral("Starting the tool failed: no program given."));
@@ -345,13 +347,19 @@ void RunCommandCaptured(const QString& commandLine, const QStringList& arguments
                         "Processing failed: the tool did not finish within %1 and was stopped.")
                         .arg(limitText(timeLimit)));
                 break;
-            case ToolEnd::Exited:
             case ToolEnd::Killed:
+                log.addLine(QStringLiteral("Processing failed: the tool crashed (signal %1, %2). "
+                                           "The next file starts the tool anew.")
+                                .arg(outcome.code)
+                                .arg(QString::fromLocal8Bit(::strsignal(outcome.code))));
+                break;
+            case ToolEnd::Exited:
                 break;
         }
     } catch (...) {
         // Only the log's own allocation can throw here; the closing lines still follow.
     }
+    return outcome;
 }
 
 }  // namespace pixmorrow

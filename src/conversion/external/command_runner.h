@@ -68,13 +68,18 @@ struct ToolOutcome {
 // the time limit. Whatever happens, nothing of the group is left running afterwards.
 ToolOutcome runTool(const ToolRun& run);
 
-// runTool for the external tool, logged: `commandLine` is the text form the caller logged;
-// the runner writes "Commencing processing..." first, the tool's output (each piece cut at a
-// NUL) and the three closing lines on every path.
-void RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
-                        const QString& workingFolder, CommandLog& log,
-                        std::chrono::milliseconds timeLimit,
-                        const std::function<void()>& keepUiAlive,
-                        const QStringList& environment = {});
+// What runs a ToolRun: runTool, or the external tool's helper process.
+using ToolRunner = std::function<ToolOutcome(const ToolRun&)>;
+
+// runTool (or `runner`) for the external tool, logged: `commandLine` is the text form the
+// caller logged; the runner writes "Commencing processing..." first, the tool's output (each
+// piece cut at a NUL), a line for a tool that could not start, crashed or ran out of time,
+// and the three closing lines on every path. Returns how the tool ended.
+ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& arguments,
+                               const QString& workingFolder, CommandLog& log,
+                               std::chrono::milliseconds timeLimit,
+                               const std::function<void()>& keepUiAlive,
+                               const QStringList& environment = {},
+                               const ToolRunner& runner = runTool);
 
 }  // namespace pixmorrow

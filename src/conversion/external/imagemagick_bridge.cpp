@@ -1,6 +1,9 @@
 #include "conversion/external/imagemagick_bridge.h"
 
+#include "conversion/external/helper_protocol.h"
 #include "conversion/external/tool_fence.h"
+#include "conversion/external/tool_helper.h"
+#include "conversion/run/output_commit.h"
 #include "localization/language.h"
 #include "platform/dialogs.h"
 #include "queue/supported_input.h"
@@ -11,6 +14,8 @@
 #include <QFileInfo>
 
 #include <utility>
+
+#include <unistd.h>
 
 namespace pixmorrow {
 
@@ -36,6 +41,65 @@ void repaintOnly() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// The launcher is a shell script, which exits with 128 + N when the tool it ran died of
+// signal N.
+ToolOutcome runLauncher(const ToolRun& run) {
+    ToolOutcome outcome = runTool(run);
+    if (outcome.end == ToolEnd::Exited && outcome.code > 128 && outcome.code < 128 + 65)
+        outcome = {ToolEnd::Killed, outcome.code - 128};
+    return outcome;
+}
+
+// What a tool that crashed or was stopped leaves is never a whole picture: its output and
+// the frame files it may have begun.
+void removePartialOutput(const QString& OutputFile) {
+    ::unlink(QFile::encodeName(OutputFile).constData());
+    for (int n = 0;; ++n) {
+        const QByteArray frame = QFile::encodeName(frameFileName(OutputFile, n));
+        if (::unlink(frame.constData()) != 0)
+            break;
+    }
+}
+
+// The command line's pieces for a source already known to be animated or not, so that a
+// conversion looks into the file once.
+QString sourceArgumentOf(const QString& InputFile, bool animated) {
+    if (animated)
+        return QStringLiteral("APNG:") + quoted(InputFile);
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return quoted(InputFile) + QStringLiteral(" -flatten");
+    return quoted(InputFile);
+}
+
+QStringList sourceArgumentsOf(const QString& InputFile, bool animated) {
+    const QString source = tool_fence::inputArgument(InputFile, animated);
+    if (lowerExtension(InputFile) == QLatin1String(".psd"))
+        return {source, QStringLiteral("-flatten")};
+    return {source};
+}
+
+QString generalCommandLineOf(const QString& InputFile, bool animated, const QString& OutputFile,
+                             bool grayscale) {
+    QString line =
+        grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
+    line += sourceArgumentOf(InputFile, animated);
+    line += lowerExtension(OutputFile) == QLatin1String(".apng")
+                ? QStringLiteral(" -coalesce APNG:")
+                : QStringLiteral(" -coalesce ");
+    line += quoted(OutputFile);
+    return line;
+}
+
+QStringList generalArgumentsOf(const QString& InputFile, bool animated, const QString& OutputFile,
+                               bool grayscale) {
+    QStringList arguments;
+    if (grayscale)
+        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
+    arguments << sourceArgumentsOf(InputFile, animated) << QStringLiteral("-coalesce")
+              << tool_fence::outputArgument(OutputFile);
+    return arguments;
+}
+
 }  // namespace
 
 ImageMagickBridge::ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
@@ -46,8 +110,16 @@ ImageMagickBridge::ImageMagickBridge(QString programFolder, Dialogs& dialogs, Co
       log_(log),
       timeLimit_(timeLimit) {}
 
+ImageMagickBridge::~ImageMagickBridge() = default;
+ImageMagickBridge::ImageMagickBridge(ImageMagickBridge&&) noexcept = default;
+
 QString ImageMagickBridge::toolPath() const {
     return programFolder_ + QStringLiteral("/imagemagick/magick");
+}
+
+QString ImageMagickBridge::helperPath() const {
+    return programFolder_ + QStringLiteral("/imagemagick/") +
+           QLatin1String(helper_protocol::kProgramName);
 }
 
 QString ImageMagickBridge::workingFolder() const {
@@ -55,40 +127,21 @@ QString ImageMagickBridge::workingFolder() const {
 }
 
 QString ImageMagickBridge::sourceArgument(const QString& InputFile) {
-    if (isAnimatedSource(InputFile))
-        return QStringLiteral("APNG:") + quoted(InputFile);
-    if (lowerExtension(InputFile) == QLatin1String(".psd"))
-        return quoted(InputFile) + QStringLiteral(" -flatten");
-    return quoted(InputFile);
+    return sourceArgumentOf(InputFile, isAnimatedSource(InputFile));
 }
 
 QStringList ImageMagickBridge::sourceArguments(const QString& InputFile) {
-    const QString source = tool_fence::inputArgument(InputFile, isAnimatedSource(InputFile));
-    if (lowerExtension(InputFile) == QLatin1String(".psd"))
-        return {source, QStringLiteral("-flatten")};
-    return {source};
+    return sourceArgumentsOf(InputFile, isAnimatedSource(InputFile));
 }
 
 QString ImageMagickBridge::generalCommandLine(const QString& InputFile, const QString& OutputFile,
                                               bool grayscale) {
-    QString line =
-        grayscale ? QStringLiteral("magick.exe -colorspace Gray ") : QStringLiteral("magick.exe ");
-    line += sourceArgument(InputFile);
-    line += lowerExtension(OutputFile) == QLatin1String(".apng")
-                ? QStringLiteral(" -coalesce APNG:")
-                : QStringLiteral(" -coalesce ");
-    line += quoted(OutputFile);
-    return line;
+    return generalCommandLineOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
 }
 
 QStringList ImageMagickBridge::generalArguments(const QString& InputFile, const QString& OutputFile,
                                                 bool grayscale) {
-    QStringList arguments;
-    if (grayscale)
-        arguments << QStringLiteral("-colorspace") << QStringLiteral("Gray");
-    arguments << sourceArguments(InputFile) << QStringLiteral("-coalesce")
-              << tool_fence::outputArgument(OutputFile);
-    return arguments;
+    return generalArgumentsOf(InputFile, isAnimatedSource(InputFile), OutputFile, grayscale);
 }
 
 QString ImageMagickBridge::qualityCommandLine(const QString& InputFile, const QString& OutputFile,
@@ -165,6 +218,15 @@ void ImageMagickBridge::setPrivateFolderParent(const QString& folder) {
     privateFolderParent_ = folder;
 }
 
+void ImageMagickBridge::terminateHelper() {
+    if (helper_)
+        helper_->terminate();
+}
+
+long ImageMagickBridge::helperProcess() const {
+    return helper_ ? static_cast<long>(helper_->pid()) : 0;
+}
+
 QStringList ImageMagickBridge::profileArguments(const QString& InputFile,
                                                 const QString& OutputFile) {
     return {tool_fence::inputArgument(InputFile) + QStringLiteral("[0]"),
@@ -177,20 +239,33 @@ void ImageMagickBridge::extractProfile(const QString& InputFile, const QString& 
         return;
     run(QStringLiteral("magick.exe ") + quoted(InputFile + QStringLiteral("[0]")) +
             QLatin1Char(' ') + quoted(OutputFile),
-        profileArguments(InputFile, OutputFile), tool);
+        profileArguments(InputFile, OutputFile), tool, OutputFile);
 }
 
 void ImageMagickBridge::run(const QString& commandLine, const QStringList& arguments,
-                            const QString& tool) {
+                            const QString& tool, const QString& OutputFile) {
     log_.clear();
     log_.addLine(commandLine);
     // The tool's own temporary files (a video's frames, a decoder's output) stay in a folder
     // only this user can enter, gone when the conversion is over.
     const tool_fence::PrivateFolder scratch(privateFolderParent_.isEmpty() ? QDir::tempPath()
                                                                            : privateFolderParent_);
-    RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(), log_,
-                       timeLimit_, keepUiAlive,
-                       {QStringLiteral("MAGICK_TMPDIR=") + scratch.path()});
+    const QStringList environment{QStringLiteral("MAGICK_TMPDIR=") + scratch.path()};
+    ToolOutcome outcome;
+    const QString helper = helperPath();
+    if (QFileInfo(helper).isExecutable()) {
+        if (!helper_)
+            helper_ = std::make_unique<ToolHelper>(helper);
+        // The helper takes the tool's arguments without the program.
+        outcome = RunCommandCaptured(commandLine, arguments, workingFolder(), log_, timeLimit_,
+                                     keepUiAlive, environment,
+                                     [this](const ToolRun& job) { return helper_->run(job); });
+    } else {
+        outcome = RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(),
+                                     log_, timeLimit_, keepUiAlive, environment, runLauncher);
+    }
+    if (outcome.end == ToolEnd::Killed || outcome.end == ToolEnd::TimedOut)
+        removePartialOutput(OutputFile);
 }
 
 void ImageMagickBridge::reportFailure(const QString& OutputFile) {
@@ -215,8 +290,9 @@ void ImageMagickBridge::ImageMagickIleDonustur(const QString& InputFile, const Q
     const QString tool = toolPath();
     if (!QFileInfo::exists(tool))
         return;
-    run(generalCommandLine(InputFile, OutputFile, grayscale),
-        generalArguments(InputFile, OutputFile, grayscale), tool);
+    const bool animated = isAnimatedSource(InputFile);
+    run(generalCommandLineOf(InputFile, animated, OutputFile, grayscale),
+        generalArgumentsOf(InputFile, animated, OutputFile, grayscale), tool, OutputFile);
     reportFailure(OutputFile);
 }
 
@@ -227,7 +303,7 @@ void ImageMagickBridge::ImageMagickIleAVIFDonustur(const QString& InputFile,
     if (!QFileInfo::exists(tool))
         return;
     run(qualityCommandLine(InputFile, OutputFile, AQuality, grayscale, icon),
-        qualityArguments(InputFile, OutputFile, AQuality, grayscale, icon), tool);
+        qualityArguments(InputFile, OutputFile, AQuality, grayscale, icon), tool, OutputFile);
     reportFailure(OutputFile);
 }
 

@@ -9,21 +9,28 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace pixmorrow {
 
 class Dialogs;
+class ToolHelper;
 
 // The external converter in the program folder's "imagemagick" folder. Command lines are
 // logged in their text form; the tool itself is run with an argument vector, so no file
-// name is ever read by a shell, and every path in it goes through tool_fence.
+// name is ever read by a shell, and every path in it goes through tool_fence. With the
+// helper program beside the launcher, every conversion is a job for this bridge's own helper
+// process, which stays between them; without it, each starts the launcher.
 class ImageMagickBridge {
 public:
     ImageMagickBridge(QString programFolder, Dialogs& dialogs, CommandLog& log,
                       std::chrono::milliseconds timeLimit = std::chrono::minutes(10));
+    ~ImageMagickBridge();
+    ImageMagickBridge(ImageMagickBridge&&) noexcept;
 
     // Looked up on every call: the tool may come and go while the program runs.
     QString toolPath() const;
+    QString helperPath() const;
     QString workingFolder() const;
 
     // The source as it stands in a command line ("APNG:" for animated PNGs, "-flatten" after
@@ -68,8 +75,16 @@ public:
     // (the default): the system's temporary folder.
     void setPrivateFolderParent(const QString& folder);
 
+    // From any thread: stops the helper process now, in the middle of a conversion too
+    // (which then fails); the next conversion starts a new one.
+    void terminateHelper();
+    // The helper process's id; 0 when none runs.
+    long helperProcess() const;
+
 private:
-    void run(const QString& commandLine, const QStringList& arguments, const QString& tool);
+    // Runs the tool; a crashed or stopped tool's partial output is removed.
+    void run(const QString& commandLine, const QStringList& arguments, const QString& tool,
+             const QString& OutputFile);
     // Shows the log's "error"/"failed" lines when `OutputFile` is missing or empty.
     void reportFailure(const QString& OutputFile);
 
@@ -78,6 +93,7 @@ private:
     CommandLog& log_;
     std::chrono::milliseconds timeLimit_;
     QString privateFolderParent_;
+    std::unique_ptr<ToolHelper> helper_;
 };
 
 }  // namespace pixmorrow

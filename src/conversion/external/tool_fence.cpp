@@ -14,6 +14,7 @@
 #include <map>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace pixmorrow::tool_fence {
 
@@ -127,6 +128,9 @@ PrivateFolder::PrivateFolder(const QString& parent) {
 }
 
 PrivateFolder::~PrivateFolder() {
+    // Mostly the tool leaves nothing behind, and the folder goes without being listed.
+    if (::rmdir(QFile::encodeName(path_).constData()) == 0)
+        return;
     // Links inside are removed, never followed.
     QDir(path_).removeRecursively();
 }

@@ -229,6 +229,45 @@ TEST_F(FakeTool, ToolThatNeverEndsIsKilledWithItsChildren) {
     EXPECT_TRUE(childEnds(pidFile)) << "the tool's child still runs";
 }
 
+// A tool that crashes or runs out of time after it began its output leaves no output behind,
+// frame files included: a partial picture must never be taken for a converted one. The
+// launcher is a shell, which tells a crash of what it ran as 128 + the signal.
+TEST_F(FakeTool, ACrashedOrStoppedToolLeavesNoPartialOutput) {
+    const struct {
+        const char* script;
+        const char* line;
+    } cases[] = {
+        {"kill -SEGV $$",
+         "Processing failed: the tool crashed (signal 11, Segmentation fault). The next file "
+         "starts the tool anew."},
+        {"exit 139",
+         "Processing failed: the tool crashed (signal 11, Segmentation fault). The next file "
+         "starts the tool anew."},
+        {"kill -ABRT $$",
+         "Processing failed: the tool crashed (signal 6, Aborted). The next file starts the "
+         "tool anew."},
+        {"sleep 30", "Processing failed: the tool did not finish within 1500 ms and was stopped."},
+    };
+    const QString out = data(QStringLiteral("out.png"));
+    const QString frame = data(QStringLiteral("out-0.png"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        dialogs_.messages.clear();
+        writeTool("o=${3#PNG:}; printf half > \"$o\"; printf half > \"${o%.png}-0.png\"\n" +
+                  QByteArray(c.script));
+        bridge(1500ms).ImageMagickIleDonustur(data(QStringLiteral("in.gif")), out, false);
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_FALSE(QFile::exists(frame));
+        EXPECT_TRUE(log_.lines().contains(QString::fromUtf8(c.line))) << log_.text().toStdString();
+        ASSERT_EQ(dialogs_.messages.size(), 1u);
+        EXPECT_EQ(dialogs_.messages[0].text, QString::fromUtf8(c.line) + QStringLiteral("\r\n"));
+    }
+    // A tool that fails in its own words keeps what it wrote, as before.
+    writeTool("o=${3#PNG:}; printf whole > \"$o\"; exit 1");
+    bridge().ImageMagickIleDonustur(data(QStringLiteral("in.gif")), out, false);
+    EXPECT_TRUE(QFile::exists(out));
+}
+
 TEST_F(FakeTool, TheTimeLimitIsWordedInWholeSeconds) {
     writeTool("sleep 30");
     bridge(2s).ImageMagickIleDonustur(data(QStringLiteral("in.heic")),

@@ -131,6 +131,15 @@ TEST(ToolFence, PrivateFolderIsTheUsersAloneAndGoesAway) {
     }
     EXPECT_FALSE(QFileInfo::exists(made));
     EXPECT_TRUE(QFileInfo::exists(parent.filePath(QStringLiteral("keep.txt"))));
+    // One the tool left empty goes too.
+    {
+        const tool_fence::PrivateFolder empty(parent.path());
+        made = empty.path();
+        ASSERT_TRUE(QFileInfo(made).isDir());
+    }
+    EXPECT_FALSE(QFileInfo::exists(made));
+    EXPECT_EQ(QDir(parent.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("keep.txt")});
     EXPECT_THROW(tool_fence::PrivateFolder(parent.filePath(QStringLiteral("missing/folder"))),
                  Error);
 }
