@@ -6,6 +6,7 @@
 #include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/external/imagemagick_bridge.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
 #include "localization/language.h"
@@ -64,7 +65,8 @@ public:
     bool stopRequested() override { return interrupted(); }
 
     void start() { start_ = clock_.tickCount(); }
-    void toolStopped() { toolStopped_ = true; }
+    // Notes that the file's tool was stopped; returns whether it had been noted already.
+    bool toolStopped() { return std::exchange(toolStopped_, true); }
     void print(const FileReport& report) {
         if (!report.converted())
             ++failed_;
@@ -94,13 +96,21 @@ std::optional<RunTotals> convertQueue(const QStringList& queue, const CliOptions
     // --jobs is kept for a run with workers; this run converts one file after the other.
     CommandLog log;
     ConversionEngine engine({programFolder(), withTrailingSeparator(intermediates), dialogs, log});
-    // An interrupt stops a running external tool at once: leaving the wait ends its whole
-    // process group, the file fails without an output, and the run ends before the next.
-    engine.bridge().keepUiAlive = [&reporter] {
-        if (interrupted()) {
-            reporter.toolStopped();
-            throw Error(TranslateText(QStringLiteral("Interrupted")));
+    // An interrupt stops a running external tool at once and the file fails without an
+    // output; the run ends before the next file. The tool's helper process is stopped the
+    // way it is meant to be (a job of it must not be abandoned half way); a tool started on
+    // its own ends with its whole process group when its wait is left.
+    ImageMagickBridge& bridge = engine.bridge();
+    bridge.keepUiAlive = [&reporter, &bridge] {
+        if (!interrupted())
+            return;
+        if (bridge.helperProcess() != 0) {
+            if (!reporter.toolStopped())
+                bridge.terminateHelper();
+            return;
         }
+        reporter.toolStopped();
+        throw Error(TranslateText(QStringLiteral("Interrupted")));
     };
     ConversionRun run(dialogs, reporter, clock, engine.converter(), &engine.shownNames());
     return run.run(queue, options.conversion);
