@@ -6,9 +6,11 @@
 #include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/external/imagemagick_bridge.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
 #include "localization/language.h"
+#include "platform/error.h"
 #include "platform/program_paths.h"
 #include "platform/tick_clock.h"
 
@@ -17,6 +19,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace pixmorrow::cli {
 
@@ -50,6 +53,9 @@ public:
     void showQueuePage() override {}
     void fileFinished(const FileResult& result) override {
         FileReport report{result, messages_.take()};
+        // The tool's own words about being stopped would only mislead.
+        if (std::exchange(toolStopped_, false) && !report.converted())
+            report.error = TranslateText(QStringLiteral("Interrupted"));
         if (!report.converted() && report.error.isEmpty())
             report.error = TranslateText(QStringLiteral("No output was written"));
         ++done_;
@@ -59,6 +65,8 @@ public:
     bool stopRequested() override { return interrupted(); }
 
     void start() { start_ = clock_.tickCount(); }
+    // Notes that the file's tool was stopped; returns whether it had been noted already.
+    bool toolStopped() { return std::exchange(toolStopped_, true); }
     void print(const FileReport& report) {
         if (!report.converted())
             ++failed_;
@@ -78,15 +86,32 @@ private:
     std::int64_t total_ = 0;
     std::int64_t done_ = 0;
     std::int64_t failed_ = 0;
+    bool toolStopped_ = false;
 };
 
 // The one call into the engine: the whole queue through one run, as Process does.
 std::optional<RunTotals> convertQueue(const QStringList& queue, const CliOptions& options,
-                                      Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
+                                      Dialogs& dialogs, BatchReporter& reporter, TickClock& clock,
                                       const QString& intermediates) {
     // --jobs is kept for a run with workers; this run converts one file after the other.
     CommandLog log;
     ConversionEngine engine({programFolder(), withTrailingSeparator(intermediates), dialogs, log});
+    // An interrupt stops a running external tool at once and the file fails without an
+    // output; the run ends before the next file. The tool's helper process is stopped the
+    // way it is meant to be (a job of it must not be abandoned half way); a tool started on
+    // its own ends with its whole process group when its wait is left.
+    ImageMagickBridge& bridge = engine.bridge();
+    bridge.keepUiAlive = [&reporter, &bridge] {
+        if (!interrupted())
+            return;
+        if (bridge.helperProcess() != 0) {
+            if (!reporter.toolStopped())
+                bridge.terminateHelper();
+            return;
+        }
+        reporter.toolStopped();
+        throw Error(TranslateText(QStringLiteral("Interrupted")));
+    };
     ConversionRun run(dialogs, reporter, clock, engine.converter(), &engine.shownNames());
     return run.run(queue, options.conversion);
 }

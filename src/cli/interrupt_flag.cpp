@@ -16,7 +16,8 @@ void catchInterrupts() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    // Reads and waits of the engine go on as they were; the flag is looked at between files.
+    // Reads and waits of the engine go on as they were; the flag is looked at between files
+    // and while an external tool runs.
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
