@@ -5,17 +5,21 @@
 # PNG only) and mogrify over the same files. The contestants take turns in each of RUNS rounds
 # (default 3), so a change of the machine's load falls on all of them; each figure is the
 # median of the rounds, as wall time and as CPU time (user + system of the process and its
-# children, the steadier figure on a shared machine). Per-file overhead is
-# (engine - mogrify) / files: mogrify's time per file stands for the decoding and encoding.
+# children, the steadier figure on a shared machine). "same" is mogrify with the tool
+# operations the program's route runs for the type (WEBP and PNG: "-coalesce" at the tool's
+# default quality; GIF: "-quality 80"), which stands for the decoding and encoding work; the
+# per-file overhead is (engine - same) / files.
 #   bench/small_files.sh [build-dir]
 # PNGS (default 600) and SVGS (default 300) size the sets; the per-file launcher, some 50 ms a
 # file, converts the first PERFILE (default 100) of each, and its figures are per file.
+# TYPES (default "WEBP PNG GIF") picks the output types.
 set -euo pipefail
 build=${1:-build}
 runs=${RUNS:-3}
 pngs=${PNGS:-600}
 svgs=${SVGS:-300}
 perfile=${PERFILE:-100}
+types=${TYPES:-WEBP PNG GIF}
 engine=$build/bench/pixmorrow_convert
 [[ -x $engine ]] || { echo "small_files: build pixmorrow_convert first" >&2; exit 1; }
 [[ -x $build/imagemagick/pixmorrow-magick-helper ]] ||
@@ -85,15 +89,18 @@ for set in png svg; do
     files=("$work/$set"/*)
     ((${#files[@]} > 0)) || continue
     few=("${files[@]:0:perfile}")
-    for type in WEBP PNG GIF; do
+    for type in $types; do
         ext=$(echo "$type" | tr 'A-Z' 'a-z')
-        labels=(helper per-file mogrify)
+        labels=(helper per-file same mogrify)
+        same=(-coalesce)
+        [[ $type == GIF ]] && same=(-quality 80)
         [[ $set == png && $type == WEBP ]] && labels+=(cwebp)
         rm -f "$work"/*.wall "$work"/*.cpu
         for ((r = 0; r < runs; r++)); do
             timed helper "$engine" --type "$type" --quality 80 --dest "$work/out/helper" "${files[@]}"
             timed per-file "$engine" --program-folder "$plain" --type "$type" --quality 80 \
                 --dest "$work/out/per-file" "${few[@]}"
+            timed same mogrify -path "$work/out/same" -format "$ext" "${same[@]}" "${files[@]}"
             timed mogrify mogrify -path "$work/out/mogrify" -format "$ext" -quality 80 "${files[@]}"
             if [[ " ${labels[*]} " == *" cwebp "* ]]; then
                 timed cwebp bash -c "$(declare -f cwebp_loop); cwebp_loop \"\$@\"" _ \
@@ -104,6 +111,8 @@ for set in png svg; do
         printf '%s -> %s, %d files (per-file launcher: first %d)\n' "$set" "$type" "$n" "${#few[@]}"
         mog_wall=$(median <"$work/mogrify.wall")
         mog_cpu=$(median <"$work/mogrify.cpu")
+        same_wall=$(median <"$work/same.wall")
+        same_cpu=$(median <"$work/same.cpu")
         for label in "${labels[@]}"; do
             count=$n
             [[ $label == per-file ]] && count=${#few[@]}
@@ -116,8 +125,8 @@ for set in png svg; do
                 "$(echo "$(ms "$cpu" "$count") / $(ms "$mog_cpu" "$n")" | bc -l)"
             if [[ $label == helper || $label == per-file ]]; then
                 printf '  overhead %.2f ms/file wall, %.2f cpu' \
-                    "$(echo "$(ms "$wall" "$count") - $(ms "$mog_wall" "$n")" | bc -l)" \
-                    "$(echo "$(ms "$cpu" "$count") - $(ms "$mog_cpu" "$n")" | bc -l)"
+                    "$(echo "$(ms "$wall" "$count") - $(ms "$same_wall" "$n")" | bc -l)" \
+                    "$(echo "$(ms "$cpu" "$count") - $(ms "$same_cpu" "$n")" | bc -l)"
             fi
             printf '  (%d outputs)\n' "$(cat "$work/$label.n")"
         done
