@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Whole-process times for converting photos to WEBP quality 80: the program's engine
-# (pixmorrow_convert) against cwebp run over the same files one after another and against
+# (pixmorrow-convert) against cwebp run over the same files one after another and against
 # mogrify. The photos are 12 MP (4000 x 3000) plasma fractals saved as JPEG quality 90, made
 # once into <build>/bench-photos. PHOTOS sets how many (default 100).
 set -euo pipefail
 build=${1:-build}
 count=${PHOTOS:-100}
-engine=$build/bench/pixmorrow_convert
-[[ -x $engine ]] || { echo "convert_photos: build pixmorrow_convert first" >&2; exit 1; }
+engine=$build/pixmorrow-convert
+[[ -x $engine ]] || { echo "convert_photos: build pixmorrow-convert first" >&2; exit 1; }
 photos=$build/bench-photos/$count
 mkdir -p "$photos"
 if [[ ! -f $photos/done ]]; then
@@ -38,7 +38,7 @@ timed() {  # label, command...: prints seconds and peak resident memory
 
 echo "${#files[@]} photos of 12 MP, JPEG q 90 -> WEBP q 80"
 mkdir -p "$work/engine" "$work/cwebp" "$work/mogrify"
-timed engine "$engine" --type WEBP --quality 80 --dest "$work/engine" "${files[@]}"
+timed engine "$engine" --quiet --type WEBP --quality 80 --dest "$work/engine" "${files[@]}"
 timed cwebp bash -c 'for f in "$@"; do b=${f##*/}; cwebp -quiet -q 80 "$f" -o "$0/${b%.jpg}.webp" || exit 1; done' \
     "$work/cwebp" "${files[@]}"
 timed mogrify mogrify -path "$work/mogrify" -format webp -quality 80 "${files[@]}"

@@ -31,8 +31,13 @@ typedef struct pmc_paint pmc_paint;
 typedef struct pmc_colorfilter pmc_colorfilter;
 typedef struct pmc_svgdom pmc_svgdom;
 
-/* Colour types; only BGRA 8888 is supported for raster surfaces. */
-typedef enum pmc_colortype { PMC_COLORTYPE_UNKNOWN = 0, PMC_COLORTYPE_BGRA_8888 = 6 } pmc_colortype;
+/* Colour types; only BGRA 8888 is supported for raster surfaces. BGR 888 (three bytes a
+ * pixel, B, G, R, opaque) is only taken by pmc_image_make_raster_copy. */
+typedef enum pmc_colortype {
+    PMC_COLORTYPE_UNKNOWN = 0,
+    PMC_COLORTYPE_BGRA_8888 = 6,
+    PMC_COLORTYPE_BGR_888 = 7
+} pmc_colortype;
 
 typedef enum pmc_alphatype {
     PMC_ALPHATYPE_UNKNOWN = 0,
@@ -136,6 +141,23 @@ PMC_API pmc_error_info pmc_last_error_info(void);
  * carries the file's colour profile, EXIF and XMP blocks (pmc_image_get_metadata). */
 PMC_API pmc_image* pmc_image_make_from_encoded_file(const char* path_utf8);
 PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t size);
+/* An image of a copy of the caller's pixels, rows row_bytes apart (at least width times the
+ * bytes of a pixel): BGRA 8888 with alpha type PREMUL (taken as they are) or UNPREMUL
+ * (premultiplied as decoding does, so straight pixels a decoder gave make the image decoding
+ * the file makes), or BGR 888 (alpha type OPAQUE; alpha 255). color_space must be NULL; the
+ * sides are held to the decoders' limits. NULL when refused. The image carries no blocks. */
+PMC_API pmc_image* pmc_image_make_raster_copy(const pmc_image_info* info, const void* pixels,
+                                              size_t row_bytes);
+/* Called with the pixels and context given to pmc_image_make_raster_data when the image no
+ * longer uses them. */
+typedef void (*pmc_raster_release_proc)(void* pixels, void* context);
+/* The same as pmc_image_make_raster_copy for BGRA 8888 pixels rows width * 4 bytes apart,
+ * without a copy: the image uses the caller's pixels, premultiplying UNPREMUL ones in place,
+ * and calls release (which may be NULL) when it goes. The caller must not touch them until
+ * then. When the call fails (NULL), release has already been called. */
+PMC_API pmc_image* pmc_image_make_raster_data(const pmc_image_info* info, void* pixels,
+                                              size_t row_bytes, pmc_raster_release_proc release,
+                                              void* context);
 PMC_API int32_t pmc_image_get_width(const pmc_image* image);
 PMC_API int32_t pmc_image_get_height(const pmc_image* image);
 /* Copies the pixels as BGRA 8888 with the given alpha type (PREMUL or UNPREMUL) into dst,
@@ -149,9 +171,10 @@ PMC_API const void* pmc_image_peek_pixels(const pmc_image* image);
  * go with it: JPEG the profile over as many APP2 ICC_PROFILE markers as it takes, EXIF and
  * XMP each in an APP1 marker when it fits in one (64 KiB, else it is left out); PNG a
  * compressed iCCP chunk (which the PNG library leaves out for a profile of another colour
- * space than RGB), eXIf, and iTXt XML:com.adobe.xmp; WEBP the ICCP, EXIF and XMP chunks of
- * the extended format. An image without blocks gives the bytes it gave before blocks were
- * carried. */
+ * space than the file's), eXIf, and iTXt XML:com.adobe.xmp; WEBP the ICCP, EXIF and XMP
+ * chunks of the extended format. An image without blocks gives the bytes it gave before
+ * blocks were carried. A PNG file of an opaque image has no alpha channel: it is 8-bit RGB,
+ * or 8-bit gray when every pixel is gray and the image has no profile or a gray one. */
 PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path_utf8,
                                       pmc_encodedimageformat format, int32_t quality);
 /* The image's block of that kind, its size in *size (when size is not NULL); NULL and 0 when

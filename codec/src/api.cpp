@@ -12,6 +12,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace pixmorrow::codec {
 namespace {
@@ -113,6 +114,28 @@ void unrefIfAny(const T* object) {
         object->unref();
 }
 
+// Checks what a caller's raster pixels are said to be (throwing the reason they are refused);
+// true for opaque BGR 888, false for BGRA 8888.
+bool checkedRasterInfo(const pmc_image_info* info, const void* pixels, size_t rowBytes) {
+    if (!info || !pixels)
+        throw std::runtime_error("No image info or no pixels");
+    const bool bgra =
+        info->color_type == PMC_COLORTYPE_BGRA_8888 &&
+        (info->alpha_type == PMC_ALPHATYPE_PREMUL || info->alpha_type == PMC_ALPHATYPE_UNPREMUL);
+    const bool bgr =
+        info->color_type == PMC_COLORTYPE_BGR_888 && info->alpha_type == PMC_ALPHATYPE_OPAQUE;
+    if ((!bgra && !bgr) || info->color_space)
+        throw std::runtime_error(
+            "Only BGRA 8888 (premultiplied or not) or opaque BGR 888 pixels without a colour "
+            "space can be taken");
+    if (info->width <= 0 || info->height <= 0)
+        throw std::runtime_error("Image has no pixels");
+    checkDimensions(std::uint32_t(info->width), std::uint32_t(info->height));
+    if (rowBytes / (bgr ? 3 : 4) < std::size_t(info->width))
+        throw std::runtime_error("Rows are too short for the width");
+    return bgr;
+}
+
 }  // namespace
 
 extern "C" {
@@ -144,6 +167,61 @@ PMC_API pmc_image* pmc_image_make_from_encoded_data(const void* data, size_t siz
     });
 }
 
+PMC_API pmc_image* pmc_image_make_raster_copy(const pmc_image_info* info, const void* pixels,
+                                              size_t rowBytes) {
+    return guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        const bool bgr = checkedRasterInfo(info, pixels, rowBytes);
+        auto buffer = std::make_shared<PixelBuffer>();
+        buffer->width = std::uint32_t(info->width);
+        buffer->height = std::uint32_t(info->height);
+        buffer->bytes.resize(buffer->rowBytes() * buffer->height);
+        const auto* in = static_cast<const std::uint8_t*>(pixels);
+        for (std::uint32_t y = 0; y < buffer->height; ++y) {
+            const std::uint8_t* s = in + std::size_t{y} * rowBytes;
+            std::uint8_t* d = buffer->data() + std::size_t{y} * buffer->rowBytes();
+            if (!bgr) {
+                std::memcpy(d, s, buffer->rowBytes());
+                continue;
+            }
+            for (std::uint32_t x = 0; x < buffer->width; ++x, s += 3, d += 4) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+                d[3] = 255;
+            }
+        }
+        if (info->alpha_type == PMC_ALPHATYPE_UNPREMUL)
+            premultiplyInPlace(buffer->data(), std::size_t{buffer->width} * buffer->height);
+        return makeImage(std::move(buffer));
+    });
+}
+
+PMC_API pmc_image* pmc_image_make_raster_data(const pmc_image_info* info, void* pixels,
+                                              size_t rowBytes, pmc_raster_release_proc release,
+                                              void* context) {
+    // Whatever happens below, the pixels go back exactly once.
+    std::function<void()> giveBack = [release, pixels, context] {
+        if (release)
+            release(pixels, context);
+    };
+    pmc_image* image = guarded<pmc_image*>(nullptr, [&]() -> pmc_image* {
+        if (checkedRasterInfo(info, pixels, rowBytes))
+            throw std::runtime_error("Only BGRA 8888 pixels can be used in place");
+        if (rowBytes != std::size_t(info->width) * 4)
+            throw std::runtime_error("Row bytes must be width x 4");
+        auto buffer = std::make_shared<PixelBuffer>();
+        buffer->width = std::uint32_t(info->width);
+        buffer->height = std::uint32_t(info->height);
+        buffer->lend(static_cast<std::uint8_t*>(pixels), std::exchange(giveBack, nullptr));
+        if (info->alpha_type == PMC_ALPHATYPE_UNPREMUL)
+            premultiplyInPlace(buffer->data(), std::size_t{buffer->width} * buffer->height);
+        return makeImage(std::move(buffer));
+    });
+    if (giveBack)
+        giveBack();
+    return image;
+}
+
 PMC_API int32_t pmc_image_get_width(const pmc_image* image) {
     return image ? static_cast<int32_t>(image->pixels->width) : 0;
 }
@@ -164,7 +242,7 @@ PMC_API bool pmc_image_read_pixels(const pmc_image* image, pmc_alphatype alphaTy
             throw std::runtime_error("Unsupported alpha type");
         auto* out = static_cast<std::uint8_t*>(dst);
         for (std::uint32_t y = 0; y < p.height; ++y) {
-            const std::uint8_t* src = p.bytes.data() + std::size_t{y} * p.rowBytes();
+            const std::uint8_t* src = p.data() + std::size_t{y} * p.rowBytes();
             if (alphaType == PMC_ALPHATYPE_PREMUL)
                 std::memcpy(out + y * dstRowBytes, src, p.rowBytes());
             else
@@ -175,7 +253,7 @@ PMC_API bool pmc_image_read_pixels(const pmc_image* image, pmc_alphatype alphaTy
 }
 
 PMC_API const void* pmc_image_peek_pixels(const pmc_image* image) {
-    return image ? image->pixels->bytes.data() : nullptr;
+    return image ? image->pixels->data() : nullptr;
 }
 
 PMC_API bool pmc_image_encode_to_file(const pmc_image* image, const char* path,
@@ -306,7 +384,7 @@ PMC_API pmc_image* pmc_surface_make_image_snapshot(pmc_surface* surface) {
 }
 
 PMC_API const void* pmc_surface_peek_pixels(const pmc_surface* surface) {
-    return surface ? surface->pixels->bytes.data() : nullptr;
+    return surface ? surface->pixels->data() : nullptr;
 }
 
 PMC_API void pmc_surface_ref(const pmc_surface* surface) {

@@ -19,5 +19,7 @@ std::vector<std::uint8_t> encodeWebp(const PixelBuffer& pixels, int quality,
                                      const formats::ImageMetadata& metadata = {});
 
 bool isOpaque(const PixelBuffer& pixels);
+// Whether every pixel has blue, green and red alike.
+bool isGray(const PixelBuffer& pixels);
 
 }  // namespace pixmorrow::codec

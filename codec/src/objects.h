@@ -8,19 +8,47 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace pixmorrow::codec {
 
-// Premultiplied BGRA pixels, rows width * 4 bytes apart.
+// Premultiplied BGRA pixels, rows width * 4 bytes apart: its own, or lent by a caller that
+// gets them back when the buffer goes.
 struct PixelBuffer {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> bytes;  // the pixels, unless they are lent
+
+    PixelBuffer() = default;
+    // A copy holds the pixels as its own.
+    PixelBuffer(const PixelBuffer& other)
+        : width(other.width),
+          height(other.height),
+          bytes(other.data(), other.data() + other.rowBytes() * other.height) {}
+    PixelBuffer& operator=(const PixelBuffer&) = delete;
+    ~PixelBuffer() {
+        if (giveBack_)
+            giveBack_();
+    }
 
     std::size_t rowBytes() const { return std::size_t{width} * 4; }
+    std::uint8_t* data() { return lent_ ? lent_ : bytes.data(); }
+    const std::uint8_t* data() const { return lent_ ? lent_ : bytes.data(); }
+
+    // Uses `pixels` (rowBytes() * height bytes) in place of its own; giveBack runs when the
+    // buffer goes.
+    void lend(std::uint8_t* pixels, std::function<void()> giveBack) {
+        bytes.clear();
+        lent_ = pixels;
+        giveBack_ = std::move(giveBack);
+    }
+
+private:
+    std::uint8_t* lent_ = nullptr;
+    std::function<void()> giveBack_;
 };
 
 // Sets the calling thread's last error text, with its kind and code when it is a decoder's.

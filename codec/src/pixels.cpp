@@ -171,8 +171,8 @@ void drawPixels(PixelBuffer& dst, const PixelBuffer& src, long long left, long l
     const std::size_t count = static_cast<std::size_t>(x1 - x0);
     for (long long y = y0; y < y1; ++y) {
         const std::uint8_t* s =
-            src.bytes.data() + std::size_t(y - top) * src.rowBytes() + std::size_t(x0 - left) * 4;
-        std::uint8_t* d = dst.bytes.data() + std::size_t(y) * dst.rowBytes() + std::size_t(x0) * 4;
+            src.data() + std::size_t(y - top) * src.rowBytes() + std::size_t(x0 - left) * 4;
+        std::uint8_t* d = dst.data() + std::size_t(y) * dst.rowBytes() + std::size_t(x0) * 4;
         for (std::size_t i = 0; i < count; ++i, s += 4, d += 4) {
             std::uint8_t px[4];
             std::memcpy(px, s, 4);
@@ -193,7 +193,7 @@ void drawPixels(PixelBuffer& dst, const PixelBuffer& src, long long left, long l
 void fillPixels(PixelBuffer& dst, std::uint32_t value) {
     std::uint8_t px[4];
     std::memcpy(px, &value, 4);
-    std::uint8_t* d = dst.bytes.data();
+    std::uint8_t* d = dst.data();
     const std::size_t n = std::size_t{dst.width} * dst.height;
     if (value == 0) {
         std::memset(d, 0, n * 4);

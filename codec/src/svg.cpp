@@ -115,7 +115,7 @@ PMC_API bool pmc_svgdom_render(const pmc_svgdom* dom, pmc_canvas* canvas) {
         return false;
     auto& pixels = canvas->surface->writablePixels();
     cairo_surface_t* target = cairo_image_surface_create_for_data(
-        pixels.bytes.data(), CAIRO_FORMAT_ARGB32, static_cast<int>(pixels.width),
+        pixels.data(), CAIRO_FORMAT_ARGB32, static_cast<int>(pixels.width),
         static_cast<int>(pixels.height), static_cast<int>(pixels.rowBytes()));
     if (cairo_surface_status(target) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(target);

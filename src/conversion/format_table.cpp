@@ -9,8 +9,8 @@ using W = WholeToTool;
 
 // ".jfif" and ".apng" reach the picture loader under an extension it reads; the external
 // tool's kinds come back as PNG. Neither the codec library nor the external tool reads JPEG XR,
-// and the tool's security policy keeps it from SVG: those routes take the work bitmap through
-// "temp.bmp". ".wbmp" is read by the loader but not accepted by the queue.
+// and the tool's security policy keeps it from SVG: those routes take the work bitmap (the
+// tool through "temp.bmp"). ".wbmp" is read by the loader but not accepted by the queue.
 // Columns as in InputKind: extension, accepted, in the Add Files filter, read by, intermediate
 // file, read by the codec library route, read by the external tool, whole to the tool, the
 // tool's decoder.

@@ -45,7 +45,7 @@ struct InputKind {
     bool inAddFilesFilter;       // offered as a pattern of the Add Files dialog's image filter
     InputRead read;
     std::string_view intermediate;  // ExternalTool, CopiedToIntermediate: the settings-folder file
-    bool codecLibraryReads;  // the codec library route decodes the source itself, not "temp.bmp"
+    bool codecLibraryReads;         // the codec library route reads the source, not the work bitmap
     bool externalToolReads;  // the external-tool routes read the source itself, not "temp.bmp"
     WholeToTool wholeToTool;
     // The external tool's decoder for what the extension promises, named to the tool so that

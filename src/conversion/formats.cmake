@@ -2,4 +2,4 @@
 # libtiff, JPEG XR through jxrlib).
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PIXMORROW_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
-target_link_libraries(pixmorrow_conversion PUBLIC pixmorrow_formats PkgConfig::PIXMORROW_TIFF)
+target_link_libraries(pixmorrow_conversion_core PUBLIC pixmorrow_formats PkgConfig::PIXMORROW_TIFF)

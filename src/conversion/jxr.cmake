@@ -9,7 +9,7 @@ target_include_directories(pixmorrow_jxr PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(pixmorrow_jxr PUBLIC pixmorrow_formats)
 # jxrlib's headers define Windows-style macros; only jxr_codec.cpp sees them.
 target_link_libraries(pixmorrow_jxr PRIVATE PkgConfig::PIXMORROW_JXR)
-target_link_libraries(pixmorrow_conversion PUBLIC pixmorrow_jxr)
+target_link_libraries(pixmorrow_conversion_core PUBLIC pixmorrow_jxr)
 
 add_executable(pixmorrow_jxr_decode ${CMAKE_CURRENT_SOURCE_DIR}/formats/jxr_decode_main.cpp)
 set_target_properties(pixmorrow_jxr_decode PROPERTIES
@@ -18,5 +18,5 @@ set_target_properties(pixmorrow_jxr_decode PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${PIXMORROW_PROGRAM_DIR})
 target_link_libraries(pixmorrow_jxr_decode PRIVATE pixmorrow_jxr pixmorrow_posix_io)
 # Whatever reads a WMP file needs the helper in the program folder.
-add_dependencies(pixmorrow_conversion pixmorrow_jxr_decode)
+add_dependencies(pixmorrow_conversion_core pixmorrow_jxr_decode)
 install(TARGETS pixmorrow_jxr_decode RUNTIME DESTINATION lib/pixmorrow)

@@ -6,7 +6,7 @@ add_library(pixmorrow_helper_protocol STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/external/helper_protocol.cpp)
 set_target_properties(pixmorrow_helper_protocol PROPERTIES AUTOMOC OFF)
 target_include_directories(pixmorrow_helper_protocol PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(pixmorrow_conversion PUBLIC pixmorrow_helper_protocol pixmorrow_posix_io)
+target_link_libraries(pixmorrow_conversion_core PUBLIC pixmorrow_helper_protocol pixmorrow_posix_io)
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PIXMORROW_MAGICKWAND REQUIRED IMPORTED_TARGET GLOBAL MagickWand-6.Q16)
@@ -28,5 +28,5 @@ function(pixmorrow_magick_helper target folder)
 endfunction()
 
 pixmorrow_magick_helper(pixmorrow_magick_helper ${PIXMORROW_PROGRAM_DIR}/imagemagick)
-add_dependencies(pixmorrow_conversion pixmorrow_magick_helper)
+add_dependencies(pixmorrow_conversion_core pixmorrow_magick_helper)
 install(TARGETS pixmorrow_magick_helper RUNTIME DESTINATION lib/pixmorrow/imagemagick)

@@ -4,8 +4,10 @@
 
 namespace pixmorrow {
 
-// True when a new file can be created in `folder` (with or without a trailing "/"): creates
-// "chk.tmp" exclusively and removes it at once. An existing "chk.tmp" makes it answer false.
+// True when a new file can be created in `folder` (with or without a trailing "/"): creates a
+// probe file of a fresh random name exclusively and removes it at once. Any number of
+// processes may probe one folder at the same moment, and whatever lies in it already, a
+// leftover probe included, changes nothing.
 bool isFolderWritable(const QString& folder);
 
 }  // namespace pixmorrow

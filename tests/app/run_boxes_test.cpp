@@ -7,6 +7,7 @@
 #include "conversion/run/result_form.h"
 #include "platform/qt_dialogs.h"
 #include "platform/tick_clock.h"
+#include "support/permissions_enforced.h"
 #include "support/recording_file_dialogs.h"
 #include "support/recording_shell.h"
 #include "support/test_paths.h"
@@ -267,7 +268,11 @@ TEST_F(RunBoxesTest, ADamagedFileIsReportedAndTheRunGoesOnToTheResultWindow) {
 TEST_F(RunBoxesTest, TheDestinationWarningsCloseAndTheWindowTakesInputAgain) {
     const QString taken = work.filePath(QStringLiteral("taken"));
     ASSERT_TRUE(QDir().mkpath(taken));
-    sourceFile(QStringLiteral("taken/chk.tmp"), "");
+    // Nobody may write there, root (as on CI) included while the capabilities that would let
+    // it are held back below.
+    ASSERT_TRUE(QFile::setPermissions(taken, QFile::ReadOwner | QFile::ExeOwner));
+    const PermissionsEnforced enforced;
+    ASSERT_TRUE(enforced.ok());
     struct Case {
         QString destination;
         const char* warning;

@@ -69,12 +69,33 @@ TEST_F(SettingsTest, FirstStartInAWritableProgramFolderWritesTheDefaultQuality) 
 }
 
 TEST_F(SettingsTest, AProgramFolderThatFailsTheWriteTestSendsTheFileToThePerUserFolder) {
-    // A leftover probe file fails the test even for root, who may write anywhere.
+    // The user's own folder, nobody else may write to it, and its mode lets the user not
+    // write either; a probe file left over inside stays as it is.
     writeFile(programDir.filePath("chk.tmp"), "left over");
+    ASSERT_TRUE(QFile::setPermissions(programDir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    {
+        // Root, as on CI, would write into the folder anyway.
+        const testing::PermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.ok());
+        form();
+    }
+    QFile::setPermissions(programDir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     TAppForm& f = form();
     EXPECT_EQ(f.SettingsFolder, userFolder());
     EXPECT_EQ(readFile(userFolder() + "settings.ini"), kFirstStart);
     EXPECT_FALSE(QFileInfo::exists(programIni()));
+    EXPECT_EQ(readFile(programDir.filePath("chk.tmp")), QByteArray("left over"));
+}
+
+TEST_F(SettingsTest, AProbeFileLeftInAWritableProgramFolderKeepsTheFileThere) {
+    // The write test probes under a fresh name of its own: what the folder holds, an older
+    // probe's file included, does not make it fail.
+    writeFile(programDir.filePath("chk.tmp"), "left over");
+    TAppForm& f = form();
+    EXPECT_EQ(f.SettingsFolder, programDir.path() + "/");
+    EXPECT_EQ(readFile(programIni()), kFirstStart);
+    EXPECT_FALSE(QFileInfo::exists(configDir.path() + "/TARNWICK")) << "no per-user folder";
     EXPECT_EQ(readFile(programDir.filePath("chk.tmp")), QByteArray("left over"));
 }
 

@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <tuple>
+
 namespace pixmorrow::testing {
 namespace {
 
@@ -128,6 +130,158 @@ TEST_F(CodecDrawTest, SurfacesOutsideTheLimitsAreRefused) {
     EXPECT_EQ(codec().api().surface_make_raster(&rgba, 16, nullptr), nullptr);
     const pmc_image_info bgra{4, 4, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
     EXPECT_EQ(codec().api().surface_make_raster(&bgra, 20, nullptr), nullptr);
+}
+
+// An image of pixels held elsewhere is the image decoding gives for the same straight pixels.
+TEST_F(CodecDrawTest, ACopyOfStraightPixelsIsPremultipliedAsDecodingDoes) {
+    const std::vector<Rgba> pixels = {{200, 100, 50, 255}, {255, 0, 0, 128}, {10, 20, 30, 0},
+                                      {255, 255, 255, 1},  {0, 0, 0, 255},   {90, 180, 45, 254}};
+    CodecLibrary::Image decoded = imageOf(3, 2, pixels);
+    // Rows with a gap after the pixels, as a caller's buffer may have.
+    constexpr std::size_t kRow = 3 * 4 + 5;
+    std::vector<std::uint8_t> straight(kRow * 2, 0xEE);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        std::uint8_t* p = straight.data() + (i / 3) * kRow + (i % 3) * 4;
+        p[0] = pixels[i].b;
+        p[1] = pixels[i].g;
+        p[2] = pixels[i].r;
+        p[3] = pixels[i].a;
+    }
+    CodecLibrary::Image copy = codec().makeImageFromPixels(
+        straight.data(), 3, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_UNPREMUL, kRow);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(premultipliedAt(copy, i % 3, i / 3), premultipliedAt(decoded, i % 3, i / 3)) << i;
+    EXPECT_EQ(copy.metadata(), formats::ImageMetadata{});
+
+    // Premultiplied pixels are taken as they are; the caller's buffer stays its own.
+    std::vector<std::uint8_t> premultiplied(
+        static_cast<const std::uint8_t*>(decoded.peekPixels()),
+        static_cast<const std::uint8_t*>(decoded.peekPixels()) + 6 * 4);
+    CodecLibrary::Image same = codec().makeImageFromPixels(
+        premultiplied.data(), 3, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, 12);
+    premultiplied.assign(premultiplied.size(), 0);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(premultipliedAt(same, i % 3, i / 3), premultipliedAt(decoded, i % 3, i / 3)) << i;
+
+    // Three bytes a pixel become opaque pixels.
+    const std::uint8_t bgr[] = {1, 2, 3, 250, 251, 252, 9, 9};
+    CodecLibrary::Image opaque =
+        codec().makeImageFromPixels(bgr, 2, 1, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE, 8);
+    EXPECT_EQ(premultipliedAt(opaque, 0, 0), (std::vector<std::uint8_t>{1, 2, 3, 255}));
+    EXPECT_EQ(premultipliedAt(opaque, 1, 0), (std::vector<std::uint8_t>{250, 251, 252, 255}));
+}
+
+// Pixels handed over are used in place and given back once, when the image goes or at once
+// when they are refused.
+TEST_F(CodecDrawTest, PixelsHandedOverAreUsedInPlaceAndGivenBackOnce) {
+    struct Lent {
+        std::vector<std::uint8_t> pixels;
+        int givenBack = 0;
+    };
+    const auto release = [](void* pixels, void* context) {
+        auto* lent = static_cast<Lent*>(context);
+        EXPECT_EQ(pixels, lent->pixels.data());
+        ++lent->givenBack;
+    };
+    const CodecLibrary::Api& api = codec().api();
+    // Straight red at alpha 128 and opaque blue: premultiplied in place.
+    Lent lent{{0, 0, 255, 128, 255, 0, 0, 255}};
+    const pmc_image_info info{2, 1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_UNPREMUL, nullptr};
+    pmc_image* image = api.image_make_raster_data(&info, lent.pixels.data(), 8, release, &lent);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(api.image_peek_pixels(image), lent.pixels.data());
+    EXPECT_EQ(lent.pixels, (std::vector<std::uint8_t>{0, 0, 128, 128, 255, 0, 0, 255}));
+    api.image_ref(image);
+    api.image_unref(image);
+    EXPECT_EQ(lent.givenBack, 0);
+    // A surface drawn from it keeps its own copy after the image goes.
+    CodecLibrary::Surface surface = codec().makeRasterSurface(2, 1);
+    CodecLibrary::Image borrowed(&api, image);
+    surface.drawImage(borrowed, 0, 0, nullptr);
+    borrowed.reset();
+    EXPECT_EQ(lent.givenBack, 1);
+    EXPECT_EQ(premultipliedAt(surface.makeImageSnapshot(), 0, 0),
+              (std::vector<std::uint8_t>{0, 0, 128, 128}));
+
+    const pmc_image_info gapped{1, 1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr};
+    const pmc_image_info threeBytes{2, 1, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE, nullptr};
+    for (auto [what, refused, rowBytes] : {std::tuple{"rows with a gap", &gapped, 8},
+                                           std::tuple{"three bytes a pixel", &threeBytes, 6}}) {
+        SCOPED_TRACE(what);
+        Lent given{std::vector<std::uint8_t>(8)};
+        EXPECT_EQ(
+            api.image_make_raster_data(refused, given.pixels.data(), rowBytes, release, &given),
+            nullptr);
+        EXPECT_EQ(given.givenBack, 1);
+        EXPECT_NE(codec().lastError(), QString());
+    }
+    // Through the program's handle, pixels that do not fill the picture never reach it.
+    EXPECT_THROW(codec().adoptPixels(std::vector<std::uint8_t>(7), 2, 1, PMC_ALPHATYPE_PREMUL),
+                 Error);
+    CodecLibrary::Image adopted = codec().adoptPixels({1, 2, 3, 255}, 1, 1, PMC_ALPHATYPE_PREMUL);
+    EXPECT_EQ(premultipliedAt(adopted, 0, 0), (std::vector<std::uint8_t>{1, 2, 3, 255}));
+}
+
+TEST_F(CodecDrawTest, CopiesOfPixelsOutsideWhatIsTakenAreRefused) {
+    const std::vector<std::uint8_t> pixels(64 * 4);
+    const int colourSpace = 0;
+    struct Case {
+        const char* what;
+        pmc_image_info info;
+        std::size_t rowBytes;
+        const void* pixels;
+    } cases[] = {
+        {"no pixels", {2, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr}, 8, nullptr},
+        {"unknown colour type",
+         {2, 2, PMC_COLORTYPE_UNKNOWN, PMC_ALPHATYPE_PREMUL, nullptr},
+         8,
+         pixels.data()},
+        {"BGRA said opaque",
+         {2, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_OPAQUE, nullptr},
+         8,
+         pixels.data()},
+        {"BGR with alpha",
+         {2, 2, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_PREMUL, nullptr},
+         6,
+         pixels.data()},
+        {"a colour space",
+         {2, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, &colourSpace},
+         8,
+         pixels.data()},
+        {"no width",
+         {0, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr},
+         8,
+         pixels.data()},
+        {"negative height",
+         {2, -1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr},
+         8,
+         pixels.data()},
+        {"over the limits",
+         {70000, 1, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_PREMUL, nullptr},
+         280000,
+         pixels.data()},
+        {"short BGRA rows",
+         {2, 2, PMC_COLORTYPE_BGRA_8888, PMC_ALPHATYPE_UNPREMUL, nullptr},
+         7,
+         pixels.data()},
+        {"short BGR rows",
+         {2, 2, PMC_COLORTYPE_BGR_888, PMC_ALPHATYPE_OPAQUE, nullptr},
+         5,
+         pixels.data()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(codec().api().image_make_raster_copy(&c.info, c.pixels, c.rowBytes), nullptr);
+        EXPECT_NE(codec().lastError(), QString());
+    }
+    EXPECT_EQ(codec().api().image_make_raster_copy(nullptr, pixels.data(), 8), nullptr);
+    try {
+        codec().makeImageFromPixels(pixels.data(), 2, 2, PMC_COLORTYPE_BGRA_8888,
+                                    PMC_ALPHATYPE_PREMUL, 7);
+        FAIL() << "made";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "Cannot make a 2 x 2 image: Rows are too short for the width");
+    }
 }
 
 class CodecEncodeTest : public CodecDrawTest {

@@ -150,5 +150,70 @@ TEST_F(CodecMetadataTest, AnImageWithoutBlocksEncodesAsItAlwaysDid) {
     }
 }
 
+// An opaque picture goes to PNG without its alpha channel, as gray when every pixel is gray
+// and its profile (if any) is a gray one; every pixel and the profile read back the same.
+TEST_F(CodecMetadataTest, OpaquePngsLeaveTheAlphaChannelOut) {
+    QByteArray grayIcc = icc;
+    grayIcc.replace(16, 4, "GRAY");
+    constexpr int kWidth = 16, kHeight = 8;
+    // 16 x 8, a gradient in colour or in gray; the last pixel has the alpha given.
+    const auto picture = [&](bool colour, std::uint8_t lastAlpha) {
+        std::vector<std::uint8_t> bgra;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const auto v = std::uint8_t(x * 15 + y);
+                bgra.insert(bgra.end(), {colour ? std::uint8_t(y * 30) : v, v,
+                                         colour ? std::uint8_t(255 - v) : v, 255});
+            }
+        }
+        bgra.back() = lastAlpha;
+        return codec().adoptPixels(std::move(bgra), kWidth, kHeight, PMC_ALPHATYPE_UNPREMUL);
+    };
+    const auto pixels = [](const CodecLibrary::Image& image) {
+        const auto* p = static_cast<const std::uint8_t*>(image.peekPixels());
+        return std::vector<std::uint8_t>(p, p + kWidth * kHeight * 4);
+    };
+    struct Case {
+        const char* name;
+        bool colour;
+        std::uint8_t lastAlpha;
+        QByteArray profile;
+        int colourType;  // of the PNG header: 0 gray, 2 RGB, 6 RGB and alpha
+        bool keepsProfile;
+    };
+    const Case cases[] = {
+        {"opaque colour", true, 255, {}, 2, false},
+        {"opaque gray", false, 255, {}, 0, false},
+        {"colour, one pixel transparent", true, 0, {}, 6, false},
+        {"gray, one pixel half transparent", false, 128, {}, 6, false},
+        {"colour, one pixel nearly opaque", true, 254, {}, 6, false},
+        {"opaque colour with an RGB profile", true, 255, icc, 2, true},
+        {"opaque gray with an RGB profile", false, 255, icc, 2, true},
+        {"opaque gray with a gray profile", false, 255, grayIcc, 0, true},
+        {"opaque colour with a gray profile", true, 255, grayIcc, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CodecLibrary::Image image = picture(c.colour, c.lastAlpha);
+        if (!c.profile.isEmpty()) {
+            ASSERT_TRUE(set(image, PMC_METADATA_ICC, c.profile));
+        }
+        const QString file = path(QString::fromLatin1(c.name) + QStringLiteral(".png"));
+        image.encodeToFile(file, PMC_FORMAT_PNG, 80);
+        const QByteArray bytes = readBytes(file);
+        ASSERT_GT(bytes.size(), 26);
+        ASSERT_EQ(bytes.mid(12, 4), "IHDR");
+        EXPECT_EQ(int(bytes[24]), 8) << "bit depth";
+        EXPECT_EQ(int(bytes[25]), c.colourType);
+        CodecLibrary::Image back = decode(file);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(pixels(back), pixels(image));
+        EXPECT_EQ(block(back, PMC_METADATA_ICC), c.keepsProfile ? c.profile : QByteArray());
+    }
+    // Leaving the channel out is what makes the file smaller.
+    EXPECT_LT(readBytes(path("opaque colour.png")).size(),
+              readBytes(path("colour, one pixel nearly opaque.png")).size());
+}
+
 }  // namespace
 }  // namespace pixmorrow::testing

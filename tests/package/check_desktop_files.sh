@@ -70,7 +70,7 @@ if meta.findtext("id") + ".desktop" != launchable:
     faults.append("the component id is not the desktop entry's name")
 
 binaries = sorted(b.text for b in meta.findall("provides/binary"))
-if binaries != ["pixmorrow"]:
+if binaries != ["pixmorrow", "pixmorrow-convert"]:
     faults.append(f"provided binaries are {binaries}")
 if d.get("Exec", "").split()[0] not in binaries:
     faults.append("the desktop entry runs a binary the metainfo does not provide")

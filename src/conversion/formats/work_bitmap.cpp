@@ -1,6 +1,7 @@
 #include "conversion/formats/work_bitmap.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace pixmorrow {
 
@@ -12,25 +13,33 @@ void WorkBitmap::reset(std::uint32_t width, std::uint32_t height, Format format)
 }
 
 void WorkBitmap::draw(const formats::DecodedImage& picture) {
+    draw(formats::DecodedImage(picture));
+}
+
+void WorkBitmap::draw(formats::DecodedImage&& picture) {
     if (picture.bgra.size() != std::size_t{picture.width} * picture.height * 4)
         throw std::invalid_argument("picture pixels do not match its size");
-    reset(picture.width, picture.height, Format::Bgra32);
-    const std::uint8_t* in = picture.bgra.data();
-    std::uint8_t* out = pixels_.data();
+    std::uint8_t* p = picture.bgra.data();
     const std::size_t count = std::size_t{picture.width} * picture.height;
-    for (std::size_t i = 0; i < count; ++i, in += 4, out += 4) {
-        const unsigned a = in[3];
-        if (a == 255) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-        } else {
-            // c * a + 255 * (255 - a), divided by 255 with rounding
-            for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<std::uint8_t>((in[c] * a + 255 * (255 - a) + 127) / 255);
-        }
-        out[3] = 255;
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+        const unsigned a = p[3];
+        if (a == 255)
+            continue;
+        // c * a + 255 * (255 - a), divided by 255 with rounding
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<std::uint8_t>((p[c] * a + 255 * (255 - a) + 127) / 255);
+        p[3] = 255;
     }
+    width_ = picture.width;
+    height_ = picture.height;
+    format_ = Format::Bgra32;
+    pixels_ = std::move(picture.bgra);
+}
+
+std::vector<std::uint8_t> WorkBitmap::takePixels() {
+    width_ = height_ = 0;
+    format_ = Format::Bgra32;
+    return std::exchange(pixels_, {});
 }
 
 std::vector<std::uint8_t> WorkBitmap::toBgra() const {

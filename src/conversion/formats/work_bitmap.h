@@ -24,6 +24,8 @@ public:
     // Resizes to the picture and draws it at (0, 0); transparent parts are composed over
     // white, since BMP, TIFF and WMP outputs keep no alpha.
     void draw(const formats::DecodedImage& picture);
+    // The same, composing in the picture's own pixels and taking them over: no second copy.
+    void draw(formats::DecodedImage&& picture);
 
     // Sets the size and format; the pixels become opaque white.
     void reset(std::uint32_t width, std::uint32_t height, Format format);
@@ -31,6 +33,8 @@ public:
     std::uint8_t* row(std::uint32_t y) { return pixels_.data() + y * stride(); }
     const std::uint8_t* row(std::uint32_t y) const { return pixels_.data() + y * stride(); }
     const std::vector<std::uint8_t>& pixels() const { return pixels_; }
+    // Gives the pixels away, leaving the bitmap empty.
+    std::vector<std::uint8_t> takePixels();
 
     // The pixels as 32-bit BGRA (alpha 255), whatever the format, for encoders.
     std::vector<std::uint8_t> toBgra() const;

@@ -49,6 +49,8 @@ CodecLibrary::CodecLibrary(const QString& libraryPath)
     PMC_RESOLVE(last_error_info);
     PMC_RESOLVE(image_make_from_encoded_file);
     PMC_RESOLVE(image_make_from_encoded_data);
+    PMC_RESOLVE(image_make_raster_copy);
+    PMC_RESOLVE(image_make_raster_data);
     PMC_RESOLVE(image_get_width);
     PMC_RESOLVE(image_get_height);
     PMC_RESOLVE(image_read_pixels);
@@ -121,6 +123,38 @@ CodecLibrary::Image CodecLibrary::makeImageFromEncodedFile(const QString& path) 
 CodecLibrary::Image CodecLibrary::makeImageFromEncodedData(const QByteArray& bytes) const {
     return Image(&api_,
                  api_.image_make_from_encoded_data(bytes.constData(), std::size_t(bytes.size())));
+}
+
+CodecLibrary::Image CodecLibrary::makeImageFromPixels(const void* pixels, int width, int height,
+                                                      pmc_colortype colorType,
+                                                      pmc_alphatype alphaType,
+                                                      std::size_t rowBytes) const {
+    const pmc_image_info info{width, height, colorType, alphaType, nullptr};
+    Image image(&api_, api_.image_make_raster_copy(&info, pixels, rowBytes));
+    if (!image)
+        throw Error(withReason(QStringLiteral("Cannot make a %1 x %2 image").arg(width).arg(height),
+                               lastError()),
+                    lastErrorCause());
+    return image;
+}
+
+CodecLibrary::Image CodecLibrary::adoptPixels(std::vector<std::uint8_t> pixels, int width,
+                                              int height, pmc_alphatype alphaType) const {
+    const QString refused = QStringLiteral("Cannot make a %1 x %2 image").arg(width).arg(height);
+    if (width <= 0 || height <= 0 || pixels.size() != std::size_t(width) * std::size_t(height) * 4)
+        throw Error(withReason(refused, QStringLiteral("the pixels do not fill it")));
+    using Pixels = std::vector<std::uint8_t>;
+    auto* held = new Pixels(std::move(pixels));
+    const pmc_image_info info{width, height, PMC_COLORTYPE_BGRA_8888, alphaType, nullptr};
+    // The library gives the pixels back through this, also when it refuses them.
+    const pmc_raster_release_proc release = [](void*, void* context) {
+        delete static_cast<Pixels*>(context);
+    };
+    Image image(&api_, api_.image_make_raster_data(&info, held->data(), std::size_t(width) * 4,
+                                                   release, held));
+    if (!image)
+        throw Error(withReason(refused, lastError()), lastErrorCause());
+    return image;
 }
 
 CodecLibrary::Paint CodecLibrary::createPaint() const {
@@ -269,20 +303,25 @@ void codecRoute(const CodecLibrary& codec, const QString& source, const QString&
         blocks.exif.clear();
         blocks.xmp.clear();
     }
-    CodecLibrary::Paint paint = codec.createPaint();
-    CodecLibrary::Surface surface = codec.makeRasterSurface(image.width(), image.height());
-    surface.clear(0);
+    encodeCodecImage(codec, std::move(image), output, format, quality, grayscale, blocks);
+}
+
+void encodeCodecImage(const CodecLibrary& codec, CodecLibrary::Image image, const QString& output,
+                      pmc_encodedimageformat format, int quality, bool grayscale,
+                      const formats::ImageMetadata& blocks) {
     if (grayscale) {
+        CodecLibrary::Paint paint = codec.createPaint();
+        CodecLibrary::Surface surface = codec.makeRasterSurface(image.width(), image.height());
+        surface.clear(0);
         CodecLibrary::ColorFilter filter = codec.makeHighContrast(true, PMC_INVERT_NONE, 0.0f);
         paint.setColorFilter(filter);
+        surface.drawImage(image, 0.0f, 0.0f, &paint);
+        // The source pixels are not needed any more; giving them back keeps the peak low.
+        image = surface.makeImageSnapshot();
     }
-    surface.drawImage(image, 0.0f, 0.0f, &paint);
-    // The source pixels are not needed any more; giving them back keeps the peak low.
-    image.reset();
-    CodecLibrary::Image snapshot = surface.makeImageSnapshot();
-    if (!blocks.empty())
-        snapshot.setMetadata(blocks);
-    snapshot.encodeToFile(output, format, quality);
+    // Every kind is set, so blocks the image came with and `blocks` lacks are left out.
+    image.setMetadata(blocks);
+    image.encodeToFile(output, format, quality);
 }
 
 pmc_encodedimageformat codecLibraryFormat(CodecFormat format) {

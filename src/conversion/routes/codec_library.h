@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QLibrary;
 
@@ -27,6 +28,8 @@ public:
         decltype(&::pmc_last_error_info) last_error_info;
         decltype(&::pmc_image_make_from_encoded_file) image_make_from_encoded_file;
         decltype(&::pmc_image_make_from_encoded_data) image_make_from_encoded_data;
+        decltype(&::pmc_image_make_raster_copy) image_make_raster_copy;
+        decltype(&::pmc_image_make_raster_data) image_make_raster_data;
         decltype(&::pmc_image_get_width) image_get_width;
         decltype(&::pmc_image_get_height) image_get_height;
         decltype(&::pmc_image_read_pixels) image_read_pixels;
@@ -155,6 +158,15 @@ public:
     // throws Error("File name cannot be empty") without calling the library.
     Image makeImageFromEncodedFile(const QString& path) const;
     Image makeImageFromEncodedData(const QByteArray& bytes) const;
+    // An image of a copy of pixels held elsewhere (see pmc_image_make_raster_copy); throws
+    // Error when the library refuses them.
+    Image makeImageFromPixels(const void* pixels, int width, int height, pmc_colortype colorType,
+                              pmc_alphatype alphaType, std::size_t rowBytes) const;
+    // An image over BGRA pixels the caller gives up (width * height * 4 bytes, rows without a
+    // gap), without a copy: premultiplied in place when `alphaType` is UNPREMUL, freed when
+    // the image goes. Throws Error when the library refuses them.
+    Image adoptPixels(std::vector<std::uint8_t> pixels, int width, int height,
+                      pmc_alphatype alphaType) const;
     Paint createPaint() const;
     // Premultiplied BGRA 8888, no colour space, rows width * 4 bytes; throws Error.
     Surface makeRasterSurface(int width, int height) const;
@@ -204,6 +216,15 @@ bool loadCodecLibraryAtStart(Dialogs& dialogs, const QString& programFolder);
 void codecRoute(const CodecLibrary& codec, const QString& source, const QString& output,
                 pmc_encodedimageformat format, int quality, bool grayscale,
                 const formats::ImageMetadata& carried = {}, bool keepMetadata = false);
+
+// The end of the codec library route, for an image decoded from the source or made of the
+// pixels the decoding stage holds: when `grayscale`, drawn through the grayscale filter onto a
+// transparent surface (which, without a filter, would copy the pixels as they are), then
+// encoded into `output` with exactly `blocks`. Takes the image, so its pixels are given back
+// as soon as they are drawn. Throws Error; a failed write leaves nothing.
+void encodeCodecImage(const CodecLibrary& codec, CodecLibrary::Image image, const QString& output,
+                      pmc_encodedimageformat format, int quality, bool grayscale,
+                      const formats::ImageMetadata& blocks);
 
 // The library's own value for a format of the codec library route.
 pmc_encodedimageformat codecLibraryFormat(CodecFormat format);

@@ -40,6 +40,8 @@ public:
     void writeWorkBitmapWmp(const QString& path) override;
     void codecEncode(const QString& source, const QString& output, CodecFormat format, int quality,
                      bool grayscale, bool keepMetadata) override;
+    void codecEncodeWorkBitmap(const QString& output, CodecFormat format, int quality,
+                               bool grayscale, bool keepMetadata) override;
     void externalConvert(const QString& input, const QString& output, bool grayscale) override;
     void externalQualityConvert(const QString& input, const QString& output, int quality,
                                 bool grayscale, const IconSizes& icon) override;

@@ -180,13 +180,10 @@ void FormatRoutes::codecLibraryRoute(const QString& source, const QString& exten
     const OutputType& row = *findOutputType(type);
     const CodecFormat format = row.codecFormat.value();
     quality = row.fixedQuality.value_or(quality);
-    if (inputKind(extension).codecLibraryReads) {
+    if (inputKind(extension).codecLibraryReads)
         backend_.codecEncode(source, output, format, quality, grayscale, keepMetadata);
-    } else {
-        const IntermediateFile temp(settingsFolder_ + QStringLiteral("temp.bmp"));
-        backend_.writeWorkBitmapBmp(temp.path());
-        backend_.codecEncode(temp.path(), output, format, quality, grayscale, keepMetadata);
-    }
+    else
+        backend_.codecEncodeWorkBitmap(output, format, quality, grayscale, keepMetadata);
 }
 
 }  // namespace pixmorrow

@@ -36,9 +36,16 @@ public:
     // The codec library route from a decodable file: draw it onto a transparent surface,
     // through the grayscale filter when asked, and encode the surface into `output` with
     // the profile, and the EXIF and XMP when `keepMetadata`, of `source` or, where it has
-    // none (the work bitmap's "temp.bmp"), of the file last loaded.
+    // none, of the file last loaded. When `source` is the file last loaded and the library
+    // would decode it to the pixels the loader gave, those are used instead of a second
+    // decoding.
     virtual void codecEncode(const QString& source, const QString& output, CodecFormat format,
                              int quality, bool grayscale, bool keepMetadata) = 0;
+    // The same route from the work bitmap, with the blocks of the file last loaded: the
+    // output is the one codecEncode gives for the bitmap written as a 24-bit BMP file, made
+    // without that file. The work bitmap is spent; the next file loads its own.
+    virtual void codecEncodeWorkBitmap(const QString& output, CodecFormat format, int quality,
+                                       bool grayscale, bool keepMetadata) = 0;
 
     // The external tool's general conversion and its conversion with a quality, which also
     // makes the icon sizes given (none for other types than ICO). They show their own error

@@ -94,10 +94,17 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
 
     const std::uint32_t startTick = clock_.tickCount();
     RunTotals totals;
-    totals.processedCount = sources.size();
     for (qsizetype i = 0; i < sources.size(); ++i) {
+        if (reporter_.stopRequested())
+            break;
         reporter_.progress(i + 1, sources.size());
-        convertOne(sources.at(i), options, totals);
+        const FileResult result = convertOne(sources.at(i), options);
+        ++totals.processedCount;
+        totals.inputTotal += result.inputBytes;
+        totals.outputTotal += result.outputBytes;
+        if (!result.outputs.isEmpty())
+            ++totals.convertedCount;
+        reporter_.fileFinished(result);
     }
     reporter_.progress(0, 0);
     // Unsigned arithmetic keeps a wrap of the tick counter harmless.
@@ -105,9 +112,11 @@ std::optional<RunTotals> ConversionRun::run(const QStringList& sources,
     return totals;
 }
 
-void ConversionRun::convertOne(const QString& source, const ConversionOptions& options,
-                               RunTotals& totals) {
+FileResult ConversionRun::convertOne(const QString& source, const ConversionOptions& options) {
     reporter_.statusText(QStringLiteral("Converting ") + source + QStringLiteral("..."));
+    const std::uint32_t startTick = clock_.tickCount();
+    FileResult result;
+    result.source = source;
     // Messages about this file name the output the user will find, never the hidden name it
     // is written under first.
     ShownNames own;
@@ -118,7 +127,7 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         const QString extension = extensionOfPath(source);
         const std::int64_t inputSize = GetFileSizeBytes(source);
         if (inputSize != -1)
-            totals.inputTotal += inputSize;
+            result.inputBytes = inputSize;
         const QString folder = options.destination == kSameFolder
                                    ? folderWithSeparator(source)
                                    : withTrailingSeparator(options.destination);
@@ -133,14 +142,12 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
         names.show(temporary.path(), output);
         converter_.writingStage(source, extension, temporary.path(), options.type, options.quality,
                                 options.grayscale, options.keepMetadata);
-        const QStringList written = temporary.commit(output, wanted);
-        for (const QString& name : written) {
+        result.outputs = temporary.commit(output, wanted);
+        for (const QString& name : result.outputs) {
             const std::int64_t outputSize = GetFileSizeBytes(name);
             if (outputSize != -1)
-                totals.outputTotal += outputSize;
+                result.outputBytes += outputSize;
         }
-        if (!written.isEmpty())
-            ++totals.convertedCount;
     } catch (const ReportedFailure&) {
         // Its message is already on screen.
     } catch (const std::exception& e) {
@@ -152,6 +159,8 @@ void ConversionRun::convertOne(const QString& source, const ConversionOptions& o
     }
     names.clear();
     reporter_.statusText(QString());
+    result.milliseconds = clock_.tickCount() - startTick;
+    return result;
 }
 
 }  // namespace pixmorrow

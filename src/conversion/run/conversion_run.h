@@ -27,6 +27,15 @@ struct ConversionOptions {
 
 inline const QString kSameFolder = QStringLiteral("Same Folder as Original");
 
+// How one file of a run ended, told after its messages were shown and its output committed.
+struct FileResult {
+    QString source;
+    QStringList outputs;  // the names written; empty when the file failed
+    std::int64_t inputBytes = 0;
+    std::int64_t outputBytes = 0;
+    std::uint32_t milliseconds = 0;
+};
+
 // The window side of a run: status text, progress, focus and page changes.
 class RunReporter {
 public:
@@ -36,6 +45,11 @@ public:
     virtual void progress(std::int64_t index, std::int64_t count) = 0;
     virtual void focusDestination() = 0;
     virtual void showQueuePage() = 0;
+    // After each file, for a caller that reports files one by one.
+    virtual void fileFinished(const FileResult&) {}
+    // Asked before each file: true ends the run there, the files done so far kept and
+    // counted as the processed ones.
+    virtual bool stopRequested() { return false; }
 };
 
 // The sums of a completed run and the texts the result window shows for them.
@@ -71,7 +85,7 @@ public:
 
 private:
     bool destinationUsable(const QString& destination);
-    void convertOne(const QString& source, const ConversionOptions& options, RunTotals& totals);
+    FileResult convertOne(const QString& source, const ConversionOptions& options);
 
     Dialogs& dialogs_;
     RunReporter& reporter_;

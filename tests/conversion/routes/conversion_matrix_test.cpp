@@ -409,6 +409,66 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
     }
 }
 
+// The codec library route takes the pixels the decoding stage holds instead of decoding its
+// input again: every output is the one decoding again gives, byte for byte.
+TEST(CodecRouteOutputs, AreWhatDecodingTheInputAgainGives) {
+    if (!CodecLibrary::isLoaded())
+        CodecLibrary::loadAtStart(builtProgramFolder());
+    const std::vector<Kind> kinds = kindsOfTheTable();
+    QStringList sources;
+    for (const Kind& kind : kinds)
+        sources << fixtureFolder() + u'/' + kind.file;
+    QTemporaryDir work;
+    const auto runInto = [&](const QString& type, bool grayscale) {
+        const QString folder = work.path() + u'/' + type + (grayscale ? u'g' : u'c');
+        const QString settings = folder + QStringLiteral("-settings/");
+        QDir().mkpath(settings);
+        RecordingDialogs dialogs;
+        CommandLog log;
+        NullReporter reporter;
+        SteadyTickClock clock;
+        ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
+        ConversionRun conversion(dialogs, reporter, clock, engine.converter());
+        const auto totals = conversion.run(sources, {type, 80, grayscale, folder});
+        EXPECT_TRUE(totals && totals->convertedCount == std::ssize(kinds)) << type.toStdString();
+        return folder;
+    };
+    int compared = 0;
+    for (const bool grayscale : {false, true}) {
+        const QString bitmaps = runInto(QStringLiteral("BMP"), grayscale);
+        const QString tiffs = runInto(QStringLiteral("TIF"), grayscale);
+        for (const QString& type :
+             {QStringLiteral("WEBP"), QStringLiteral("PNG"), QStringLiteral("JPG")}) {
+            const QString folder = runInto(type, grayscale);
+            for (const Kind& kind : kinds) {
+                const QString name = kindName(kind);
+                SCOPED_TRACE(QStringLiteral("%1 to %2%3")
+                                 .arg(kind.file, type, grayscale ? QStringLiteral(" gray") : "")
+                                 .toStdString());
+                const QString reference = work.path() + QStringLiteral("/again-%1-%2%3")
+                                                            .arg(grayscale)
+                                                            .arg(name, outputExtension(type));
+                const QString source = fixtureFolder() + u'/' + kind.file;
+                const bool byTheTool =
+                    inputKind(kindExtension(kind)).read == InputRead::ExternalTool;
+                const auto again = testing::codecRouteDecodingAgain(
+                    source, bitmaps + u'/' + name + QStringLiteral(".bmp"),
+                    byTheTool ? tiffs + u'/' + name + QStringLiteral(".tif") : source, type, 80,
+                    grayscale, false, reference);
+                if (!again)
+                    continue;
+                QFile output(folder + u'/' + name + outputExtension(type));
+                ASSERT_TRUE(output.open(QIODevice::ReadOnly));
+                EXPECT_FALSE(again->isEmpty());
+                EXPECT_TRUE(output.readAll() == *again) << "the output differs";
+                ++compared;
+            }
+        }
+    }
+    // Every kind reaches the route for one of the types at least.
+    EXPECT_GE(compared, std::ssize(kinds));
+}
+
 // Adding an input kind to the table needs a fixture of it; a fixture of a kind the table does
 // not accept is a leftover.
 TEST(ConversionMatrixFixtures, EveryAcceptedInputKindHasAFixtureAndNoFixtureIsLeftOver) {

@@ -244,6 +244,31 @@ TEST_F(MetadataRoutes, KeptExifSaysUprightForTurnedPixelsAndHasNoThumbnail) {
     }
 }
 
+// The codec library route takes the pixels and blocks the decoding stage holds instead of
+// decoding its input again; the outputs are the same bytes.
+TEST_F(MetadataRoutes, TheCodecRouteWritesWhatDecodingAgainGives) {
+    for (const char* name : {"tagged.jpg", "tagged.png", "tagged.webp", "tagged.tif", "turned.jpg",
+                             "big.jpg", "damaged.jpg"}) {
+        for (const bool keep : {false, true}) {
+            for (const bool gray : {false, true}) {
+                const QString bitmap = convert(name, "BMP", keep, gray);
+                for (const QString& type : QStringList{"WEBP", "PNG", "JPG"}) {
+                    const std::string said = std::string(name) + " to " + type.toStdString() +
+                                             (keep ? " keep" : "") + (gray ? " gray" : "");
+                    const QString output = convert(name, type, keep, gray);
+                    const auto again = testing::codecRouteDecodingAgain(
+                        source(name), bitmap, source(name), type, 80, gray, keep,
+                        work.filePath(QStringLiteral("again-%1").arg(++runs)));
+                    if (!again)
+                        continue;
+                    EXPECT_FALSE(again->isEmpty()) << said;
+                    EXPECT_TRUE(readAll(output) == *again) << said << ": the output differs";
+                }
+            }
+        }
+    }
+}
+
 TEST_F(MetadataRoutes, ADamagedProfileIsDroppedAndThePictureStillConverted) {
     ASSERT_FALSE(readAll(source("damaged.jpg")).isEmpty());
     for (const QString& type : kProfileTypes) {

@@ -3,12 +3,20 @@
 // What the tests of whole runs share: a run reporter that ignores everything, and the
 // reference tools that read the outputs back.
 
+#include "conversion/format_table.h"
+#include "conversion/routes/codec_library.h"
+#include "conversion/routes/format_routes.h"
 #include "conversion/run/conversion_run.h"
+#include "formats/file_io.h"
+#include "formats/metadata.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace pixmorrow::testing {
@@ -46,6 +54,38 @@ inline std::vector<double> saturations(const QString& path) {
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
         values.push_back(line.toDouble());
     return values;
+}
+
+// What the codec library route wrote when it decoded its input file itself, into `output`:
+// the source for a kind the library reads, else `bitmapFile` (the work bitmap as the BMP route
+// writes it, which is what the route gave the library), with the blocks of `blocksFile` (the
+// source, or for a kind the tool decodes, a TIFF output, which holds the profile the tool's
+// intermediate gave). Nothing when the file takes another route.
+inline std::optional<QByteArray> codecRouteDecodingAgain(
+    const QString& source, const QString& bitmapFile, const QString& blocksFile,
+    const QString& type, int quality, bool grayscale, bool keepMetadata, const QString& output) {
+    const QString extension = u'.' + QFileInfo(source).suffix().toLower();
+    formats::ImageMetadata blocks;
+    try {
+        blocks = formats::readMetadata(formats::readWholeFile(blocksFile.toStdString()));
+    } catch (const std::exception&) {
+    }
+    if (!blocks.exif.empty())
+        blocks.exif = formats::exifForOutput(blocks.exif);
+    const bool exifOrXmp = !blocks.exif.empty() || !blocks.xmp.empty();
+    if (writingRouteFor(type, extension, source, keepMetadata && exifOrXmp) !=
+        WritingRoute::CodecLibrary)
+        return std::nullopt;
+    if (!keepMetadata) {
+        blocks.exif.clear();
+        blocks.xmp.clear();
+    }
+    const CodecOutput codec = codecOutputFor(type, quality);
+    codecRoute(CodecLibrary::instance(),
+               inputKind(extension).codecLibraryReads ? source : bitmapFile, output, codec.format,
+               codec.quality, grayscale, blocks, keepMetadata);
+    QFile file(output);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace pixmorrow::testing

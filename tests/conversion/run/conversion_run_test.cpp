@@ -5,6 +5,7 @@
 #include "formats/readers.h"
 #include "platform/error.h"
 #include "support/fake_clock.h"
+#include "support/permissions_enforced.h"
 #include "support/recording_dialogs.h"
 #include "support/scoped_move_seam.h"
 
@@ -167,6 +168,72 @@ TEST_F(ConversionRunTest, OutputsTakeTheNextFreeNameAndNeverReplaceAFile) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// A caller that reports file by file learns each file's end with its names and bytes, and
+// one that asks to stop ends the run before the next file.
+struct FileByFileReporter final : RunReporter {
+    void statusText(const QString&) override {}
+    void progress(std::int64_t, std::int64_t) override {}
+    void focusDestination() override {}
+    void showQueuePage() override {}
+    void fileFinished(const FileResult& result) override {
+        results.push_back(result);
+        if (onFile)
+            onFile(result);
+    }
+    bool stopRequested() override { return stop; }
+    std::vector<FileResult> results;
+    std::function<void(const FileResult&)> onFile;
+    bool stop = false;
+};
+
+TEST_F(ConversionRunTest, EachFileEndsWithItsOutputsAndBytesAndAStopEndsTheRunBetweenFiles) {
+    QTemporaryDir into;
+    const QString a = file(QStringLiteral("a.png"), "ABCD");
+    const QString bad = file(QStringLiteral("bad.jpg"), "BAD");
+    const QString c = file(QStringLiteral("c.png"), "CCCCCC");
+    const QString d = file(QStringLiteral("d.png"), "DD");
+    FileByFileReporter byFile;
+    byFile.onFile = [&](const FileResult& result) {
+        clock.now += 7;
+        // The stop asked for after the third file: the fourth never starts.
+        if (result.source == c)
+            byFile.stop = true;
+    };
+    ConversionOptions options;
+    options.type = QStringLiteral("WEBP");
+    options.destination = into.path();
+    ConversionRun conversion(dialogs, byFile, clock, converter);
+    const std::optional<RunTotals> totals = conversion.run({a, bad, c, d}, options);
+    ASSERT_TRUE(totals);
+
+    struct Expected {
+        QString source;
+        QStringList outputs;
+        std::int64_t in;
+        std::int64_t out;
+    } expected[] = {
+        {a, {into.filePath(QStringLiteral("a.webp"))}, 4, 8},
+        {bad, {}, 3, 0},
+        {c, {into.filePath(QStringLiteral("c.webp"))}, 6, 12},
+    };
+    ASSERT_EQ(byFile.results.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(expected[i].source.toStdString());
+        EXPECT_EQ(byFile.results[i].source, expected[i].source);
+        EXPECT_EQ(byFile.results[i].outputs, expected[i].outputs);
+        EXPECT_EQ(byFile.results[i].inputBytes, expected[i].in);
+        EXPECT_EQ(byFile.results[i].outputBytes, expected[i].out);
+    }
+    EXPECT_EQ(totals->processedCount, 3);
+    EXPECT_EQ(totals->convertedCount, 2);
+    EXPECT_EQ(totals->inputTotal, 13);
+    EXPECT_EQ(totals->outputTotal, 20);
+    EXPECT_EQ(totals->elapsedMilliseconds, 21u);
+    EXPECT_EQ(entries(into.path()),
+              (QStringList{QStringLiteral("a.webp"), QStringLiteral("c.webp")}));
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "the damaged file's box, shown before its end";
+}
+
 TEST_F(ConversionRunTest, RoutesWriteUnderAHiddenNameWithTheOutputExtension) {
     QTemporaryDir into;
     ASSERT_TRUE(run({file(QStringLiteral("c.gif"))}, QStringLiteral("TIFF"), into.path()));
@@ -292,9 +359,18 @@ TEST_F(ConversionRunTest, PreconditionsStopTheRunBeforeAnyFile) {
     EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Directory does not exist!"));
     EXPECT_EQ(reporter.events.back(), QStringLiteral("focus"));
 
+    // A folder nobody may write to, not even root (as on CI) while the test holds back the
+    // capabilities that would let it.
+    const QString probe = dir.filePath(QStringLiteral("probe"));
     QDir(dir.path()).mkdir(QStringLiteral("probe"));
-    writeFile(dir.filePath(QStringLiteral("probe/chk.tmp")), "");
-    EXPECT_FALSE(run({a}, QStringLiteral("WEBP"), dir.filePath(QStringLiteral("probe"))));
+    ASSERT_TRUE(QFile::setPermissions(probe, QFile::ReadOwner | QFile::ExeOwner));
+    {
+        const testing::PermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.ok());
+        EXPECT_FALSE(run({a}, QStringLiteral("WEBP"), probe));
+    }
+    QFile::setPermissions(probe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(QDir(probe).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Unable to write to directory!"));
     EXPECT_EQ(dialogs.messages.back().title, QStringLiteral("WARNING"));
     EXPECT_EQ(reporter.events.back(), QStringLiteral("focus"));
