@@ -14,6 +14,7 @@
 # file, converts the first PERFILE (default 100) of each, and its figures are per file.
 # TYPES (default "WEBP PNG GIF") picks the output types.
 set -euo pipefail
+shopt -s nullglob
 build=${1:-build}
 runs=${RUNS:-3}
 pngs=${PNGS:-600}
