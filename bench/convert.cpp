@@ -1,12 +1,12 @@
 // Converts the files given with the program's own conversion engine, as the Process command
 // would, without a window: for timing whole runs against other converters.
 //   pixmorrow_convert [--type WEBP] [--quality 80] [--gray] [--keep-metadata] [--dest FOLDER]
-//                     [--program-folder FOLDER] FILE...
-// --program-folder runs another layout of the program folder than the build's (the external
-// tool without its helper process, say).
-#include "conversion/external/command_runner.h"
+//                     [--jobs N] [--program-folder FOLDER] FILE...
+// --jobs 0 (the default) converts with one worker per core. --program-folder runs another
+// layout of the program folder than the build's (the external tool without its helper
+// process, say).
 #include "conversion/routes/codec_library.h"
-#include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/engine_factory.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/dialogs.h"
 #include "platform/tick_clock.h"
@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     ConversionOptions options;
     options.quality = 80;
     options.destination = kSameFolder;
+    int jobs = 0;
     QStringList files;
     QString programFolder = QStringLiteral(PIXMORROW_BENCH_PROGRAM_DIR);
     const QStringList arguments = app.arguments().mid(1);
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
             options.grayscale = true;
         } else if (a == QLatin1String("--keep-metadata")) {
             options.keepMetadata = true;
+        } else if (a == QLatin1String("--jobs") && i + 1 < arguments.size()) {
+            jobs = arguments[++i].toInt();
         } else if (a == QLatin1String("--dest") && i + 1 < arguments.size()) {
             options.destination = arguments[++i];
         } else if (a == QLatin1String("--program-folder") && i + 1 < arguments.size()) {
@@ -79,11 +82,13 @@ int main(int argc, char** argv) {
         return 2;
 
     QTemporaryDir settings;
-    CommandLog log;
     QuietReporter reporter;
     SteadyTickClock clock;
-    ConversionEngine engine({programFolder, settings.path() + u'/', dialogs, log});
-    ConversionRun run(dialogs, reporter, clock, engine.converter());
+    EngineFactory factory(programFolder);
+    RunSettings runSettings;
+    runSettings.settingsFolder = settings.path() + u'/';
+    runSettings.workers = jobs;
+    ConversionRun run(dialogs, reporter, clock, factory, runSettings);
     const auto totals = run.run(files, options);
     if (!totals)
         return 2;

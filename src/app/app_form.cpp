@@ -7,7 +7,7 @@
 #include "app/settings_folder.h"
 #include "app/wizard_rules.h"
 #include "conversion/format_table.h"
-#include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/engine_factory.h"
 #include "conversion/run/conversion_run.h"
 #include "conversion/run/result_form.h"
 #include "conversion/run/run_window.h"
@@ -36,6 +36,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -49,6 +50,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -114,13 +116,24 @@ TAppForm::TAppForm(const AppServices& services, QWidget* parent)
     // A long path is cut in the middle instead of widening the window.
     StatusPanel0 = new ElidedLabel(StatusBar1);
     StatusBar1->addWidget(StatusPanel0, 1);
-    StatusPanelProgress = new QLabel(StatusBar1);
+    StatusPanelProgress = new QProgressBar(StatusBar1);
+    StatusPanelProgress->setObjectName(QStringLiteral("StatusPanelProgress"));
+    StatusPanelProgress->setFormat(QStringLiteral("%v / %m"));
+    StatusPanelProgress->setMaximumWidth(160);
+    StatusPanelProgress->hide();
     StatusBar1->addPermanentWidget(StatusPanelProgress);
     showResultForm = [](TFormResult& form) { form.exec(); };
     setStatusBar(StatusBar1);
 
     buildMenus();
     setTabOrders();
+
+    CancelRun = new QAction(this);
+    CancelRun->setShortcut(QKeySequence(Qt::Key_Escape));
+    CancelRun->setShortcutContext(Qt::WindowShortcut);
+    CancelRun->setEnabled(false);
+    addAction(CancelRun);
+    connect(CancelRun, &QAction::triggered, this, [this] { cancelRun(); });
 
     TimerParam = new QTimer(this);
     TimerParam->setInterval(1);
@@ -451,19 +464,50 @@ void TAppForm::ComboBoxTypeChange() {
 }
 
 void TAppForm::ButtonProcessClick() {
+    if (running_) {
+        cancelRun();
+        return;
+    }
     std::optional<RunTotals> totals;
+    const QString folder =
+        SettingsFolder.isEmpty() ? withTrailingSeparator(services_.programFolder) : SettingsFolder;
+    EngineFactory factory(services_.programFolder);
+    // Workers log on their own threads; the hidden log is the window's, so it takes the text
+    // on the window's thread.
+    factory.showLog = [this](const QString& text) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                CommandLog1.clear();
+                CommandLog1.appendText(text);
+            },
+            Qt::QueuedConnection);
+    };
+    EventLoopWaiter waiter;
+    runCancel_.reset();
+    RunSettings settings;
+    settings.settingsFolder = folder;
+    settings.cancel = &runCancel_;
+    settings.waiter = &waiter;
+    WindowRunReporter reporter(StatusPanel0, StatusPanelProgress, ComboBoxDestination, PageControl1,
+                               TabSheet1);
+    // The inputs go once the preconditions have passed: a warning about the destination still
+    // gives it the focus.
+    reporter.runGoesOn = [this](bool going) { setRunning(going); };
+    // After a cancel, workers still ending their file are waited for when the result window
+    // has been shown.
+    ConversionRun run(services_.dialogs, reporter, services_.clock, factory, settings);
     {
         const OverrideCursor busy(Qt::BusyCursor);
-        // The window repaints during the run but takes no input until it is over.
-        RunInputBlocker blocker(this);
-        WindowRunReporter reporter(StatusPanel0, StatusPanelProgress, ComboBoxDestination,
-                                   PageControl1, TabSheet1);
-        const QString folder = SettingsFolder.isEmpty()
-                                   ? withTrailingSeparator(services_.programFolder)
-                                   : SettingsFolder;
-        ConversionEngine engine({services_.programFolder, folder, services_.dialogs, CommandLog1});
-        ConversionRun run(services_.dialogs, reporter, services_.clock, engine.converter(),
-                          &engine.shownNames());
+        // The window stays alive during the run: it repaints and takes a Cancel, while what
+        // would change the run is disabled; all of it is back however the run ends.
+        struct Running {
+            TAppForm& form;
+            ~Running() {
+                if (form.running_)
+                    form.setRunning(false);
+            }
+        } running{*this};
         QStringList sources;
         for (const TMyRecord& record : ImageQueue_.items())
             sources << record.FName;
@@ -471,18 +515,73 @@ void TAppForm::ButtonProcessClick() {
             run.run(sources, {ComboBoxType->currentText(), SpinEdit1->value(),
                               CheckBoxGrayscale->isChecked(), ComboBoxDestination->currentText(),
                               CheckBoxKeepMetadata->isChecked()});
-        // Input held back during the run reaches the blocker now, not the window.
-        QCoreApplication::processEvents();
     }
-    if (!totals)
-        return;
+    if (totals && !closeAfterRun_) {
+        TFormResult form(
+            services_.shell, services_.dialogs,
+            [this] { return resultFolderToOpen(ComboBoxDestination->currentText(), ImageQueue_); },
+            this);
+        form.showTotals(*totals);
+        showResultForm(form);
+    }
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        const bool quit = quitAfterRun_;
+        quitAfterRun_ = false;
+        // Once this handler has returned, the run's workers are gone.
+        QTimer::singleShot(0, this, [this, quit] {
+            if (quit)
+                QApplication::quit();
+            else
+                close();
+        });
+    }
+}
 
-    TFormResult form(
-        services_.shell, services_.dialogs,
-        [this] { return resultFolderToOpen(ComboBoxDestination->currentText(), ImageQueue_); },
-        this);
-    form.showTotals(*totals);
-    showResultForm(form);
+void TAppForm::cancelRun() {
+    if (running_)
+        runCancel_.cancel();
+}
+
+void TAppForm::setRunning(bool running) {
+    running_ = running;
+    for (QWidget* input : std::initializer_list<QWidget*>{
+             TabSheet1, PageControl1->tabBar(), ComboBoxType, SpinEdit1, CheckBoxGrayscale,
+             CheckBoxKeepMetadata, ComboBoxDestination, ButtonBrowse, ButtonBack})
+        input->setEnabled(!running);
+    for (QAction* action : {AddFiles1, AddFolder1, DisplayIcons1, IncludeSubfolders1,
+                            ResettoDefaults1, Language1, Delete1, Clear1})
+        action->setEnabled(!running);
+    CancelRun->setEnabled(running);
+    if (running) {
+        // The translation gets a letter no other caption of the page or the menu bar uses.
+        QString taken;
+        for (const QAbstractButton* button : TabSheet2->findChildren<QAbstractButton*>())
+            if (button != ButtonProcess)
+                taken += mnemonicOf(button->text());
+        for (const QLabel* label : TabSheet2->findChildren<QLabel*>())
+            taken += mnemonicOf(label->text());
+        for (const QAction* menu : menuBar()->actions())
+            taken += mnemonicOf(menu->text());
+        taken.remove(QChar());
+        ButtonProcess->setText(withMnemonic(TranslateText(QStringLiteral("Cancel")), taken));
+        ButtonProcess->setIcon(namedIcon(QStringLiteral("close")));
+        ButtonProcess->setFocus();
+        StatusPanelProgress->setAccessibleName(TranslateText(QStringLiteral("Progress")));
+    } else {
+        ButtonProcess->setText(QStringLiteral("&Process"));
+        ButtonProcess->setIcon(namedIcon(QStringLiteral("tick_button")));
+    }
+}
+
+void TAppForm::closeEvent(QCloseEvent* event) {
+    if (!running_) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    closeAfterRun_ = true;
+    cancelRun();
+    event->ignore();
 }
 
 void TAppForm::ButtonBrowseClick() {
@@ -502,6 +601,12 @@ void TAppForm::Help2Click() {
 }
 
 void TAppForm::Exit1Click() {
+    if (running_) {
+        closeAfterRun_ = true;
+        quitAfterRun_ = true;
+        cancelRun();
+        return;
+    }
     QApplication::quit();
 }
 

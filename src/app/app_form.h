@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/app_settings.h"
 #include "conversion/external/command_runner.h"
+#include "conversion/run/cancel_token.h"
 #include "platform/slot_guard.h"
 #include "queue/icon_source.h"
 #include "queue/image_queue.h"
@@ -21,6 +22,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QStatusBar;
@@ -126,8 +128,10 @@ public:
     CommandLog CommandLog1;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;
-    // "file i of N" while a run goes on.
-    QLabel* StatusPanelProgress = nullptr;
+    // Files done of N while a run goes on; hidden otherwise.
+    QProgressBar* StatusPanelProgress = nullptr;
+    // Escape during a run: cancels it, as the Process button does then.
+    QAction* CancelRun = nullptr;
     QTimer* TimerParam = nullptr;
     QTimer* TimerChecker = nullptr;
 
@@ -176,6 +180,8 @@ public:
     static inline const QString kSameFolderAsOriginal = QStringLiteral("Same Folder as Original");
 
     Intake& intake() { return intake_; }
+    // Whether a run is going on; Process then reads Cancel and the inputs are disabled.
+    bool runGoingOn() const { return running_; }
     // The lowest selected row, or -1.
     int firstSelectedRow() const;
 
@@ -183,6 +189,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // During a run: cancels it and closes once it is over.
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -197,6 +205,10 @@ private:
     void connectHandlers();
     // Rows selected in the list view, ascending.
     std::vector<std::size_t> selectedRows() const;
+    // Disables the queue, the options and the menu items that change them, and turns
+    // Process into Cancel; all back when `running` is false.
+    void setRunning(bool running);
+    void cancelRun();
 
     AppServices services_;
     SlotGuard guarded_;
@@ -206,6 +218,11 @@ private:
     AppSettings settings_;
     Intake intake_;
     QElapsedTimer viewUpdateTimer_;
+    bool running_ = false;
+    CancelToken runCancel_;
+    // Asked to close (or quit) during a run: done once the run is over.
+    bool closeAfterRun_ = false;
+    bool quitAfterRun_ = false;
 };
 
 }  // namespace pixmorrow

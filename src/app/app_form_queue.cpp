@@ -32,17 +32,31 @@ void TAppForm::dropPaths(const QStringList& paths) {
 }
 
 void TAppForm::dragEnterEvent(QDragEnterEvent* event) {
+    // During a run the queue takes nothing: the cursor shows the drop refused.
+    if (runGoingOn()) {
+        event->ignore();
+        return;
+    }
     if (event->mimeData()->hasUrls())
         acceptAsCopy(*event);
 }
 
 void TAppForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (runGoingOn()) {
+        event->ignore();
+        return;
+    }
     // Every move over the window asks again: Shift pressed on the way proposes a move.
     if (event->mimeData()->hasUrls())
         acceptAsCopy(*event);
 }
 
 void TAppForm::dropEvent(QDropEvent* event) {
+    if (runGoingOn()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
     if (!acceptAsCopy(*event))
         return;
     QStringList paths;

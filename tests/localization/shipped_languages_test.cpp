@@ -61,6 +61,9 @@ const QStringList kKeys = {
     "This folder could not be opened:",
     "Close",
     "Keep metadata (EXIF, XMP)",
+    "Cancel",
+    "Cancelled after %1 of %2 files",
+    "Progress",
     "Usage:",
     "Options:",
     "Converts image files, and the image files in folders, as the window does: an existing file is "
@@ -130,6 +133,9 @@ TEST(ShippedLanguagesTest, EveryLanguageTranslatesEveryTextAndKeepsItsPunctuatio
             EXPECT_FALSE(text.trimmed().isEmpty()) << where;
             EXPECT_EQ(text, text.trimmed()) << where;
             EXPECT_EQ(text.count("%s"), key.count("%s")) << where;
+            for (const char* number : {"%1", "%2"})
+                EXPECT_EQ(text.count(QLatin1String(number)), key.count(QLatin1String(number)))
+                    << where;
             for (const char* mark : {"...", "?", "!", ":"}) {
                 if (key.endsWith(QLatin1String(mark))) {
                     EXPECT_TRUE(text.endsWith(QLatin1String(mark))) << where;

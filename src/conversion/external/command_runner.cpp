@@ -191,6 +191,16 @@ public:
     }
 
     bool ended() const { return ended_; }
+    // SIGTERM to the group, then the grace for it to end; whatever is left is killed when
+    // the object goes.
+    void terminate() {
+        if (ended_)
+            return;
+        ::kill(-pid_, SIGTERM);
+        const auto until = Clock::now() + kCancelGrace;
+        while (!waitFor(WNOHANG) && Clock::now() < until)
+            ::poll(nullptr, 0, 10);
+    }
     // Checks without blocking (or blocks, with 0 for `options`) whether the tool has ended,
     // leaving it unreaped.
     bool waitFor(int options) {
@@ -258,9 +268,17 @@ ToolOutcome runTool(const ToolRun& run) {
         }
     };
 
+    const auto cancelled = [&run, &tool] {
+        if (!run.cancelled || !run.cancelled())
+            return false;
+        tool.terminate();
+        return true;
+    };
     for (;;) {
         if (!tool.ended() && tool.waitFor(WNOHANG))
             drainUntil = Clock::now() + kDrainLimit;
+        if (!tool.ended() && cancelled())
+            return {ToolEnd::Cancelled, 0};
         const auto now = Clock::now();
         if (!tool.ended() && now >= deadline)
             return {ToolEnd::TimedOut, 0};
@@ -287,6 +305,8 @@ ToolOutcome runTool(const ToolRun& run) {
     while (!tool.waitFor(WNOHANG)) {
         if (Clock::now() >= deadline)
             return {ToolEnd::TimedOut, 0};
+        if (cancelled())
+            return {ToolEnd::Cancelled, 0};
         ::poll(nullptr, 0, static_cast<int>(kPollStep.count()));
         if (run.keepUiAlive)
             run.keepUiAlive();
@@ -300,7 +320,8 @@ ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& ar
                                const QString& workingFolder, CommandLog& log,
                                std::chrono::milliseconds timeLimit,
                                const std::function<void()>& keepUiAlive,
-                               const QStringList& environment, const ToolRunner& runner) {
+                               const QStringList& environment, const ToolRunner& runner,
+                               const std::function<bool()>& cancelled) {
     Q_UNUSED(commandLine);  // already the log's first line; the tool gets `arguments`
     log.addLine(QStringLiteral("Commencing processing..."));
 
@@ -323,6 +344,7 @@ ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& ar
         run.environment = environment;
         run.timeLimit = timeLimit;
         run.keepUiAlive = keepUiAlive;
+        run.cancelled = cancelled;
         // One piece at a time, cut at a NUL, as the tool sent it.
         run.onOutput = [&log, &decoder](const char* data, std::size_t size) {
             const auto length = static_cast<qsizetype>(::strnlen(data, size));
@@ -346,6 +368,9 @@ ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& ar
                     QStringLiteral(
                         "Processing failed: the tool did not finish within %1 and was stopped.")
                         .arg(limitText(timeLimit)));
+                break;
+            case ToolEnd::Cancelled:
+                log.addLine(QStringLiteral("Processing cancelled: the tool was stopped."));
                 break;
             case ToolEnd::Killed:
                 log.addLine(QStringLiteral("Processing failed: the tool crashed (signal %1, %2). "

@@ -48,7 +48,13 @@ struct ToolRun {
     std::size_t pieceSize = 255;
     // Called while waiting, so the window can repaint.
     std::function<void()> keepUiAlive;
+    // Asked while waiting; once true the program's group gets SIGTERM, so the program can
+    // remove its own temporary files, and SIGKILL after a short grace.
+    std::function<bool()> cancelled;
 };
+
+// How long a cancelled program has between SIGTERM and SIGKILL.
+inline constexpr std::chrono::milliseconds kCancelGrace{300};
 
 // How a run ended.
 enum class ToolEnd {
@@ -58,6 +64,7 @@ enum class ToolEnd {
     Exited,      // `code` is the exit status (-1 when it could not be learnt)
     Killed,      // ended by a signal; `code` is its number
     TimedOut,    // stopped after the time limit
+    Cancelled,   // stopped because the run was cancelled
 };
 struct ToolOutcome {
     ToolEnd end = ToolEnd::NoProgram;
@@ -80,6 +87,7 @@ ToolOutcome RunCommandCaptured(const QString& commandLine, const QStringList& ar
                                std::chrono::milliseconds timeLimit,
                                const std::function<void()>& keepUiAlive,
                                const QStringList& environment = {},
-                               const ToolRunner& runner = runTool);
+                               const ToolRunner& runner = runTool,
+                               const std::function<bool()>& cancelled = {});
 
 }  // namespace pixmorrow

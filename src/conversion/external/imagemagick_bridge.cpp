@@ -250,21 +250,24 @@ void ImageMagickBridge::run(const QString& commandLine, const QStringList& argum
     // only this user can enter, gone when the conversion is over.
     const tool_fence::PrivateFolder scratch(privateFolderParent_.isEmpty() ? QDir::tempPath()
                                                                            : privateFolderParent_);
-    const QStringList environment{QStringLiteral("MAGICK_TMPDIR=") + scratch.path()};
+    const QStringList entries =
+        QStringList{QStringLiteral("MAGICK_TMPDIR=") + scratch.path()} + environment;
     ToolOutcome outcome;
     const QString helper = helperPath();
     if (QFileInfo(helper).isExecutable()) {
         if (!helper_)
             helper_ = std::make_unique<ToolHelper>(helper);
         // The helper takes the tool's arguments without the program.
-        outcome = RunCommandCaptured(commandLine, arguments, workingFolder(), log_, timeLimit_,
-                                     keepUiAlive, environment,
-                                     [this](const ToolRun& job) { return helper_->run(job); });
+        outcome = RunCommandCaptured(
+            commandLine, arguments, workingFolder(), log_, timeLimit_, keepUiAlive, entries,
+            [this](const ToolRun& job) { return helper_->run(job); }, cancelled);
     } else {
-        outcome = RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(),
-                                     log_, timeLimit_, keepUiAlive, environment, runLauncher);
+        outcome =
+            RunCommandCaptured(commandLine, QStringList{tool} + arguments, workingFolder(), log_,
+                               timeLimit_, keepUiAlive, entries, runLauncher, cancelled);
     }
-    if (outcome.end == ToolEnd::Killed || outcome.end == ToolEnd::TimedOut)
+    if (outcome.end == ToolEnd::Killed || outcome.end == ToolEnd::TimedOut ||
+        outcome.end == ToolEnd::Cancelled)
         removePartialOutput(OutputFile);
 }
 

@@ -69,7 +69,13 @@ public:
     void extractProfile(const QString& InputFile, const QString& OutputFile);
 
     // Called while the tool runs; by default repaints the windows without taking user input.
+    // Empty on a worker thread, which has no windows.
     std::function<void()> keepUiAlive;
+    // Asked while the tool runs: once true the tool is stopped (ToolRun::cancelled).
+    std::function<bool()> cancelled;
+    // "NAME=value" entries the tool gets on top of the program's environment (a thread limit
+    // when several tools run at once).
+    QStringList environment;
 
     // Where each conversion's private folder for the tool's temporary files is made; empty
     // (the default): the system's temporary folder.

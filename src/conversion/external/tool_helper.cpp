@@ -289,6 +289,11 @@ ToolOutcome ToolHelper::run(const ToolRun& run) {
             end(SIGTERM);
             return {ToolEnd::TimedOut, 0};
         }
+        if (run.cancelled && run.cancelled()) {
+            // The run was cancelled: the helper goes with its job; the next job starts anew.
+            end(SIGTERM);
+            return {ToolEnd::Cancelled, 0};
+        }
         if (terminated_.load()) {
             // Stopped from another thread: it has the grace a time-out gives.
             if (terminatedAt == Clock::time_point{})

@@ -6,10 +6,14 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace pixmorrow {
 
+class CancelToken;
+class ConverterFactory;
 class Dialogs;
 class FileConverter;
 class ShownNames;
@@ -47,8 +51,8 @@ public:
     virtual void showQueuePage() = 0;
     // After each file, for a caller that reports files one by one.
     virtual void fileFinished(const FileResult&) {}
-    // Asked before each file: true ends the run there, the files done so far kept and
-    // counted as the processed ones.
+    // Asked before each file (and while the run waits for one): true ends the run there, as
+    // a cancel does, the files done so far kept and counted as the processed ones.
     virtual bool stopRequested() { return false; }
 };
 
@@ -59,11 +63,44 @@ struct RunTotals {
     std::int64_t outputTotal = 0;
     std::uint32_t elapsedMilliseconds = 0;
     std::int64_t convertedCount = 0;  // files that produced an output
+    // Cancelled before the end: the other numbers are those of the files that finished,
+    // `queuedCount` the files queued.
+    bool cancelled = false;
+    std::int64_t queuedCount = 0;
 
     QString processedText() const;
     QString elapsedText() const;
     QString diskSpaceCaption() const;  // "Saved Disk Space:" or "Increased Disk Space:"
     QString diskSpaceText() const;     // "1.43 MB (75%)"
+    // "Cancelled after 3 of 10 files", translated; empty for a run that was not cancelled.
+    QString cancelledText() const;
+};
+
+// How the run's own thread waits for the file whose turn it is, while workers convert.
+class RunWaiter {
+public:
+    virtual ~RunWaiter() = default;
+    // Returns once `done` holds; `done` is asked again after every wake() at least.
+    virtual void waitUntil(const std::function<bool()>& done) = 0;
+    // Called on any thread when something `done` looks at may have changed.
+    virtual void wake() = 0;
+};
+
+// A run's workers and limits.
+struct RunSettings {
+    // Holds the run's private folder of intermediate files; ends in "/".
+    QString settingsFolder;
+    // Files converted at once; 0: one per core.
+    int workers = 0;
+    // Bytes the files in flight may reserve together; 0: a quarter of the physical memory.
+    std::int64_t memoryBudget = 0;
+    // When given, cancels the run: no further file starts, running tools are stopped.
+    const CancelToken* cancel = nullptr;
+    // When given, how the run's thread waits (a window keeps its event loop going); by
+    // default it blocks.
+    RunWaiter* waiter = nullptr;
+    // The bytes a file reserves; by default from its header's width and height.
+    std::function<std::int64_t(const QString&)> expectedPeak;
 };
 
 // The text of the per-file error box for an error's own text and cause: libjpeg's "Not a
@@ -71,27 +108,47 @@ struct RunTotals {
 // empty/damaged file!" after two CRs.
 QString perFileErrorText(const QString& message, const formats::ErrorCause& cause);
 
-// One press of Process: the preconditions, then every queued file in order through the
-// converter, each output moved into a free name without replacing anything. Returns the
-// totals, or nothing when a precondition stopped the run (its warning already shown).
+// One press of Process: the preconditions, then every queued file through a converter, each
+// output moved into a free name without replacing anything. Returns the totals, or nothing
+// when a precondition stopped the run (its warning already shown).
+//
+// With a converter factory, workers convert files at once, each whole file (both stages and
+// any tool call) into a hidden name; the run's own thread takes them strictly in queue order:
+// it shows the boxes that file raised, then picks its name and commits it. So names, boxes,
+// totals and bytes are those of a run that converts one file at a time.
 class ConversionRun {
 public:
-    // `names`, when given, is where the converter's own messages look up the names to show
-    // for the run's hidden outputs (ConversionEngine::shownNames()).
+    // One file at a time on the calling thread, through `converter`, whose boxes show at
+    // once. `names`, when given, is where the converter's own messages look up the names to
+    // show for the run's hidden outputs (ConversionEngine::shownNames()).
     ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
                   FileConverter& converter, ShownNames* names = nullptr);
+    // Workers, each with a converter of `factory`'s.
+    ConversionRun(Dialogs& dialogs, RunReporter& reporter, TickClock& clock,
+                  ConverterFactory& factory, RunSettings settings);
+    // Waits for workers still busy with a file after a cancel.
+    ~ConversionRun();
+    ConversionRun(const ConversionRun&) = delete;
+    ConversionRun& operator=(const ConversionRun&) = delete;
 
     std::optional<RunTotals> run(const QStringList& sources, const ConversionOptions& options);
 
+    struct Pipeline;
+
 private:
     bool destinationUsable(const QString& destination);
-    FileResult convertOne(const QString& source, const ConversionOptions& options);
+    void runInline(const QStringList& sources, const ConversionOptions& options, RunTotals& totals);
+    void runWorkers(const QStringList& sources, const ConversionOptions& options,
+                    RunTotals& totals);
 
     Dialogs& dialogs_;
     RunReporter& reporter_;
     TickClock& clock_;
-    FileConverter& converter_;
-    ShownNames* names_;
+    FileConverter* converter_ = nullptr;
+    ShownNames* names_ = nullptr;
+    ConverterFactory* factory_ = nullptr;
+    RunSettings settings_;
+    std::unique_ptr<Pipeline> pipeline_;
 };
 
 }  // namespace pixmorrow

@@ -68,6 +68,10 @@ TFormResult::TFormResult(Shell& shell, Dialogs& dialogs, std::function<QString()
     Label4 = label(QStringLiteral("0"), 0, 1);
     Label5 = label(QStringLiteral("0.000 (second)"), 1, 1);
     Label6 = label(QStringLiteral("0 byte"), 2, 1);
+    Label7 = new QLabel(this);
+    Label7->setTextFormat(Qt::PlainText);
+    rows->addWidget(Label7, 3, 0, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    Label7->hide();
     rows->setColumnMinimumWidth(0, 120);
     rows->setColumnStretch(1, 1);
 
@@ -116,12 +120,16 @@ void TFormResult::showTotals(const RunTotals& totals) {
     Label5->setText(totals.elapsedText());
     Label3->setText(totals.diskSpaceCaption());
     Label6->setText(totals.diskSpaceText());
+    Label7->setText(totals.cancelledText());
+    Label7->setVisible(totals.cancelled);
     // A screen reader tells the totals when the window opens, not only label by label.
     const std::pair<QLabel*, QLabel*> rows[] = {
         {Label1, Label4}, {Label2, Label5}, {Label3, Label6}};
     QStringList lines;
     for (const auto& [caption, value] : rows)
         lines << caption->text() + u' ' + value->text();
+    if (totals.cancelled)
+        lines << Label7->text();
     setAccessibleDescription(lines.join(u'\n'));
     fitAndCenter();
 }

@@ -41,6 +41,8 @@ public:
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
+    // "Cancelled after i of N files" after a cancelled run; hidden otherwise.
+    QLabel* Label7 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 

@@ -1,86 +1,31 @@
 #include "conversion/run/run_window.h"
 
-#include <QApplication>
+#include <QAbstractEventDispatcher>
 #include <QComboBox>
-#include <QEvent>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTabWidget>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace pixmorrow {
 
 namespace {
 
-bool isInputEvent(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TabletPress:
-        case QEvent::TabletRelease:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The window an input event for `watched` belongs to: its own top-level widget, or for a popup
-// (a menu, a combo's list) the window that opened it. Objects that are not widgets (actions,
-// shortcuts) belong to the nearest widget among their parents.
-QWidget* owningWindow(QObject* watched) {
-    QObject* object = watched;
-    while (object && !object->isWidgetType())
-        object = object->parent();
-    auto* widget = static_cast<QWidget*>(object);
-    while (widget) {
-        QWidget* window = widget->window();
-        if (!window->windowFlags().testFlag(Qt::Popup) || !window->parentWidget())
-            return window;
-        widget = window->parentWidget();
-    }
-    return nullptr;
+int clampedToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max()));
 }
 
 }  // namespace
 
-RunInputBlocker::RunInputBlocker(QWidget* window) : window_(window) {
-    qApp->installEventFilter(this);
-}
-
-RunInputBlocker::~RunInputBlocker() {
-    qApp->removeEventFilter(this);
-}
-
-bool RunInputBlocker::eventFilter(QObject* watched, QEvent* event) {
-    if (!window_ || !isInputEvent(event->type()))
-        return false;
-    // Only the blocked window itself: a message box or any other dialog opened during the run
-    // is a window of its own, even when the blocked window is its parent, and takes input.
-    return owningWindow(watched) == window_.data();
-}
-
-QString progressText(std::int64_t index, std::int64_t count) {
-    if (count == 0)
-        return QString();
-    return QStringLiteral("file %1 of %2").arg(index).arg(count);
-}
-
-WindowRunReporter::WindowRunReporter(QLabel* statusPanel, QLabel* progressPanel,
+WindowRunReporter::WindowRunReporter(QLabel* statusPanel, QProgressBar* progressBar,
                                      QComboBox* destination, QTabWidget* pages, QWidget* queuePage)
     : statusPanel_(statusPanel),
-      progressPanel_(progressPanel),
+      progressBar_(progressBar),
       destination_(destination),
       pages_(pages),
       queuePage_(queuePage) {
@@ -90,13 +35,24 @@ WindowRunReporter::WindowRunReporter(QLabel* statusPanel, QLabel* progressPanel,
 
 void WindowRunReporter::statusText(const QString& text) {
     statusPanel_->setText(text);
-    repaint();
 }
 
 void WindowRunReporter::progress(std::int64_t index, std::int64_t count) {
-    if (progressPanel_)
-        progressPanel_->setText(progressText(index, count));
-    repaint();
+    if (going_ != (count != 0)) {
+        going_ = count != 0;
+        if (runGoesOn)
+            runGoesOn(going_);
+    }
+    if (!progressBar_)
+        return;
+    if (count == 0) {
+        progressBar_->reset();
+        progressBar_->hide();
+        return;
+    }
+    progressBar_->setRange(0, clampedToInt(count));
+    progressBar_->setValue(clampedToInt(index - 1));
+    progressBar_->show();
 }
 
 void WindowRunReporter::focusDestination() {
@@ -107,10 +63,21 @@ void WindowRunReporter::showQueuePage() {
     pages_->setCurrentWidget(queuePage_);
 }
 
-void WindowRunReporter::repaint() {
-    // Paint and layout only; input stays queued, and the caller drains it into the blocker
-    // when the run is over.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+EventLoopWaiter::EventLoopWaiter()
+    : dispatcher_(QAbstractEventDispatcher::instance(QThread::currentThread())) {}
+
+void EventLoopWaiter::waitUntil(const std::function<bool()>& done) {
+    // A wake between the check and the wait is not lost: it makes the wait return at once.
+    // The timer asks again now and then, for conditions that include a time.
+    QTimer tick;
+    tick.start(50);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void EventLoopWaiter::wake() {
+    if (dispatcher_)
+        dispatcher_->wakeUp();
 }
 
 }  // namespace pixmorrow

@@ -2,55 +2,55 @@
 
 #include "conversion/run/conversion_run.h"
 
-#include <QObject>
-#include <QPointer>
+#include <functional>
 
+class QAbstractEventDispatcher;
 class QComboBox;
 class QLabel;
+class QProgressBar;
 class QTabWidget;
 class QWidget;
 
 namespace pixmorrow {
 
-// Keeps user input away from one window while a run holds the event loop, so the window
-// can repaint between files without taking clicks, keys or drops meant for it. Windows of
-// their own (message boxes and dialogs raised during the run, even when the blocked window
-// is their parent) still take input; the blocked window's menus and shortcuts do not.
-class RunInputBlocker final : public QObject {
-public:
-    explicit RunInputBlocker(QWidget* window);
-    ~RunInputBlocker() override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QPointer<QWidget> window_;
-};
-
-// The main window's side of a run: the status panel, the progress panel, the destination's
-// focus and the queue page. After each change the window repaints, without taking input.
+// The main window's side of a run: the status panel, the progress bar, the destination's
+// focus and the queue page. The window's thread waits for the workers in its own event loop
+// (EventLoopWaiter), so every change shows at once.
 class WindowRunReporter final : public RunReporter {
 public:
-    WindowRunReporter(QLabel* statusPanel, QLabel* progressPanel, QComboBox* destination,
+    WindowRunReporter(QLabel* statusPanel, QProgressBar* progressBar, QComboBox* destination,
                       QTabWidget* pages, QWidget* queuePage);
 
     void statusText(const QString& text) override;
+    // The bar shows the files done before file `index`, of `count`; hidden for (0, 0).
     void progress(std::int64_t index, std::int64_t count) override;
     void focusDestination() override;
     void showQueuePage() override;
 
-private:
-    void repaint();
+    // Called with true when the first file starts (the preconditions passed) and with false
+    // when the run is over.
+    std::function<void(bool)> runGoesOn;
 
+private:
+    bool going_ = false;
     QLabel* statusPanel_;
-    QLabel* progressPanel_;
+    QProgressBar* progressBar_;
     QComboBox* destination_;
     QTabWidget* pages_;
     QWidget* queuePage_;
 };
 
-// "file 3 of 10"; empty for (0, 0).
-QString progressText(std::int64_t index, std::int64_t count);
+// Waits in the calling thread's event loop: the window repaints, moves, resizes, answers
+// accessibility and takes input (a Cancel) while the workers convert.
+class EventLoopWaiter final : public RunWaiter {
+public:
+    EventLoopWaiter();
+
+    void waitUntil(const std::function<bool()>& done) override;
+    void wake() override;
+
+private:
+    QAbstractEventDispatcher* dispatcher_;
+};
 
 }  // namespace pixmorrow

@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 namespace pixmorrow {
 namespace {
@@ -309,6 +311,70 @@ TEST_F(FakeTool, WindowKeepsRepaintingWhileTheToolRuns) {
                              false);
     EXPECT_GE(calls, 3);
     EXPECT_TRUE(log_.lines().contains(QStringLiteral("done")));
+}
+
+// A cancelled run stops its tool at once: SIGTERM to the tool's group first, so that a tool
+// can remove its own files, then SIGKILL for a group that ignores it. Nothing of the group
+// is left running either way.
+TEST_F(FakeTool, ACancelStopsTheToolsGroupTermFirstThenKill) {
+    const QString started = data(QStringLiteral("started"));
+    const QString termed = data(QStringLiteral("termed"));
+    const QString pidFile = data(QStringLiteral("child.pid"));
+    const QByteArray marks =
+        "sleep 300 & echo $! > '" + pidFile.toUtf8() + "'; : > '" + started.toUtf8() + "'; ";
+    const struct {
+        const char* name;
+        QByteArray body;
+        bool leavesTermMark;
+    } cases[] = {
+        {"a tool that ends on SIGTERM",
+         "trap \"echo term > '" + termed.toUtf8() + "'; exit 143\" TERM; " + marks + "wait", true},
+        {"a tool that ignores SIGTERM", "trap '' TERM; " + marks + "while :; do wait; done", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(started);
+        QFile::remove(termed);
+        QFile::remove(pidFile);
+        writeTool(c.body);
+        std::atomic<bool> cancel{false};
+        ImageMagickBridge b = bridge();
+        b.cancelled = [&cancel] { return cancel.load(); };
+        QElapsedTimer sinceCancel;
+        std::thread canceller([&] {
+            QElapsedTimer waiting;
+            waiting.start();
+            while (!QFile::exists(started) && waiting.elapsed() < 20000)
+                QThread::msleep(10);
+            sinceCancel.start();
+            cancel = true;
+        });
+        b.ImageMagickIleDonustur(data(QStringLiteral("in.tga")), data(QStringLiteral("temp.png")),
+                                 false);
+        const qint64 stopping = sinceCancel.elapsed();
+        canceller.join();
+        EXPECT_TRUE(QFile::exists(started)) << "the tool never started";
+        EXPECT_LT(stopping, 5000) << "the tool was not stopped";
+        EXPECT_EQ(QFile::exists(termed), c.leavesTermMark);
+        EXPECT_TRUE(
+            log_.lines().contains(QStringLiteral("Processing cancelled: the tool was stopped.")));
+        EXPECT_TRUE(log_.text().endsWith(kClosing));
+        EXPECT_TRUE(childEnds(pidFile)) << "the tool's child still runs";
+    }
+}
+
+// The bridge's own entries (a thread limit) reach the tool beside its private folder.
+TEST_F(FakeTool, TheToolGetsTheEnvironmentEntriesGiven) {
+    writeTool(
+        "echo \"limit=$MAGICK_THREAD_LIMIT omp=$OMP_NUM_THREADS\"; "
+        "test -d \"$MAGICK_TMPDIR\" && echo private");
+    ImageMagickBridge b = bridge();
+    b.environment = {QStringLiteral("MAGICK_THREAD_LIMIT=1"), QStringLiteral("OMP_NUM_THREADS=1")};
+    b.ImageMagickIleDonustur(data(QStringLiteral("in.tga")), data(QStringLiteral("temp.png")),
+                             false);
+    EXPECT_TRUE(log_.lines().contains(QStringLiteral("limit=1 omp=1")))
+        << log_.text().toStdString();
+    EXPECT_TRUE(log_.lines().contains(QStringLiteral("private")));
 }
 
 TEST_F(FakeTool, RunToolTellsHowTheProgramEndedAndGivesItsInputAndOutput) {

@@ -211,6 +211,35 @@ TEST_F(HelperTool, TerminatingFromAnotherThreadEndsTheJobInProgress) {
     EXPECT_EQ(colourOf(next), QColor(Qt::blue)) << log_.text().toStdString();
 }
 
+// A cancelled run stops the helper's job through the bridge's own hook: the conversion ends
+// as cancelled, its partial output goes, and the next conversion starts a new helper.
+TEST_F(HelperTool, ACancelEndsTheJobInProgressAndTheNextStartsANewHelper) {
+    ImageMagickBridge tool = bridge(10min);
+    const QString hang = picture(QStringLiteral("helper-test-stubborn.png"), Qt::red);
+    const QString out = data(QStringLiteral("hang.png"));
+    std::atomic<bool> cancel{false};
+    tool.cancelled = [&cancel] { return cancel.load(); };
+    std::thread canceller([&] {
+        QElapsedTimer waiting;
+        waiting.start();
+        // The hook writes its partial output before it hangs.
+        while (!QFile::exists(out) && waiting.elapsed() < 30000)
+            QThread::msleep(10);
+        cancel.store(true);
+    });
+    tool.ImageMagickIleDonustur(hang, out, false);
+    canceller.join();
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(tool.helperProcess(), 0);
+    EXPECT_TRUE(log_.text().contains(QStringLiteral("Processing cancelled: the tool was stopped.")))
+        << log_.text().toStdString();
+
+    cancel.store(false);
+    const QString next = data(QStringLiteral("next.png"));
+    tool.ImageMagickIleDonustur(picture(QStringLiteral("b.png"), Qt::blue), next, false);
+    EXPECT_EQ(colourOf(next), QColor(Qt::blue)) << log_.text().toStdString();
+}
+
 // The helper's log and messages are the command line's: the same text for a good file and a
 // broken one, and the same bytes for an output without time stamps. Without the helper
 // program, the launcher runs per file.

@@ -4,6 +4,7 @@
 #include "conversion/format_table.h"
 #include "conversion/routes/codec_library.h"
 #include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/engine_factory.h"
 #include "conversion/routes/route_test_tools.h"
 #include "conversion/run/conversion_run.h"
 #include "platform/tick_clock.h"
@@ -17,6 +18,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -406,6 +408,103 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
                 EXPECT_GE(count, 2) << "frames lost";
             }
         }
+    }
+}
+
+// A PNG's bytes without its text and time chunks, where the external tool writes the time of
+// writing.
+QByteArray withoutPngTimeStamps(const QByteArray& bytes) {
+    if (!bytes.startsWith("\x89PNG"))
+        return bytes;
+    QByteArray kept = bytes.left(8);
+    qsizetype at = 8;
+    while (at + 12 <= bytes.size()) {
+        const auto length = static_cast<qsizetype>(qFromBigEndian<quint32>(bytes.constData() + at));
+        if (length > bytes.size() - at - 12)
+            return bytes;
+        const QByteArray type = bytes.mid(at + 4, 4);
+        if (type != "tEXt" && type != "zTXt" && type != "iTXt" && type != "tIME")
+            kept += bytes.mid(at, length + 12);
+        at += length + 12;
+    }
+    return kept;
+}
+
+// The bytes of every file in a folder, by name.
+QMap<QString, QByteArray> folderBytes(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(folder + u'/' + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        files[name] = withoutPngTimeStamps(file.readAll());
+    }
+    return files;
+}
+
+// Every input kind, and a damaged file, through the real routes with one worker and with
+// four: the same files under the same names with the same bytes, the same boxes in the same
+// order, the same sums, and no intermediate left in the settings folder.
+TEST(WorkerRuns, FourWorkersWriteWhatOneWorkerWrites) {
+    if (!CodecLibrary::isLoaded())
+        CodecLibrary::loadAtStart(builtProgramFolder());
+    QStringList sources;
+    for (const Kind& kind : kindsOfTheTable())
+        sources << fixtureFolder() + u'/' + kind.file;
+    sources << fixtureFolder() + QStringLiteral("/bad.jpg");
+    // Two sources of one name: their outputs take the series' names in queue order.
+    sources << fixtureFolder() + QStringLiteral("/png.png");
+    QTemporaryDir work;
+    for (const QString& type :
+         {QStringLiteral("WEBP"), QStringLiteral("PNG"), QStringLiteral("JPG"),
+          QStringLiteral("GIF"), QStringLiteral("TIFF")}) {
+        SCOPED_TRACE(type.toStdString());
+        struct Outcome {
+            QMap<QString, QByteArray> files;
+            QStringList messages;
+            std::optional<RunTotals> totals;
+            QStringList settingsLeft;
+        };
+        const auto convert = [&](int workers) {
+            Outcome outcome;
+            const QString name = type + QString::number(workers);
+            const QString folder = work.path() + u'/' + name;
+            const QString settings = work.path() + QStringLiteral("/settings-") + name + u'/';
+            QDir().mkpath(settings);
+            RecordingDialogs dialogs;
+            NullReporter reporter;
+            SteadyTickClock clock;
+            EngineFactory factory(builtProgramFolder());
+            RunSettings runSettings;
+            runSettings.settingsFolder = settings;
+            runSettings.workers = workers;
+            {
+                ConversionRun conversion(dialogs, reporter, clock, factory, runSettings);
+                outcome.totals = conversion.run(sources, {type, 80, false, folder});
+            }
+            outcome.files = folderBytes(folder);
+            for (const auto& message : dialogs.messages)
+                outcome.messages << message.title + QStringLiteral(": ") + message.text;
+            outcome.settingsLeft =
+                QDir(settings).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            return outcome;
+        };
+        const Outcome one = convert(1);
+        const Outcome four = convert(4);
+        ASSERT_TRUE(one.totals);
+        ASSERT_TRUE(four.totals);
+        EXPECT_FALSE(one.files.isEmpty());
+        EXPECT_EQ(four.files.keys(), one.files.keys());
+        for (const QString& name : one.files.keys())
+            EXPECT_TRUE(four.files.value(name) == one.files.value(name)) << name.toStdString();
+        EXPECT_EQ(four.messages, one.messages);
+        EXPECT_FALSE(one.messages.isEmpty()) << "the damaged file raised no box";
+        EXPECT_EQ(four.totals->processedCount, one.totals->processedCount);
+        EXPECT_EQ(four.totals->convertedCount, one.totals->convertedCount);
+        EXPECT_EQ(four.totals->inputTotal, one.totals->inputTotal);
+        EXPECT_EQ(four.totals->outputTotal - one.totals->outputTotal, 0)
+            << "sizes differ (PNG text chunks of the tool aside, they may differ in length)";
+        EXPECT_EQ(one.settingsLeft, QStringList());
+        EXPECT_EQ(four.settingsLeft, QStringList());
     }
 }
 
