@@ -1,6 +1,7 @@
 // The external tool's helper process with the real ImageMagick, laid out in a program folder
 // of the test's own: the test build of the helper crashes or hangs on marker file names, as a
 // broken coder would, and a policy.xml of the test's own has a short time limit.
+#include "conversion/external/tool_helper.h"
 #include "conversion/external/helper_protocol.h"
 #include "conversion/external/imagemagick_bridge.h"
 #include "support/recording_dialogs.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -344,6 +346,36 @@ TEST_F(HelperTool, TwoBridgesUseTwoHelpersWithoutMixingJobs) {
             EXPECT_EQ(worker.commands.value(i), ImageMagickBridge::generalCommandLine(
                                                     sources[w][i], worker.outputs[i].first, false));
         }
+    }
+}
+
+// The helper is under the program folder's own policy, as the launcher's tool is: its
+// resource limits are in force and every coder the routes do not use is denied.
+TEST_F(HelperTool, OwnPolicyIsInForce) {
+    ToolHelper helper(program_.filePath(QStringLiteral("imagemagick/") +
+                                        QLatin1String(helper_protocol::kProgramName)));
+    const auto job = [&helper, this](const QStringList& arguments) {
+        ToolRun run;
+        run.arguments = arguments;
+        run.workingFolder = program_.filePath(QStringLiteral("imagemagick"));
+        run.timeLimit = 1min;
+        auto text = std::make_shared<std::string>();
+        run.onOutput = [text](const char* data, std::size_t size) { text->append(data, size); };
+        const ToolOutcome outcome = helper.run(run);
+        return std::make_pair(outcome, QString::fromStdString(*text));
+    };
+    const auto [listed, resources] = job({QStringLiteral("-list"), QStringLiteral("resource")});
+    EXPECT_EQ(listed.end, ToolEnd::Exited);
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_TRUE(resources.contains(QStringLiteral("Memory: 2GiB"))) << resources.toStdString();
+    EXPECT_TRUE(resources.contains(QStringLiteral("List length: 10000")));
+    for (const QString& source : {QStringLiteral("xc:red"), QStringLiteral("label:x")}) {
+        const QString out = data(QStringLiteral("out.png"));
+        const auto [refused, messages] = job({source, QStringLiteral("PNG:") + out});
+        EXPECT_EQ(refused.end, ToolEnd::Exited);
+        EXPECT_NE(refused.code, 0) << source.toStdString();
+        EXPECT_TRUE(messages.contains(QStringLiteral("security policy"))) << messages.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
     }
 }
 
