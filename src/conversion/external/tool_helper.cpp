@@ -1,5 +1,6 @@
 #include "conversion/external/tool_helper.h"
 
+#include "conversion/external/child_environment.h"
 #include "conversion/external/helper_protocol.h"
 #include "platform/posix_io.h"
 
@@ -112,21 +113,7 @@ bool ToolHelper::start(const ToolRun& run, int& error) {
     std::vector<QByteArray> added;
     for (const QString& entry : run.environment)
         added.push_back(QFile::encodeName(entry));
-    std::vector<char*> envp;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const char* equals = std::strchr(*entry, '=');
-        const std::size_t nameLength =
-            equals != nullptr ? static_cast<std::size_t>(equals - *entry) : std::strlen(*entry);
-        const bool replaced = std::any_of(added.begin(), added.end(), [&](const QByteArray& a) {
-            return a.size() > static_cast<qsizetype>(nameLength) && a[nameLength] == '=' &&
-                   std::strncmp(a.constData(), *entry, nameLength) == 0;
-        });
-        if (!replaced)
-            envp.push_back(*entry);
-    }
-    for (QByteArray& entry : added)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<char*> envp = environmentWith(added);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
