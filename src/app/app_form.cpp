@@ -580,15 +580,7 @@ void TAppForm::setRunning(bool running) {
     CancelRun->setEnabled(running);
     if (running) {
         // The translation gets a letter no other caption of the page or the menu bar uses.
-        QString taken;
-        for (const QAbstractButton* button : TabSheet2->findChildren<QAbstractButton*>())
-            if (button != ButtonProcess)
-                taken += mnemonicOf(button->text());
-        for (const QLabel* label : TabSheet2->findChildren<QLabel*>())
-            taken += mnemonicOf(label->text());
-        for (const QAction* menu : menuBar()->actions())
-            taken += mnemonicOf(menu->text());
-        taken.remove(QChar());
+        QString taken = takenMnemonics(*TabSheet2, ButtonProcess);
         ButtonProcess->setText(withMnemonic(TranslateText(QStringLiteral("Cancel")), taken));
         ButtonProcess->setIcon(namedIcon(QStringLiteral("close")));
         ButtonProcess->setFocus();
@@ -717,17 +709,22 @@ void TAppForm::CheckBoxKeepMetadataClick() {
     settings_.storeKeepMetadata(CheckBoxKeepMetadata->isChecked());
 }
 
-void TAppForm::captionKeepMetadata() {
-    // The translation gets a letter no other caption of the window or its menu bar uses.
+QString TAppForm::takenMnemonics(const QWidget& scope, const QAbstractButton* except) const {
     QString taken;
-    for (const QAbstractButton* button : findChildren<QAbstractButton*>())
-        if (button != CheckBoxKeepMetadata)
+    for (const QAbstractButton* button : scope.findChildren<QAbstractButton*>())
+        if (button != except)
             taken += mnemonicOf(button->text());
-    for (const QLabel* label : findChildren<QLabel*>())
+    for (const QLabel* label : scope.findChildren<QLabel*>())
         taken += mnemonicOf(label->text());
     for (const QAction* menu : menuBar()->actions())
         taken += mnemonicOf(menu->text());
     taken.remove(QChar());
+    return taken;
+}
+
+void TAppForm::captionKeepMetadata() {
+    // The translation gets a letter no other caption of the window or its menu bar uses.
+    QString taken = takenMnemonics(*this, CheckBoxKeepMetadata);
     const QString caption = TranslateText(QStringLiteral("Keep metadata (EXIF, XMP)"));
     CheckBoxKeepMetadata->setText(withMnemonic(caption, taken));
 }

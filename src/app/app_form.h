@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -215,6 +216,9 @@ private:
     void buildOptionsPage();
     // The keep-metadata check box's caption in the loaded language.
     void captionKeepMetadata();
+    // The mnemonic letters in use among `scope`'s buttons (but `except`) and labels and in
+    // the menu bar, for a caption known only at run time.
+    QString takenMnemonics(const QWidget& scope, const QAbstractButton* except) const;
     // The resize and folder-structure controls (app_form_resize.cpp): made into `grid`'s
     // rows `row` and `row` + 1 (the folder-structure check box is placed by the caller),
     // their stored state applied without storing it again, their captions in the loaded

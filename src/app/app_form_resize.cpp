@@ -86,14 +86,7 @@ void TAppForm::captionResizeControls() {
     QAbstractButton* const own[] = {CheckBoxResize, CheckBoxNoEnlarge, CheckBoxKeepStructure};
     for (QAbstractButton* button : own)
         button->setText(QString());
-    QString taken;
-    for (const QAbstractButton* button : findChildren<QAbstractButton*>())
-        taken += mnemonicOf(button->text());
-    for (const QLabel* label : findChildren<QLabel*>())
-        taken += mnemonicOf(label->text());
-    for (const QAction* menu : menuBar()->actions())
-        taken += mnemonicOf(menu->text());
-    taken.remove(QChar());
+    QString taken = takenMnemonics(*this, nullptr);
     CheckBoxResize->setText(withMnemonic(TranslateText(QStringLiteral("Resize:")), taken));
     CheckBoxNoEnlarge->setText(
         withMnemonic(TranslateText(QStringLiteral("Do not enlarge")), taken));
