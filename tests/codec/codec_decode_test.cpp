@@ -1,5 +1,6 @@
 // Decoding by content through the codec library, and its behaviour on hostile bytes.
 #include "codec_fixtures.h"
+#include "support/peak_memory.h"
 
 #include <QDir>
 
@@ -131,6 +132,115 @@ TEST_F(CodecDecodeTest, AnimatedWebpGivesItsFirstFrame) {
     EXPECT_EQ(image.height(), 4);
     for (const Rgba& p : pixelsOf(image))
         ASSERT_EQ(p, (Rgba{255, 0, 0, 255}));
+}
+
+QByteArray little(std::uint32_t value, int bytes) {
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(char(value >> (8 * i)));
+    return out;
+}
+
+QByteArray riffChunk(const char* tag, const QByteArray& payload) {
+    QByteArray out = QByteArray(tag, 4) + little(std::uint32_t(payload.size()), 4) + payload;
+    if (payload.size() % 2)
+        out.append('\0');
+    return out;
+}
+
+// A lossless image chunk whose header claims width x height, followed by 32 zero bytes.
+QByteArray losslessClaim(std::uint32_t width, std::uint32_t height) {
+    const std::uint32_t bits = (width - 1) | (height - 1) << 14 | 1u << 28;
+    return riffChunk("VP8L", QByteArray(1, '\x2f') + little(bits, 4) + QByteArray(32, '\0'));
+}
+
+QByteArray webpFile(const QByteArray& chunks) {
+    return "RIFF" + little(std::uint32_t(4 + chunks.size()), 4) + "WEBP" + chunks;
+}
+
+// An animation on a width x height canvas of one frame, `frame`, covering all of it.
+QByteArray animatedWebp(std::uint32_t width, std::uint32_t height, const QByteArray& frame) {
+    const QByteArray vp8x =
+        QByteArray(1, '\x12') + QByteArray(3, '\0') + little(width - 1, 3) + little(height - 1, 3);
+    const QByteArray anmf = little(0, 3) + little(0, 3) + little(width - 1, 3) +
+                            little(height - 1, 3) + little(100, 3) + QByteArray(1, '\0') + frame;
+    return webpFile(riffChunk("VP8X", vp8x) + riffChunk("ANIM", QByteArray(6, '\0')) +
+                    riffChunk("ANMF", anmf));
+}
+
+TEST_F(CodecDecodeTest, ShortWebpFilesThatClaimHugePicturesCostOnlyTheirData) {
+    // 16384 x 16384 is a gigabyte of pixels; the files are under a hundred bytes.
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* text;
+    } cases[] = {
+        {"still picture", webpFile(losslessClaim(16384, 16384)),
+         "WebP data is damaged or truncated"},
+        {"animation", animatedWebp(16384, 16384, losslessClaim(16384, 16384)),
+         "WebP animation is damaged or truncated"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChildWork run = peakOfWorkInChild([&] {
+            return codec().makeImageFromEncodedData(c.bytes) ? std::string("decoded")
+                                                             : codec().lastError().toStdString();
+        });
+        ASSERT_TRUE(run.finished);
+        EXPECT_NE(run.result.find(c.text), std::string::npos) << run.result;
+        // A reader that prepares the header's picture touches all of its gigabyte.
+        EXPECT_LT(run.peakKb, 128u * 1024) << "KiB";
+    }
+}
+
+TEST_F(CodecDecodeTest, HighlyCompressedWebpPicturesStillDecode) {
+    // A flat 16000 x 1024 picture is a few hundred bytes as a lossless file and a few
+    // kilobytes lossy, and as much as a one-frame animation.
+    const QString png = path("flat.png"), lossless = path("flat.webp"),
+                  lossy = path("flat-lossy.webp"), anim = path("flat-anim.webp");
+    runTool("convert", {"-size", "16000x1024", "xc:#336699", png});
+    runTool("cwebp", {"-quiet", "-lossless", png, "-o", lossless});
+    runTool("cwebp", {"-quiet", "-q", "90", png, "-o", lossy});
+    runTool("img2webp", {"-lossless", lossless, "-o", anim});
+    ASSERT_LT(readBytes(lossless).size(), 4096);
+    for (const QString& file : {lossless, lossy, anim}) {
+        SCOPED_TRACE(file.toStdString());
+        CodecLibrary::Image image = codec().makeImageFromEncodedFile(file);
+        ASSERT_TRUE(image) << codec().lastError().toStdString();
+        ASSERT_EQ(image.width(), 16000);
+        ASSERT_EQ(image.height(), 1024);
+        const formats::DecodedImage d = image.toDecodedImage();
+        for (std::size_t at : {std::size_t{0}, d.bgra.size() / 2 + 4, d.bgra.size() - 4}) {
+            EXPECT_NEAR(d.bgra[at], 153, 2) << at;
+            EXPECT_NEAR(d.bgra[at + 1], 102, 2) << at;
+            EXPECT_NEAR(d.bgra[at + 2], 51, 2) << at;
+            EXPECT_EQ(d.bgra[at + 3], 255) << at;
+        }
+    }
+}
+
+TEST_F(CodecDecodeTest, AnAnimationsFirstFrameLiesWhereItIsPlacedOnAClearCanvas) {
+    // A 2 x 2 red first frame at 2,4 on the 6 x 8 canvas of a blue second frame.
+    const QString red = path("red.webp"), blue = path("blue.webp"), anim = path("placed.webp");
+    const QString redPng = path("red.png"), bluePng = path("blue.png");
+    runTool("convert", {"-size", "2x2", "xc:red", redPng});
+    runTool("convert", {"-size", "6x8", "xc:blue", bluePng});
+    runTool("cwebp", {"-quiet", "-lossless", redPng, "-o", red});
+    runTool("cwebp", {"-quiet", "-lossless", bluePng, "-o", blue});
+    runTool("webpmux",
+            {"-frame", red, "+100+2+4", "-frame", blue, "+100+0+0", "-loop", "0", "-o", anim});
+    CodecLibrary::Image image = codec().makeImageFromEncodedFile(anim);
+    ASSERT_TRUE(image) << codec().lastError().toStdString();
+    ASSERT_EQ(image.width(), 6);
+    ASSERT_EQ(image.height(), 8);
+    const auto px = pixelsOf(image);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const bool inFrame = x >= 2 && x < 4 && y >= 4 && y < 6;
+            const Rgba expected = inFrame ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 0, 0};
+            EXPECT_EQ(px[std::size_t(y) * 6 + x], expected) << x << "," << y;
+        }
+    }
 }
 
 // A TIFF block saying "rotate 90 degrees clockwise to show" (orientation 6).
