@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -120,6 +121,52 @@ bool hasTiffSignature(formats::Bytes data) {
     throw formats::DecodeError("TIFF: " + text, kind);
 }
 
+// The most one byte of a strip can become, for the compressions with a sound bound: stored
+// data 1:1; an LZW code has 9 bits or more and gives at most one string of libtiff's table
+// of 5119 entries; deflate at most 1032 bytes a byte; a PackBits run gives 128 bytes for two.
+// Nothing for the others (JPEG, fax, ...), whose best cases have no such bound.
+std::optional<std::uint64_t> maxExpansion(std::uint16_t compression) {
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return 1;
+        case COMPRESSION_LZW:
+            return 5119 * 8 / 9 + 1;
+        case COMPRESSION_ADOBE_DEFLATE:
+        case COMPRESSION_DEFLATE:
+            return formats::kDeflateMaxRatio;
+        case COMPRESSION_PACKBITS:
+            return 64;
+        default:
+            return std::nullopt;
+    }
+}
+
+// Refuses a picture that the strips or tiles lying within the file cannot hold, before its
+// raster is allocated: a small file claiming a huge picture costs nothing.
+void checkDataCovers(TIFF* tif, std::uint64_t fileSize, std::uint32_t width, std::uint32_t height) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const std::optional<std::uint64_t> ratio = maxExpansion(compression);
+    if (!ratio)
+        return;
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint64_t data = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
+        if (offset < fileSize)
+            data += std::min(TIFFGetStrileByteCount(tif, i), fileSize - offset);
+    }
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const std::uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+    // Each tile decodes to a whole tile; strips to the picture's rows.
+    const std::uint64_t needed =
+        tiled ? TIFFTileSize64(tif) * count : planes * TIFFVStripSize64(tif, height);
+    formats::checkDataCanHold(data, needed, *ratio, width, height, "TIFF");
+}
+
 }  // namespace
 
 formats::DecodedImage decodeTiff(formats::Bytes data) {
@@ -141,6 +188,7 @@ formats::DecodedImage decodeTiff(formats::Bytes data) {
     char message[1024] = "";
     if (!TIFFRGBAImageOK(tif.get(), message))
         failDecode(message[0] ? message : "unsupported image", formats::ErrorKind::Unsupported);
+    checkDataCovers(tif.get(), data.size(), width, height);
 
     formats::DecodedImage image = formats::allocateImage(width, height, "TIFF");
     // The RGBA reader writes 32-bit words, R in the low byte, alpha premultiplied.
