@@ -29,6 +29,15 @@ std::map<QString, QString> echoed(const QString& reply) {
     return values;
 }
 
+// An exchange the echo page answered, over `scheme`, after a failed secure attempt or not.
+void expectEchoed(const ExchangeResult& result, bool secureFailed, const QString& scheme,
+                  const QString& body) {
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.secureFailed, secureFailed);
+    EXPECT_EQ(echoed(result.reply)["scheme"], scheme);
+    EXPECT_EQ(echoed(result.reply)["body"], body);
+}
+
 // A TLS server whose certificate the test authority signed, and a poster that trusts that
 // authority only.
 class TrustedServer {
@@ -76,10 +85,7 @@ TEST(FormPost, SecureAttemptSucceedsAgainstATrustedAuthority) {
     CurlFormPoster& poster = trusted.poster();
     const ExchangeResult result =
         exchangeWithService(poster, server.host(), "/echo", {{"cmd", "check"}}, 5000);
-    EXPECT_TRUE(result.ok);
-    EXPECT_FALSE(result.secureFailed);
-    EXPECT_EQ(echoed(result.reply)["scheme"], "https");
-    EXPECT_EQ(echoed(result.reply)["body"], "cmd=check");
+    expectEchoed(result, false, "https", "cmd=check");
 }
 
 // The secure attempt fails and the plain retry on the same host answers: an untrusted
@@ -94,10 +100,7 @@ TEST(FormPost, AFailedSecureAttemptIsRetriedOverPlainHttp) {
         CurlFormPoster poster;  // the system's authorities only
         const ExchangeResult result =
             exchangeWithService(poster, server->host(), "/echo", {{"cmd", "feedback"}}, 5000);
-        EXPECT_TRUE(result.secureFailed);
-        EXPECT_TRUE(result.ok);
-        EXPECT_EQ(echoed(result.reply)["scheme"], "http");
-        EXPECT_EQ(echoed(result.reply)["body"], "cmd=feedback");
+        expectEchoed(result, true, "http", "cmd=feedback");
     }
 }
 
