@@ -5,12 +5,9 @@
 #include "cli/file_report.h"
 #include "cli/interrupt_flag.h"
 #include "cli/progress_bar.h"
-#include "conversion/external/command_runner.h"
-#include "conversion/external/imagemagick_bridge.h"
 #include "conversion/routes/codec_library.h"
-#include "conversion/routes/conversion_engine.h"
+#include "conversion/routes/engine_factory.h"
 #include "localization/language.h"
-#include "platform/error.h"
 #include "platform/program_paths.h"
 #include "platform/tick_clock.h"
 
@@ -53,9 +50,12 @@ public:
     void showQueuePage() override {}
     void fileFinished(const FileResult& result) override {
         FileReport report{result, messages_.take()};
-        // The tool's own words about being stopped would only mislead.
-        if (std::exchange(toolStopped_, false) && !report.converted())
+        if (result.interrupted) {
+            // In flight when the run was stopped: whatever the tool said about being stopped
+            // would only mislead.
             report.error = TranslateText(QStringLiteral("Interrupted"));
+            ++interrupted_;
+        }
         if (!report.converted() && report.error.isEmpty())
             report.error = TranslateText(QStringLiteral("No output was written"));
         ++done_;
@@ -65,8 +65,6 @@ public:
     bool stopRequested() override { return interrupted(); }
 
     void start() { start_ = clock_.tickCount(); }
-    // Notes that the file's tool was stopped; returns whether it had been noted already.
-    bool toolStopped() { return std::exchange(toolStopped_, true); }
     void print(const FileReport& report) {
         if (!report.converted())
             ++failed_;
@@ -76,6 +74,8 @@ public:
         writeLine(stdout, options_.json ? fileJson(report) : fileLine(report).toLocal8Bit());
     }
     std::int64_t failed() const { return failed_; }
+    // Files told as stopped mid-way; the run's totals do not count them.
+    std::int64_t interruptedFiles() const { return interrupted_; }
 
 private:
     const CliOptions& options_;
@@ -86,34 +86,23 @@ private:
     std::int64_t total_ = 0;
     std::int64_t done_ = 0;
     std::int64_t failed_ = 0;
-    bool toolStopped_ = false;
+    std::int64_t interrupted_ = 0;
 };
 
-// The one call into the engine: the whole queue through one run, as Process does.
-std::optional<RunTotals> convertQueue(const QStringList& queue, const CliOptions& options,
+// The one call into the engine: the whole queue through one run on workers, as Process
+// does. An interrupt cancels it as the window's Cancel does: no further file starts, a
+// running external tool is stopped, and what was not committed is removed.
+std::optional<RunTotals> convertQueue(const BatchSources& sources, const CliOptions& options,
                                       Dialogs& dialogs, BatchReporter& reporter, TickClock& clock,
                                       const QString& intermediates) {
-    // --jobs is kept for a run with workers; this run converts one file after the other.
-    CommandLog log;
-    ConversionEngine engine({programFolder(), withTrailingSeparator(intermediates), dialogs, log});
-    // An interrupt stops a running external tool at once and the file fails without an
-    // output; the run ends before the next file. The tool's helper process is stopped the
-    // way it is meant to be (a job of it must not be abandoned half way); a tool started on
-    // its own ends with its whole process group when its wait is left.
-    ImageMagickBridge& bridge = engine.bridge();
-    bridge.keepUiAlive = [&reporter, &bridge] {
-        if (!interrupted())
-            return;
-        if (bridge.helperProcess() != 0) {
-            if (!reporter.toolStopped())
-                bridge.terminateHelper();
-            return;
-        }
-        reporter.toolStopped();
-        throw Error(TranslateText(QStringLiteral("Interrupted")));
-    };
-    ConversionRun run(dialogs, reporter, clock, engine.converter(), &engine.shownNames());
-    return run.run(queue, options.conversion);
+    EngineFactory factory(programFolder());
+    RunSettings settings;
+    settings.settingsFolder = withTrailingSeparator(intermediates);
+    settings.workers = options.jobs;
+    ConversionRun run(dialogs, reporter, clock, factory, settings);
+    ConversionOptions conversion = options.conversion;
+    conversion.scanRoots = sources.scanRoots;
+    return run.run(sources.queue, conversion);
 }
 
 }  // namespace
@@ -142,7 +131,7 @@ int runBatch(const CliOptions& options) {
             return kNothingConverted;
         }
         const std::optional<RunTotals> totals =
-            convertQueue(sources.queue, options, messages, reporter, clock, intermediates.path());
+            convertQueue(sources, options, messages, reporter, clock, intermediates.path());
         if (!totals) {
             // The destination was refused before any file started.
             QString why = messages.take();
@@ -153,7 +142,8 @@ int runBatch(const CliOptions& options) {
         }
         summary.totals = *totals;
     }
-    summary.totals.processedCount += static_cast<std::int64_t>(sources.refused.size());
+    summary.totals.processedCount +=
+        static_cast<std::int64_t>(sources.refused.size()) + reporter.interruptedFiles();
     summary.failed = reporter.failed();
     summary.interrupted = interrupted();
     if (options.json) {

@@ -30,8 +30,10 @@ BatchSources collectSources(const QStringList& paths, bool recursive) {
             queue.append(path);
         }
     }
-    for (const TMyRecord& record : queue.items())
+    for (const TMyRecord& record : queue.items()) {
         sources.queue << record.FName;
+        sources.scanRoots << record.scanRoot;
+    }
     return sources;
 }
 

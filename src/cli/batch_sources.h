@@ -12,6 +12,7 @@ namespace pixmorrow::cli {
 // The files a command line names, as the window's queue would take them.
 struct BatchSources {
     QStringList queue;                // absolute paths, in the order met
+    QStringList scanRoots;            // for each of `queue`, the folder scanned; empty if named
     std::vector<FileReport> refused;  // named paths that cannot be converted, with why
 };
 

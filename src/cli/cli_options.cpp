@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "conversion/format_table.h"
+#include "formats/resize_plan.h"
 #include "localization/language.h"
 
 #include <algorithm>
@@ -67,6 +68,20 @@ const std::array kOptions{
                   o.jobs = wholeNumber(
                       v, 1, 1024, "The number of jobs must be a whole number from 1 to 1024: %s");
               }},
+    OptionRow{"--resize", "SIZE",
+              "Resize each picture on the way: long:N (the longest side), width:N, height:N, "
+              "fit:WxH or N%; a smaller picture keeps its size",
+              [](CliOptions& o, const QString& v) {
+                  o.conversion.resize = formats::parseResizeRequest(v.toStdString());
+                  if (!o.conversion.resize)
+                      refuse("The size must be long:N, width:N, height:N, fit:WxH or N%: %s", v);
+              }},
+    OptionRow{"--enlarge", nullptr, "With --resize, a smaller picture grows to the size too",
+              [](CliOptions& o, const QString&) { o.enlarge = true; }},
+    OptionRow{"--keep-structure", nullptr,
+              "With --dest, the outputs of the files found in a folder go to their place "
+              "inside FOLDER, subfolders made as needed",
+              [](CliOptions& o, const QString&) { o.conversion.keepFolderStructure = true; }},
     OptionRow{"--keep-metadata", nullptr,
               "Keep the sources' EXIF and XMP (colour profiles are kept either way)",
               [](CliOptions& o, const QString&) { o.conversion.keepMetadata = true; }},
@@ -123,6 +138,13 @@ CliOptions parseArguments(const QStringList& arguments) {
         }
         row->apply(options, value);
     }
+    if (options.enlarge) {
+        if (!options.conversion.resize)
+            refuse("The option %s needs --resize", QStringLiteral("--enlarge"));
+        options.conversion.resize->enlarge = true;
+    }
+    if (options.conversion.keepFolderStructure && options.conversion.destination == kSameFolder)
+        refuse("The option %s needs --dest", QStringLiteral("--keep-structure"));
     if (options.paths.isEmpty() && !options.help && !options.version)
         throw UsageError(TranslateText(QStringLiteral("No files or folders given")));
     return options;

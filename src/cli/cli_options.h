@@ -12,7 +12,8 @@ namespace pixmorrow::cli {
 struct CliOptions {
     ConversionOptions conversion = defaultConversion();
     bool recursive = false;
-    int jobs = 0;  // files at once; 0: one per core
+    int jobs = 0;          // files at once; 0: one per core
+    bool enlarge = false;  // taken into the resize request once every option is read
     bool json = false;
     bool quiet = false;
     bool help = false;

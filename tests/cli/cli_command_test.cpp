@@ -256,6 +256,30 @@ TEST_F(CliCommandTest, AFolderGivesItsOwnFilesAndWithRecursiveItsSubfoldersToo) 
     EXPECT_EQ(tree(path("photos")), expected);
 }
 
+TEST_F(CliCommandTest, ResizeAndKeepStructureGiveEachOutputItsSizeAndItsPlace) {
+    // The same name in two subfolders, a landscape and a portrait, and a file named by itself.
+    picture("photos/2024/x.png", 640, 480);
+    picture("photos/2025/x.png", 300, 600);
+    picture("photos/small.png", 80, 60);
+    const QString single = picture("single.png", 1000, 500);
+    const QString out = path("out");
+    const Outcome outcome = run({"--recursive", "--type", "png", "--resize", "long:200",
+                                 "--keep-structure", "--dest", out, "photos", single});
+    EXPECT_EQ(outcome.exit, 0) << outcome.err.toStdString();
+    EXPECT_EQ(tree(out), (QStringList{"2024/x.png", "2025/x.png", "single.png", "small.png"}));
+    const std::map<QString, QSize> sizes{{"2024/x.png", {200, 150}},
+                                         {"2025/x.png", {100, 200}},
+                                         {"single.png", {200, 100}},
+                                         {"small.png", {80, 60}}};  // never enlarged unasked
+    for (const auto& [name, size] : sizes)
+        EXPECT_EQ(QImage(out + "/" + name).size(), size) << name.toStdString();
+
+    const Outcome enlarged = run({"--type", "png", "--resize", "width:160", "--enlarge", "--dest",
+                                  path("grown"), path("photos/small.png")});
+    EXPECT_EQ(enlarged.exit, 0) << enlarged.err.toStdString();
+    EXPECT_EQ(QImage(path("grown/small.png")).size(), QSize(160, 120));
+}
+
 TEST_F(CliCommandTest, ADamagedFileAmongGoodOnesExitsOneAndTheGoodOnesConvert) {
     const QString good1 = picture("in/good1.png");
     // A PNG signature and then nothing a reader can use.
@@ -411,13 +435,20 @@ TEST_F(CliCommandTest, AnInterruptEndsTheRunWithWholeOutputsOnlyAndExits130) {
         const QJsonObject summary = objects.back();
         EXPECT_TRUE(summary["interrupted"].toBool());
         EXPECT_LT(summary["processed"].toInteger(), sources.size());
-        // The file in flight, when its route was running the external tool, was stopped.
-        EXPECT_GE(summary["converted"].toInteger(), summary["processed"].toInteger() - 1);
+        // Files are told in queue order: those committed, then those in flight (workers run
+        // ahead of the commit), which were stopped and left nothing.
+        bool stopped = false;
+        qsizetype next = 0;
         for (const QJsonObject& file : fileObjects(objects)) {
+            EXPECT_EQ(file["source"].toString(), sources.value(next++));
             if (file["status"].toString() != "converted") {
                 EXPECT_EQ(file["error"].toString(), "Interrupted");
+                stopped = true;
+            } else {
+                EXPECT_FALSE(stopped) << "converted after one that was stopped";
             }
         }
+        EXPECT_EQ(next, summary["processed"].toInteger());
         QStringList expected;
         for (const QString& output : reportedOutputs(objects)) {
             EXPECT_TRUE(isWholeWebp(output)) << output.toStdString();
@@ -429,47 +460,72 @@ TEST_F(CliCommandTest, AnInterruptEndsTheRunWithWholeOutputsOnlyAndExits130) {
     }
 }
 
-// The processes `pid` started, as the kernel lists them.
+// The processes `pid` started, as the kernel lists them: each thread's own children, since
+// the run's workers start the tool.
 QStringList childrenOf(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll()).split(u' ', Qt::SkipEmptyParts);
+    QStringList children;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks + u'/' + task + QStringLiteral("/children"));
+        if (file.open(QIODevice::ReadOnly))
+            children += QString::fromLatin1(file.readAll()).split(u' ', Qt::SkipEmptyParts);
+    }
+    return children;
 }
 
 TEST_F(CliCommandTest, AnInterruptStopsARunningExternalToolAtOnceAndLeavesNothing) {
     // GIF goes through the external tool, which takes its time over a large noisy picture.
     const QString big = picture("in/big.png", 4000, 3000);
     const QString next = picture("in/next.png");
-    const QString out = path("out");
-    const QString temporary = path("tmp");
-    ASSERT_TRUE(QDir().mkpath(temporary));
-    auto process =
-        start({"--json", "--type", "gif", "--dest", out, big, next}, {}, {{"TMPDIR", temporary}});
-    QStringList tools;
-    QElapsedTimer waited;
-    waited.start();
-    while (tools.isEmpty() && process->state() == QProcess::Running && waited.elapsed() < 240000) {
-        tools = childrenOf(process->processId());
-        process->waitForFinished(10);
+    // One worker: the next file never starts. Two: it is converted meanwhile, but its turn
+    // comes after the big one's, so the interrupt leaves nothing of it either.
+    for (const int jobs : {1, 2}) {
+        SCOPED_TRACE(jobs);
+        const QString out = path(QStringLiteral("out%1").arg(jobs));
+        const QString temporary = path(QStringLiteral("tmp%1").arg(jobs));
+        ASSERT_TRUE(QDir().mkpath(temporary));
+        auto process = start(
+            {"--json", "--type", "gif", "--jobs", QString::number(jobs), "--dest", out, big, next},
+            {}, {{"TMPDIR", temporary}});
+        QStringList tools;
+        QElapsedTimer waited;
+        waited.start();
+        while (tools.isEmpty() && process->state() == QProcess::Running &&
+               waited.elapsed() < 240000) {
+            tools = childrenOf(process->processId());
+            process->waitForFinished(10);
+        }
+        ASSERT_FALSE(tools.isEmpty()) << "the tool never started";
+        if (jobs == 2) {
+            // Both files at their writing stage (each has reserved its hidden output); the
+            // small one's tool is soon done, the big one's is not.
+            while (QDir(out).entryList(QDir::Files | QDir::Hidden).size() < 2 &&
+                   process->state() == QProcess::Running && waited.elapsed() < 240000)
+                process->waitForFinished(10);
+            tools = childrenOf(process->processId());
+        }
+        ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+        const Outcome outcome = finish(*process);
+        EXPECT_EQ(outcome.exit, 130) << outcome.err.toStdString();
+        const std::vector<QJsonObject> objects = jsonLines(outcome.out);
+        const QStringList stopped = jobs == 1 ? QStringList{big} : QStringList{big, next};
+        ASSERT_EQ(objects.size(), std::size_t(stopped.size()) + 1) << outcome.out.toStdString();
+        for (qsizetype i = 0; i < stopped.size(); ++i) {
+            const QJsonObject& file = objects[std::size_t(i)];
+            EXPECT_EQ(file["source"].toString(), stopped[i]);
+            EXPECT_EQ(file["status"].toString(), "failed");
+            EXPECT_EQ(file["error"].toString(), "Interrupted");
+        }
+        EXPECT_EQ(objects.back()["processed"].toInteger(), stopped.size())
+            << "with one worker the next file never started";
+        EXPECT_TRUE(objects.back()["interrupted"].toBool());
+        for (const QString& tool : tools)
+            EXPECT_FALSE(QFileInfo::exists("/proc/" + tool)) << "tool " << tool.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out) && !tree(out).isEmpty())
+            << tree(out).join(", ").toStdString();
+        EXPECT_TRUE(QDir(temporary).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            << "the run's private folder is gone";
     }
-    ASSERT_FALSE(tools.isEmpty()) << "the tool never started";
-    ::kill(static_cast<pid_t>(process->processId()), SIGINT);
-    const Outcome outcome = finish(*process);
-    EXPECT_EQ(outcome.exit, 130) << outcome.err.toStdString();
-    const std::vector<QJsonObject> objects = jsonLines(outcome.out);
-    ASSERT_EQ(objects.size(), 2u) << outcome.out.toStdString();
-    EXPECT_EQ(objects[0]["source"].toString(), big);
-    EXPECT_EQ(objects[0]["status"].toString(), "failed");
-    EXPECT_EQ(objects[0]["error"].toString(), "Interrupted");
-    EXPECT_EQ(objects[1]["processed"].toInteger(), 1) << "the next file never started";
-    EXPECT_TRUE(objects[1]["interrupted"].toBool());
-    for (const QString& tool : tools)
-        EXPECT_FALSE(QFileInfo::exists("/proc/" + tool)) << "tool " << tool.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(out) && !tree(out).isEmpty())
-        << tree(out).join(", ").toStdString();
-    EXPECT_TRUE(QDir(temporary).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-        << "the run's private folder is gone";
 }
 
 TEST_F(CliCommandTest, TheJobRunnerRecipeLosesAndReplacesNothing) {

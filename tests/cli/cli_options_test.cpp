@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include "conversion/format_table.h"
+#include "formats/resize_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@ TEST(CliOptionsTest, OptionsSetWhatTheySayAndTheDefaultsAreTheWindowsFirstStart)
     EXPECT_FALSE(defaults.conversion.keepMetadata);
     EXPECT_FALSE(defaults.recursive);
     EXPECT_EQ(defaults.jobs, 0);
+    EXPECT_FALSE(defaults.conversion.resize.has_value());
+    EXPECT_FALSE(defaults.conversion.keepFolderStructure);
     EXPECT_FALSE(defaults.json || defaults.quiet || defaults.help || defaults.version);
 
     const CliOptions all = parseArguments(
@@ -30,6 +33,16 @@ TEST(CliOptionsTest, OptionsSetWhatTheySayAndTheDefaultsAreTheWindowsFirstStart)
     EXPECT_EQ(all.jobs, 3);
     EXPECT_TRUE(all.conversion.keepMetadata && all.json && all.quiet);
     EXPECT_EQ(all.paths, (QStringList{"x", "-y", "-", "photos/"}));
+
+    // --enlarge may come before the size it applies to.
+    const CliOptions resized = parseArguments(
+        {"--enlarge", "--resize", "FIT:800x600", "--keep-structure", "--dest=o", "a"});
+    ASSERT_TRUE(resized.conversion.resize.has_value());
+    EXPECT_EQ(*resized.conversion.resize,
+              (formats::ResizeRequest{formats::ResizeMode::FitInBox, 800, 600, true}));
+    EXPECT_TRUE(resized.conversion.keepFolderStructure);
+    EXPECT_EQ(parseArguments({"--resize", "50%", "a"}).conversion.resize,
+              (formats::ResizeRequest{formats::ResizeMode::Percent, 50, 1080, false}));
 
     // The last of an option given twice counts; the value may look like an option.
     EXPECT_EQ(parseArguments({"--quality", "5", "--quality", "100", "a"}).conversion.quality, 100);
@@ -73,6 +86,14 @@ TEST(CliOptionsTest, RefusalsSayWhatIsWrong) {
         {{"--jobs", "many", "a"}, "The number of jobs must be a whole number from 1 to 1024: many"},
         {{"--gray=yes", "a"}, "The option --gray takes no value"},
         {{"--dest=", "a"}, "The destination is empty"},
+        {{"--resize", "big", "a"},
+         "The size must be long:N, width:N, height:N, fit:WxH or N%: big"},
+        {{"--resize", "long:0", "a"},
+         "The size must be long:N, width:N, height:N, fit:WxH or N%: long:0"},
+        {{"--resize", "fit:800", "a"},
+         "The size must be long:N, width:N, height:N, fit:WxH or N%: fit:800"},
+        {{"--enlarge", "a"}, "The option --enlarge needs --resize"},
+        {{"--keep-structure", "a"}, "The option --keep-structure needs --dest"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -88,9 +109,9 @@ TEST(CliOptionsTest, RefusalsSayWhatIsWrong) {
 TEST(CliOptionsTest, TheHelpListsEveryOptionAndEveryType) {
     const QString text = usageText();
     EXPECT_TRUE(text.startsWith("Usage: pixmorrow-convert [options] FILE|FOLDER...\n"));
-    for (const char* option :
-         {"--type T", "--quality N", "--gray", "--dest FOLDER", "--recursive", "--jobs N",
-          "--keep-metadata", "--json", "--quiet", "--help", "--version"}) {
+    for (const char* option : {"--type T", "--quality N", "--gray", "--dest FOLDER", "--recursive",
+                               "--jobs N", "--resize SIZE", "--enlarge", "--keep-structure",
+                               "--keep-metadata", "--json", "--quiet", "--help", "--version"}) {
         EXPECT_TRUE(text.contains(QStringLiteral("\n  ") + QString::fromLatin1(option) + u' '))
             << option;
     }

@@ -75,6 +75,11 @@ const QStringList kKeys = {
     "source)",
     "Scan the subfolders of the folders given too",
     "Files converted at once (default: one per core)",
+    "Resize each picture on the way: long:N (the longest side), width:N, height:N, fit:WxH or "
+    "N%; a smaller picture keeps its size",
+    "With --resize, a smaller picture grows to the size too",
+    "With --dest, the outputs of the files found in a folder go to their place inside FOLDER, "
+    "subfolders made as needed",
     "Keep the sources' EXIF and XMP (colour profiles are kept either way)",
     "One JSON object per file on standard output, and a summary object last",
     "Only the files that failed on standard output; no progress or summary line",
@@ -88,6 +93,9 @@ const QStringList kKeys = {
     "Unknown type: %s",
     "The quality must be a whole number from 1 to 100: %s",
     "The number of jobs must be a whole number from 1 to 1024: %s",
+    "The size must be long:N, width:N, height:N, fit:WxH or N%: %s",
+    "The option %s needs --resize",
+    "The option %s needs --dest",
     "The destination is empty",
     "No files or folders given",
     "Try \"%s --help\".",

@@ -334,6 +334,21 @@ struct ConversionRun::Pipeline {
         });
     }
 
+    // The files from `first` on that had started when the run was cancelled, in queue order.
+    std::vector<FileResult> inFlight(std::size_t first) {
+        std::vector<FileResult> results;
+        const std::lock_guard lock(mutex);
+        for (std::size_t i = first; i < jobs.size() && jobs[i].started; ++i) {
+            FileResult result;
+            result.source = jobs[i].source;
+            // A worker still in the file writes its time when it leaves it.
+            result.milliseconds = jobs[i].done ? jobs[i].milliseconds : 0;
+            result.interrupted = true;
+            results.push_back(result);
+        }
+        return results;
+    }
+
     std::vector<FileJob> jobs;
     const ConversionOptions options;
     MemoryBudget budget;
@@ -549,6 +564,8 @@ void ConversionRun::runWorkers(const QStringList& sources, const ConversionOptio
     if (finished < pipeline.jobs.size()) {
         totals.cancelled = true;
         pipeline.windDown();
+        for (const FileResult& result : pipeline.inFlight(finished))
+            reporter_.fileFinished(result);
     } else {
         pipeline.stopAll();
     }

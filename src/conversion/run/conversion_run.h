@@ -47,6 +47,9 @@ struct FileResult {
     std::int64_t inputBytes = 0;
     std::int64_t outputBytes = 0;
     std::uint32_t milliseconds = 0;
+    // Still being converted when the run was cancelled: nothing of it was kept. Such a file
+    // is told after the run's last committed one and is not in the totals.
+    bool interrupted = false;
 };
 
 // The window side of a run: status text, progress, focus and page changes.
@@ -58,7 +61,8 @@ public:
     virtual void progress(std::int64_t index, std::int64_t count) = 0;
     virtual void focusDestination() = 0;
     virtual void showQueuePage() = 0;
-    // After each file, for a caller that reports files one by one.
+    // After each file, for a caller that reports files one by one; after a cancel, once
+    // more for each file that was in flight (`interrupted`).
     virtual void fileFinished(const FileResult&) {}
     // Asked before each file (and while the run waits for one): true ends the run there, as
     // a cancel does, the files done so far kept and counted as the processed ones.
