@@ -3,6 +3,7 @@
 // their repaint. A tick runs every 50 ms; both must stay far below that.
 #include "about/about_box.h"
 #include "about/matrix_rain.h"
+#include "qt_bench_main.h"
 #include "support/fake_clock.h"
 #include "support/recording_dialogs.h"
 #include "support/recording_shell.h"
@@ -56,10 +57,5 @@ BENCHMARK(BM_AboutBoxTick)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 #   bench/metadata_bytes.sh EARLIER_BUILD [BUILD]   (each a build folder with
 #                                                    bench/pixmorrow_convert)
 set -euo pipefail
+source "$(dirname "$0")/lib/timing.sh"
 earlier=$1/bench/pixmorrow_convert
 build=${2:-build}
 engine=$build/bench/pixmorrow_convert
@@ -87,7 +88,6 @@ for i in 1 2 3 4; do
     cp "$work/photos/plain/p$i.jpg" "$work/photos/tagged/p$i.jpg"
 done
 exiftool -q -overwrite_original "-icc_profile<=$work/wide.icc" "$work/photos/tagged"/*.jpg
-median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 timeit() {  # engine, type, photo folder, output folder: seconds of one whole run
     mkdir -p "$4"
     local start

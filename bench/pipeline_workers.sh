@@ -5,6 +5,7 @@
 # loop, output bytes, peak memory and bytes per pixel of the largest photo.
 #   bench/pipeline_workers.sh [BUILD_FOLDER]    (JOBS=2 COUNT=12 ROUNDS=3 by default)
 set -euo pipefail
+source "$(dirname "$0")/lib/timing.sh"
 build=${1:-build}
 jobs=${JOBS:-2}
 count=${COUNT:-12}
@@ -35,24 +36,13 @@ while IFS= read -r f; do
 done <"$1"
 LOOP
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # label, output folder, command...: the median wall time, the highest peak and the bytes out
 measure() {
     local label=$1 out=$2
     shift 2
-    : >"$work/$label.times"
-    : >"$work/$label.peaks"
-    for ((r = 0; r < rounds; r++)); do
-        rm -rf "$out"
-        mkdir -p "$out"
-        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
-            { cat "$work/err" >&2; return 1; }
-        read -r seconds peak <"$work/time"
-        echo "$seconds" >>"$work/$label.times"
-        echo "$peak" >>"$work/$label.peaks"
-    done
-    median <"$work/$label.times" >"$work/$label.s"
-    sort -n "$work/$label.peaks" | tail -1 >"$work/$label.kb"
+    timed_rounds "$rounds" "$out" "%e %M" "$work/$label.runs" "$@" || return 1
+    awk '{ print $1 }' "$work/$label.runs" | median >"$work/$label.s"
+    awk '{ print $2 }' "$work/$label.runs" | sort -n | tail -1 >"$work/$label.kb"
     du -cb "$out"/* | tail -1 | cut -f1 >"$work/$label.bytes"
 }
 

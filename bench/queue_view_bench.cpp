@@ -2,6 +2,7 @@
 // and a 20,000-file folder tree scanned with the per-file view update, against the bare scan
 // and `find DIR -type f | wc -l`.
 #include "app/app_form.h"
+#include "qt_bench_main.h"
 #include "queue/icon_source.h"
 #include "queue/intake.h"
 #include "queue/queue_model.h"
@@ -37,13 +38,22 @@ struct Services {
                     QDir::tempPath(), {},          &icons};
 };
 
+// The main window over those services, `queued` made-up photos in its queue, shown at
+// 800 x 600.
+struct ShownWindow {
+    explicit ShownWindow(int queued = 0) {
+        for (int i = 0; i < queued; ++i)
+            form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
+        form.resize(800, 600);
+        form.show();
+    }
+    Services services;
+    TAppForm form{services.app};
+};
+
 void BM_ScrollMillionRows(benchmark::State& state) {
-    Services s;
-    TAppForm form(s.app);
-    for (int i = 0; i < 1'000'000; ++i)
-        form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
-    form.resize(800, 600);
-    form.show();
+    ShownWindow window(1'000'000);
+    TAppForm& form = window.form;
     QElapsedTimer t;
     t.start();
     form.updateQueueView();
@@ -63,12 +73,8 @@ void BM_ScrollMillionRows(benchmark::State& state) {
 BENCHMARK(BM_ScrollMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_PageThroughMillionRows(benchmark::State& state) {
-    Services s;
-    TAppForm form(s.app);
-    for (int i = 0; i < 1'000'000; ++i)
-        form.imageQueue().append(QStringLiteral("/home/user/Pictures/IMG_%1.jpg").arg(i));
-    form.resize(800, 600);
-    form.show();
+    ShownWindow window(1'000'000);
+    TAppForm& form = window.form;
     form.updateQueueView();
     QScrollBar* bar = form.ListView1->verticalScrollBar();
     for (auto _ : state) {
@@ -106,10 +112,8 @@ BENCHMARK(BM_ScanTwentyThousandBare)->Unit(benchmark::kMillisecond)->Iterations(
 void BM_ScanTwentyThousandWithViewUpdates(benchmark::State& state) {
     QTemporaryDir dir;
     const QString root = makeTree(dir, 200, 100);
-    Services s;
-    TAppForm form(s.app);
-    form.resize(800, 600);
-    form.show();
+    ShownWindow window;
+    TAppForm& form = window.form;
     for (auto _ : state) {
         form.ButtonClearClick();
         form.intake().AddMyFolder(root);
@@ -122,10 +126,8 @@ BENCHMARK(BM_ScanTwentyThousandWithViewUpdates)->Unit(benchmark::kMillisecond)->
 void BM_ScanPart(benchmark::State& state) {
     QTemporaryDir dir;
     const QString root = makeTree(dir, 20, 100);
-    Services s;
-    TAppForm form(s.app);
-    form.resize(800, 600);
-    form.show();
+    ShownWindow window;
+    TAppForm& form = window.form;
     const int part = static_cast<int>(state.range(0));
     for (auto _ : state) {
         form.ButtonClearClick();
@@ -175,11 +177,5 @@ BENCHMARK(BM_FindTwentyThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -15,7 +15,6 @@ vips gaussnoise "$work/noise.v" 6000 4000
 vips cast "$work/noise.v" "$work/noise8.v" uchar
 vips bandjoin "$work/noise8.v $work/noise8.v $work/noise8.v" "$work/rgb.v"
 vips bandjoin "$work/rgb.v $work/noise8.v" "$work/rgba.v"
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 for input in rgb rgba; do
     for r in 1 2 3; do
         /usr/bin/time -f "%e %U %S" -o "$work/t" env VIPS_CONCURRENCY=1 vips resize \

@@ -8,6 +8,7 @@
 # Two sets: the real photographs in /usr/share/backgrounds (JPEG) and generated 24 MP
 # pictures (6000 x 4000 plasma, JPEG quality 90, made once into <build>/bench-resize).
 set -euo pipefail
+source "$(dirname "$0")/lib/timing.sh"
 build=${1:-build}
 runs=${RUNS:-3}
 engine=$build/bench/pixmorrow_convert
@@ -30,22 +31,14 @@ synthetic=("$generated"/plasma*.jpg)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
 # label, output folder, command...: runs it $runs times into a fresh folder, prints the median
 # wall time and the bytes of the last run's outputs.
 timed() {
     local label=$1 out=$2
     shift 2
-    : >"$work/$label.times"
-    : >"$work/$label.cpu"
-    for ((r = 0; r < runs; r++)); do
-        rm -rf "$out" && mkdir -p "$out"
-        /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
-            { cat "$work/err" >&2; return 1; }
-        awk '{ print $1 }' "$work/time" >>"$work/$label.times"
-        awk '{ print $2 + $3 }' "$work/time" >>"$work/$label.cpu"
-    done
+    timed_rounds "$runs" "$out" "%e %U %S" "$work/$label.runs" "$@" || return 1
+    awk '{ print $1 }' "$work/$label.runs" >"$work/$label.times"
+    awk '{ print $2 + $3 }' "$work/$label.runs" >"$work/$label.cpu"
     median <"$work/$label.times" >"$work/$label.s"
     median <"$work/$label.cpu" >"$work/$label.c"
     bytes=$(cat "$out"/* | wc -c)

@@ -14,6 +14,7 @@
 # file, converts the first PERFILE (default 100) of each, and its figures are per file.
 # TYPES (default "WEBP PNG GIF") picks the output types.
 set -euo pipefail
+source "$(dirname "$0")/lib/timing.sh"
 shopt -s nullglob
 build=${1:-build}
 runs=${RUNS:-3}
@@ -59,7 +60,6 @@ for f in "$build"/imagemagick/*; do
     [[ ${f##*/} == pixmorrow-magick-helper ]] || cp -p "$f" "$plain/imagemagick/"
 done
 
-median() { LC_ALL=C sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 # label, command...: one timed run into $work/out/label, appended to label's wall and cpu lists.
 timed() {
     local label=$1

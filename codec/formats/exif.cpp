@@ -1,5 +1,6 @@
 // The orientation tag of a JPEG's Exif block. Offsets inside the block are relative to its
 // TIFF header and all come from the file, so each is checked before use.
+#include "formats/jpeg_segments.h"
 #include "formats/readers.h"
 
 #include <cstring>
@@ -56,30 +57,16 @@ int orientationFromTiff(Bytes tiff) {
 int readExifOrientation(Bytes file) {
     if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8)
         return 1;
-    std::size_t pos = 2;
-    // Each round moves on by at least two bytes, so the walk ends.
-    while (pos + 4 <= file.size()) {
-        if (file[pos] != 0xFF)
-            return 1;
-        const std::uint8_t marker = file[pos + 1];
-        if (marker == 0xFF) {  // fill byte
-            ++pos;
-            continue;
+    int orientation = 1;
+    detail::forEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
+        if (marker == 0xE1 && payload.size() >= 6 &&
+            std::memcmp(payload.data(), "Exif\0\0", 6) == 0) {
+            orientation = orientationFromTiff(payload.subspan(6));
+            return false;  // the first Exif block is the one
         }
-        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            pos += 2;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9)
-            return 1;  // image data: no Exif after this
-        const std::size_t length = std::size_t{file[pos + 2]} << 8 | file[pos + 3];
-        if (length < 2 || length > file.size() - pos - 2)
-            return 1;
-        if (marker == 0xE1 && length >= 8 && std::memcmp(file.data() + pos + 4, "Exif\0\0", 6) == 0)
-            return orientationFromTiff(file.subspan(pos + 10, length - 8));
-        pos += 2 + length;
-    }
-    return 1;
+        return true;
+    });
+    return orientation;
 }
 
 }  // namespace pixmorrow::formats

@@ -1,5 +1,6 @@
 // Finding the colour profile, EXIF and XMP blocks in a file's container. A damaged block is
 // skipped and the walk goes on where it safely can; nothing here throws for the content.
+#include "formats/jpeg_segments.h"
 #include "formats/metadata.h"
 
 #include <zlib.h>
@@ -124,26 +125,9 @@ struct IccChunks {
 ImageMetadata fromJpeg(Bytes file) {
     ImageMetadata found;
     IccChunks icc;
-    std::size_t pos = 2;
     static constexpr std::string_view kXmpId("http://ns.adobe.com/xap/1.0/\0", 29);
     static constexpr std::string_view kIccId("ICC_PROFILE\0", 12);
-    // Each round moves on by at least one byte, so the walk ends.
-    while (pos + 4 <= file.size() && file[pos] == 0xFF) {
-        const std::uint8_t marker = file[pos + 1];
-        if (marker == 0xFF) {  // fill byte
-            ++pos;
-            continue;
-        }
-        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            pos += 2;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9)
-            break;  // the blocks come before the image data
-        const std::size_t length = std::size_t{file[pos + 2]} << 8 | file[pos + 3];
-        if (length < 2 || length > file.size() - pos - 2)
-            break;
-        const Bytes payload = file.subspan(pos + 4, length - 2);
+    detail::forEachJpegSegment(file, [&](std::uint8_t marker, Bytes payload) {
         if (marker == 0xE1 && startsWith(payload, std::string_view("Exif\0\0", 6))) {
             if (found.exif.empty())
                 found.exif = exifBlock(payload.subspan(6));
@@ -153,8 +137,8 @@ ImageMetadata fromJpeg(Bytes file) {
         } else if (marker == 0xE2 && startsWith(payload, kIccId)) {
             icc.add(payload.subspan(kIccId.size()));
         }
-        pos += 2 + length;
-    }
+        return true;
+    });
     found.icc = icc.profile();
     return found;
 }

@@ -2,21 +2,14 @@
 // bytes: it must either decode a whole image within the limits or throw DecodeError with a
 // kind.
 #include "conversion/formats/tiff_codec.h"
-#include "formats/decode_limits.h"
-
-#include <cstddef>
-#include <cstdint>
+#include "decode_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    try {
+    pixmorrow::fuzzing::decodeOrFailWithAKind([&] {
         const auto image = pixmorrow::decodeTiff(pixmorrow::formats::Bytes(data, size));
         if (image.bgra.size() != std::size_t{image.width} * image.height * 4 ||
             !pixmorrow::formats::withinLimits(image.width, image.height))
             __builtin_trap();
-    } catch (const pixmorrow::formats::DecodeError& e) {
-        // Every failure says what kind it is.
-        if (e.kind() == pixmorrow::formats::ErrorKind::None)
-            __builtin_trap();
-    }
+    });
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "conversion/run/result_form.h"
 #include "platform/qt_dialogs.h"
 #include "platform/tick_clock.h"
+#include "support/file_contents.h"
 #include "support/permissions_enforced.h"
 #include "support/recording_file_dialogs.h"
 #include "support/recording_shell.h"
@@ -145,9 +146,7 @@ protected:
 
     QString sourceFile(const QString& name, const QByteArray& content) {
         const QString path = work.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        testing::writeFile(path, content);
         return path;
     }
 

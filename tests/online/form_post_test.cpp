@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace pixmorrow {
@@ -27,6 +28,36 @@ std::map<QString, QString> echoed(const QString& reply) {
     }
     return values;
 }
+
+// An exchange the echo page answered, over `scheme`, after a failed secure attempt or not.
+void expectEchoed(const ExchangeResult& result, bool secureFailed, const QString& scheme,
+                  const QString& body) {
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.secureFailed, secureFailed);
+    EXPECT_EQ(echoed(result.reply)["scheme"], scheme);
+    EXPECT_EQ(echoed(result.reply)["body"], body);
+}
+
+// A TLS server whose certificate the test authority signed, and a poster that trusts that
+// authority only.
+class TrustedServer {
+public:
+    void start() {
+        ASSERT_TRUE(certificates_.ok());
+        server_.emplace(certificates_.certFile(), certificates_.keyFile());
+        ASSERT_NE(server_->port(), 0);
+        CurlFormPoster::Options options;
+        options.caFile = certificates_.caFile();
+        poster_.emplace(options);
+    }
+    ServiceServer& server() { return *server_; }
+    CurlFormPoster& poster() { return *poster_; }
+
+private:
+    TestCertificates certificates_;
+    std::optional<ServiceServer> server_;
+    std::optional<CurlFormPoster> poster_;
+};
 
 TEST(FormPost, SendsTheFieldsUrlEncodedInTheCallersOrderWithConnectionClose) {
     ServiceServer server;
@@ -48,19 +79,13 @@ TEST(FormPost, SendsTheFieldsUrlEncodedInTheCallersOrderWithConnectionClose) {
 }
 
 TEST(FormPost, SecureAttemptSucceedsAgainstATrustedAuthority) {
-    TestCertificates certificates;
-    ASSERT_TRUE(certificates.ok());
-    ServiceServer server(certificates.certFile(), certificates.keyFile());
-    ASSERT_NE(server.port(), 0);
-    CurlFormPoster::Options options;
-    options.caFile = certificates.caFile();
-    CurlFormPoster poster(options);
+    TrustedServer trusted;
+    ASSERT_NO_FATAL_FAILURE(trusted.start());
+    ServiceServer& server = trusted.server();
+    CurlFormPoster& poster = trusted.poster();
     const ExchangeResult result =
         exchangeWithService(poster, server.host(), "/echo", {{"cmd", "check"}}, 5000);
-    EXPECT_TRUE(result.ok);
-    EXPECT_FALSE(result.secureFailed);
-    EXPECT_EQ(echoed(result.reply)["scheme"], "https");
-    EXPECT_EQ(echoed(result.reply)["body"], "cmd=check");
+    expectEchoed(result, false, "https", "cmd=check");
 }
 
 // The secure attempt fails and the plain retry on the same host answers: an untrusted
@@ -75,10 +100,7 @@ TEST(FormPost, AFailedSecureAttemptIsRetriedOverPlainHttp) {
         CurlFormPoster poster;  // the system's authorities only
         const ExchangeResult result =
             exchangeWithService(poster, server->host(), "/echo", {{"cmd", "feedback"}}, 5000);
-        EXPECT_TRUE(result.secureFailed);
-        EXPECT_TRUE(result.ok);
-        EXPECT_EQ(echoed(result.reply)["scheme"], "http");
-        EXPECT_EQ(echoed(result.reply)["body"], "cmd=feedback");
+        expectEchoed(result, true, "http", "cmd=feedback");
     }
 }
 
@@ -93,13 +115,10 @@ TEST(FormPost, NothingListeningFailsBothAttempts) {
 }
 
 TEST(FormPost, RedirectsAreFollowedOnTheSecureRoadOnly) {
-    TestCertificates certificates;
-    ASSERT_TRUE(certificates.ok());
-    ServiceServer server(certificates.certFile(), certificates.keyFile());
-    ASSERT_NE(server.port(), 0);
-    CurlFormPoster::Options options;
-    options.caFile = certificates.caFile();
-    CurlFormPoster poster(options);
+    TrustedServer trusted;
+    ASSERT_NO_FATAL_FAILURE(trusted.start());
+    ServiceServer& server = trusted.server();
+    CurlFormPoster& poster = trusted.poster();
     // Five redirects end at the echo page (a 302 turns the post into a GET, as browsers do).
     const auto values =
         echoed(poster.PostForm(server.url("https", "/redirect/5"), {{"a", "1"}}, 5000));
@@ -112,13 +131,10 @@ TEST(FormPost, RedirectsAreFollowedOnTheSecureRoadOnly) {
 }
 
 TEST(FormPost, AnErrorStatusIsAReplyOnTheSecureRoadAndAFailureOnThePlainOne) {
-    TestCertificates certificates;
-    ASSERT_TRUE(certificates.ok());
-    ServiceServer server(certificates.certFile(), certificates.keyFile());
-    ASSERT_NE(server.port(), 0);
-    CurlFormPoster::Options options;
-    options.caFile = certificates.caFile();
-    CurlFormPoster poster(options);
+    TrustedServer trusted;
+    ASSERT_NO_FATAL_FAILURE(trusted.start());
+    ServiceServer& server = trusted.server();
+    CurlFormPoster& poster = trusted.poster();
     for (int status : {404, 500}) {
         const QString path = QStringLiteral("/status/%1").arg(status);
         EXPECT_EQ(poster.PostForm(server.url("HTTPS", path), {}, 5000),

@@ -2,6 +2,7 @@
 // interlace, filter choice and transparency, and on damaged files.
 #include "formats/readers.h"
 #include "formats/test_support.h"
+#include "support/libpng_bgra.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -13,6 +14,7 @@
 namespace pixmorrow::formats {
 namespace {
 
+using pixmorrow::testing::readWithLibpng;
 using testing::firstDifference;
 
 struct PngCase {
@@ -130,51 +132,6 @@ std::vector<std::uint8_t> writeWithLibpng(const PngCase& c, std::uint32_t width,
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return file;
-}
-
-struct ReadState {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t pos;
-};
-
-void readData(png_structp png, png_bytep out, png_size_t length) {
-    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
-    if (state->size - state->pos < length)
-        png_error(png, "truncated");
-    std::memcpy(out, state->data + state->pos, length);
-    state->pos += length;
-}
-
-// libpng's reading as straight BGRA, 16-bit samples cut to their high byte.
-std::vector<std::uint8_t> readWithLibpng(const std::vector<std::uint8_t>& file,
-                                         std::uint32_t& width, std::uint32_t& height) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<std::uint8_t> pixels;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        throw std::runtime_error("libpng read failed");
-    }
-    ReadState state{file.data(), file.size(), 0};
-    png_set_read_fn(png, &state, readData);
-    png_read_info(png, info);
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    width = png_get_image_width(png, info);
-    height = png_get_image_height(png, info);
-    pixels.resize(std::size_t{width} * height * 4);
-    std::vector<png_bytep> pointers;
-    for (std::uint32_t y = 0; y < height; ++y)
-        pointers.push_back(pixels.data() + std::size_t{y} * width * 4);
-    png_read_image(png, pointers.data());
-    png_destroy_read_struct(&png, &info, nullptr);
-    return pixels;
 }
 
 std::vector<PngCase> allCases() {

@@ -200,6 +200,38 @@ protected:
         return outcome;
     }
 
+    // The frames of the files `names` of `folder`, by path, as the reference tool reads them.
+    // WMP outputs are checked through the reference JPEG XR decoder, into copies in the work
+    // folder whose names start with `prefix`; `decodedFrom` maps each decoded copy to its
+    // output.
+    QMap<QString, std::vector<Frame>> identifyOutputs(const QDir& folder, const QStringList& names,
+                                                      const QString& type, const QString& prefix,
+                                                      QMap<QString, QString>& decodedFrom) {
+        QStringList toIdentify;
+        for (const QString& name : names) {
+            const QString path = folder.filePath(name);
+            if (type == QStringLiteral("WMP")) {
+                const QString stem = work.path() + u'/' + prefix + name;
+                const QString copy = stem + QStringLiteral(".jxr");
+                const QString bmp = stem + QStringLiteral(".bmp");
+                QFile::copy(path, copy);
+                int code = -1;
+                runProgram(QStringLiteral("JxrDecApp"),
+                           {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
+                EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
+                decodedFrom[bmp] = path;
+                toIdentify << bmp;
+            } else {
+                toIdentify << path;
+            }
+        }
+        QMap<QString, std::vector<Frame>> identified;
+        const auto raw = identifyAll(toIdentify);
+        for (auto it = raw.begin(); it != raw.end(); ++it)
+            identified[decodedFrom.value(it.key(), it.key())] = it.value();
+        return identified;
+    }
+
     QTemporaryDir work;
     const std::vector<Kind> kinds = kindsOfTheTable();
 };
@@ -306,6 +338,28 @@ bool hasAnimationControl(const QString& path) {
     return false;
 }
 
+// The output of `kind` as `type` keeps, drops or puts on white its transparency, and keeps its
+// frames, as the route it took does.
+void expectTransparencyAndFrames(const Kind& kind, const QString& type, const QString& output,
+                                 const std::vector<Frame>& frames) {
+    const Frame& first = frames.front();
+    const bool transparent = first.cornerAlpha < 0.5;
+    if (keepsTransparency(kind, type)) {
+        EXPECT_TRUE(transparent) << "transparency lost";
+    } else if (!canHoldTransparency(type)) {
+        EXPECT_FALSE(transparent);
+    }
+    if (putOnWhite(kind, type)) {
+        EXPECT_FALSE(transparent);
+        EXPECT_GT(first.cornerRed, 0.9) << "transparent parts not put on white";
+    }
+    if (keepsFrames(kind, type)) {
+        const int count = type == QStringLiteral("APNG") ? pngFrameCount(output)
+                                                         : static_cast<int>(frames.size());
+        EXPECT_GE(count, 2) << "frames lost";
+    }
+}
+
 TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
     const QString type = QString::fromStdString(GetParam());
     const QString extension = outputExtension(type);
@@ -329,36 +383,13 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
             EXPECT_FALSE(name.startsWith(u'.')) << "temporary output left: " << name.toStdString();
         }
 
-        // WMP outputs are checked through the reference JPEG XR decoder.
         QMap<QString, QString> decodedFrom;
-        QStringList toIdentify;
-        for (const QString& name : written) {
-            const QString path = folder.filePath(name);
-            if (type == QStringLiteral("WMP")) {
-                const QString stem =
-                    work.path() + u'/' +
-                    (grayscale ? QStringLiteral("gray-") : QStringLiteral("plain-")) + name;
-                const QString copy = stem + QStringLiteral(".jxr");
-                const QString bmp = stem + QStringLiteral(".bmp");
-                QFile::copy(path, copy);
-                int code = -1;
-                runProgram(QStringLiteral("JxrDecApp"),
-                           {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
-                EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
-                decodedFrom[bmp] = path;
-                toIdentify << bmp;
-            } else {
-                toIdentify << path;
-            }
-        }
+        QMap<QString, std::vector<Frame>> identified = identifyOutputs(
+            folder, written, type, grayscale ? QStringLiteral("gray-") : QStringLiteral("plain-"),
+            decodedFrom);
         const auto identifiedPath = [&](const QString& path) {
             return decodedFrom.key(path, path);
         };
-        QMap<QString, std::vector<Frame>> identified;
-        const auto raw = identifyAll(toIdentify);
-        for (auto it = raw.begin(); it != raw.end(); ++it) {
-            identified[decodedFrom.value(it.key(), it.key())] = it.value();
-        }
 
         for (const Kind& kind : kinds) {
             const QString name = kindName(kind);
@@ -409,21 +440,7 @@ TEST_P(ConversionMatrix, EveryKindBecomesAFaithfulOutput) {
                 }
             }
 
-            const bool transparent = first.cornerAlpha < 0.5;
-            if (keepsTransparency(kind, type)) {
-                EXPECT_TRUE(transparent) << "transparency lost";
-            } else if (!canHoldTransparency(type)) {
-                EXPECT_FALSE(transparent);
-            }
-            if (putOnWhite(kind, type)) {
-                EXPECT_FALSE(transparent);
-                EXPECT_GT(first.cornerRed, 0.9) << "transparent parts not put on white";
-            }
-            if (keepsFrames(kind, type)) {
-                const int count = type == QStringLiteral("APNG") ? pngFrameCount(output)
-                                                                 : static_cast<int>(frames.size());
-                EXPECT_GE(count, 2) << "frames lost";
-            }
+            expectTransparencyAndFrames(kind, type, output, frames);
         }
     }
 }
@@ -540,29 +557,10 @@ TEST_P(ConversionMatrix, EveryKindIsResizedOnEveryRoute) {
     EXPECT_EQ(outcome.totals->convertedCount, std::ssize(kinds));
     EXPECT_EQ(outcome.settingsLeft, QStringList()) << "intermediate files left behind";
     const QDir folder(outcome.folder);
-    QStringList toIdentify;
     QMap<QString, QString> decodedFrom;
-    for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
-        const QString path = folder.filePath(name);
-        if (type == QStringLiteral("WMP")) {
-            const QString copy =
-                work.path() + QStringLiteral("/resized-") + name + QStringLiteral(".jxr");
-            const QString bmp = copy + QStringLiteral(".bmp");
-            QFile::copy(path, copy);
-            int code = -1;
-            runProgram(QStringLiteral("JxrDecApp"),
-                       {QStringLiteral("-i"), copy, QStringLiteral("-o"), bmp}, &code);
-            EXPECT_EQ(code, 0) << "JxrDecApp cannot read " << name.toStdString();
-            decodedFrom[bmp] = path;
-            toIdentify << bmp;
-        } else {
-            toIdentify << path;
-        }
-    }
-    QMap<QString, std::vector<Frame>> identified;
-    const auto raw = identifyAll(toIdentify);
-    for (auto it = raw.begin(); it != raw.end(); ++it)
-        identified[decodedFrom.value(it.key(), it.key())] = it.value();
+    QMap<QString, std::vector<Frame>> identified =
+        identifyOutputs(folder, folder.entryList(QDir::Files, QDir::Name), type,
+                        QStringLiteral("resized-"), decodedFrom);
     for (const Kind& kind : kinds) {
         const QString name = kindName(kind);
         SCOPED_TRACE(QStringLiteral("%1 to %2 resized").arg(kind.file, type).toStdString());
@@ -581,21 +579,7 @@ TEST_P(ConversionMatrix, EveryKindIsResizedOnEveryRoute) {
         const QString decoded = decodedFrom.key(output, output);
         for (const double saturation : saturations(decoded))
             EXPECT_GT(saturation, 0.5) << "colours lost";
-        const bool transparent = first.cornerAlpha < 0.5;
-        if (keepsTransparency(kind, type)) {
-            EXPECT_TRUE(transparent) << "transparency lost";
-        } else if (!canHoldTransparency(type)) {
-            EXPECT_FALSE(transparent);
-        }
-        if (putOnWhite(kind, type)) {
-            EXPECT_FALSE(transparent);
-            EXPECT_GT(first.cornerRed, 0.9) << "transparent parts not put on white";
-        }
-        if (keepsFrames(kind, type)) {
-            const int count = type == QStringLiteral("APNG") ? pngFrameCount(output)
-                                                             : static_cast<int>(frames.size());
-            EXPECT_GE(count, 2) << "frames lost";
-        }
+        expectTransparencyAndFrames(kind, type, output, frames);
     }
 }
 

@@ -23,7 +23,6 @@ namespace pixmorrow {
 namespace {
 
 using testing::builtProgramFolder;
-using testing::NullReporter;
 using testing::RecordingDialogs;
 using testing::runProgram;
 using testing::saturations;
@@ -86,20 +85,8 @@ std::vector<QByteArray> iconBlobs(const QString& path) {
     return blobs;
 }
 
-class IconOutput : public ::testing::Test {
+class IconOutput : public testing::RouteRunTest {
 protected:
-    static void SetUpTestSuite() {
-        if (!CodecLibrary::isLoaded())
-            CodecLibrary::loadAtStart(builtProgramFolder());
-    }
-
-    void SetUp() override {
-        // scripts/install-deps installs it: a missing tool is a broken set-up, not a skip.
-        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
-            << "ImageMagick is not installed (scripts/install-deps)";
-        ASSERT_TRUE(work.isValid());
-    }
-
     // A picture made by the reference tool.
     QString make(const QString& name, const QStringList& arguments) {
         const QString path = work.filePath(name);
@@ -123,14 +110,7 @@ protected:
     QString toIcon(const QString& source, bool grayscale) {
         const QString folder =
             work.filePath(grayscale ? QStringLiteral("gray") : QStringLiteral("colour"));
-        const QString settings = work.filePath(QStringLiteral("settings/"));
-        QDir().mkpath(settings);
-        NullReporter reporter;
-        SteadyTickClock clock;
-        ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
-        ConversionRun conversion(dialogs, reporter, clock, engine.converter());
-        const auto totals =
-            conversion.run({source}, {QStringLiteral("ICO"), 80, grayscale, folder});
+        const auto totals = runOnce({source}, {QStringLiteral("ICO"), 80, grayscale, folder});
         EXPECT_TRUE(totals && totals->convertedCount == 1);
         EXPECT_TRUE(dialogs.messages.empty());
         return folder + u'/' + QFileInfo(source).completeBaseName() + QStringLiteral(".ico");
@@ -145,10 +125,6 @@ protected:
         EXPECT_EQ(code, 0);
         return path;
     }
-
-    QTemporaryDir work;
-    RecordingDialogs dialogs;
-    CommandLog log;
 };
 
 // Each square holds the whole picture, as wide as the square, as high as the aspect ratio

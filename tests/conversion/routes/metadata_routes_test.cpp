@@ -26,19 +26,8 @@ namespace pixmorrow {
 namespace {
 
 using testing::builtProgramFolder;
-using testing::NullReporter;
 using testing::RecordingDialogs;
-
-QByteArray runForBytes(const QString& program, const QStringList& arguments,
-                       int* exitCode = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, arguments);
-    process.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return process.readAllStandardOutput();
-}
+using testing::runForBytes;
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -55,11 +44,10 @@ QString tagOf(const QString& path, const QString& tag) {
         .trimmed();
 }
 
-class MetadataRoutes : public ::testing::Test {
+class MetadataRoutes : public testing::RouteRunTest {
 protected:
     static void SetUpTestSuite() {
-        if (!CodecLibrary::isLoaded())
-            CodecLibrary::loadAtStart(builtProgramFolder());
+        RouteRunTest::SetUpTestSuite();
         sources = std::make_unique<QTemporaryDir>();
         makeSources(sources->path());
     }
@@ -137,15 +125,9 @@ protected:
                     bool grayscale = false) {
         const QString folder = work.filePath(QString::number(++runs));
         QDir().mkpath(folder);
-        const QString settings = work.filePath(QStringLiteral("settings/"));
-        QDir().mkpath(settings);
-        NullReporter reporter;
-        SteadyTickClock clock;
-        ConversionEngine engine({builtProgramFolder(), settings, dialogs, log});
-        ConversionRun conversion(dialogs, reporter, clock, engine.converter());
         ConversionOptions options{type, 80, grayscale, folder};
         options.keepMetadata = keepMetadata;
-        const auto totals = conversion.run({source(name)}, options);
+        const auto totals = runOnce({source(name)}, options);
         EXPECT_TRUE(totals && totals->convertedCount == 1)
             << name.toStdString() << " to " << type.toStdString();
         EXPECT_TRUE(dialogs.messages.empty()) << name.toStdString() << " to " << type.toStdString();
@@ -155,9 +137,6 @@ protected:
 
     static inline std::unique_ptr<QTemporaryDir> sources;
     static inline bool made = false;
-    QTemporaryDir work;
-    RecordingDialogs dialogs;
-    CommandLog log;
     int runs = 0;
 };
 

@@ -26,16 +26,10 @@ using testing::NullReporter;
 using testing::RecordingDialogs;
 using testing::runProgram;
 
-class ToolRoutePaths : public ::testing::Test {
+class ToolRoutePaths : public testing::RouteRunTest {
 protected:
-    static void SetUpTestSuite() {
-        if (!CodecLibrary::isLoaded())
-            CodecLibrary::loadAtStart(builtProgramFolder());
-    }
     void SetUp() override {
-        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
-            << "ImageMagick is not installed (scripts/install-deps)";
-        ASSERT_TRUE(work.isValid());
+        ASSERT_NO_FATAL_FAILURE(RouteRunTest::SetUp());
         ASSERT_TRUE(QDir().mkpath(settings()));
         previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(work.path()));
@@ -64,10 +58,7 @@ protected:
         return run.run(sources, {type, 80, false, destination});
     }
 
-    QTemporaryDir work;
     QString previous;
-    RecordingDialogs dialogs;
-    CommandLog log;
 };
 
 TEST_F(ToolRoutePaths, RelativeSourcesAndDestinationsWorkOnEveryToolRoute) {

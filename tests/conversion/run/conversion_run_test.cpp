@@ -5,6 +5,7 @@
 #include "formats/readers.h"
 #include "platform/error.h"
 #include "support/fake_clock.h"
+#include "support/file_contents.h"
 #include "support/permissions_enforced.h"
 #include "support/recording_dialogs.h"
 #include "support/scoped_move_seam.h"
@@ -27,20 +28,9 @@ namespace pixmorrow {
 namespace {
 
 using testing::FakeClock;
+using testing::readFile;
 using testing::RecordingDialogs;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
+using testing::writeFile;
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);

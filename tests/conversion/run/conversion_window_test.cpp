@@ -1,5 +1,6 @@
 #include "app/app_form_fixture.h"
 #include "conversion/run/result_form.h"
+#include "support/file_contents.h"
 #include "support/keyboard_walk.h"
 
 #include <QAccessible>
@@ -41,9 +42,7 @@ protected:
     }
     QString sourceFile(const QString& name, const QByteArray& content) {
         const QString path = work.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        testing::writeFile(path, content);
         return path;
     }
 

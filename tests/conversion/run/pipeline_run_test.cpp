@@ -11,6 +11,7 @@
 #include "formats/decode_limits.h"
 #include "platform/error.h"
 #include "support/fake_clock.h"
+#include "support/file_contents.h"
 #include "support/recording_dialogs.h"
 
 #include <QDir>
@@ -35,23 +36,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::FakeClock;
+using testing::readFile;
 using testing::RecordingDialogs;
+using testing::writeFile;
 
 // Long enough for any machine; a wait that takes this long has failed.
 constexpr auto kGenerous = 20s;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(

@@ -178,6 +178,9 @@ void testHooks(const std::vector<std::string>& arguments) {
     if (crash) {
         std::fputs("about to crash\n", stderr);
         std::fflush(stderr);
+        // The default action, so the parent sees the signal itself even where a sanitizer
+        // has put its own SEGV handler in place.
+        std::signal(SIGSEGV, SIG_DFL);
         std::raise(SIGSEGV);
     }
     if (stubborn)
