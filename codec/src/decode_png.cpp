@@ -46,6 +46,26 @@ std::optional<formats::DecodeError> shortDataError(formats::Bytes bytes, std::ui
     }
 }
 
+// Whether a chunk before the image data claims more bytes than the file has left. libpng
+// only warns that such a chunk is too large and then allocates its claimed length (up to
+// 2 GB for a file of a hundred bytes) before finding the data missing.
+bool chunkBeforeImageDataOverruns(formats::Bytes bytes) {
+    std::size_t at = 8;
+    while (bytes.size() - at >= 8) {
+        const std::uint32_t length =
+            std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+            std::uint32_t{bytes[at + 2]} << 8 | std::uint32_t{bytes[at + 3]};
+        if (std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0 ||
+            std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0)
+            return false;
+        // The chunk's length, type and CRC fields around its data.
+        if (length > bytes.size() - at - 8 || bytes.size() - at - 8 - length < 4)
+            return true;
+        at += std::size_t{length} + 12;
+    }
+    return false;
+}
+
 void readBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* r = static_cast<Reader*>(png_get_io_ptr(png));
     if (length > r->bytes.size() - r->offset) {
@@ -71,6 +91,9 @@ void onWarning(png_structp, png_const_charp) {}
 }  // namespace
 
 formats::DecodedImage decodePng(formats::Bytes bytes) {
+    // libpng would end there too, through the same truncated read; here before it allocates.
+    if (bytes.size() >= 8 && chunkBeforeImageDataOverruns(bytes))
+        throw formats::DecodeError("PNG data is truncated", formats::ErrorKind::Truncated);
     Reader reader{bytes, 0, std::nullopt, statesOversize(bytes)};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, onError, onWarning);
     if (!png)

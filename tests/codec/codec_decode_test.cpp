@@ -342,6 +342,28 @@ TEST_F(CodecDecodeTest, OversizedPicturesAreRefusedBeforeAllocating) {
     }
 }
 
+TEST_F(CodecDecodeTest, ShortPngFilesWhoseChunksClaimGigabytesCostOnlyTheirData) {
+    // A 1 x 1 PNG cut after its header, then a chunk that claims 1.8 GB and holds a few
+    // bytes: libpng would allocate the claimed length before finding the data missing.
+    const QString small = path("one-claim.png");
+    runTool("convert", {"-size", "1x1", "xc:red", small});
+    const QByteArray header = readBytes(small).left(33);  // signature and IHDR
+    for (const char* type : {"tEXt", "iCCP", "zTXt", "prVt"}) {
+        SCOPED_TRACE(type);
+        const QByteArray bytes =
+            header + QByteArray("\x6E\xBA\x51\x25", 4) + type + QByteArray("date:2026-12-10");
+        const ChildWork run = peakOfWorkInChild([&] {
+            return codec().makeImageFromEncodedData(bytes) ? std::string("decoded")
+                                                           : codec().lastError().toStdString();
+        });
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.result, "PNG data is truncated");
+        EXPECT_LT(run.peakKb, 128u * 1024) << "KiB";
+    }
+    // The whole file, its own ancillary chunks and all, still decodes.
+    ASSERT_TRUE(codec().makeImageFromEncodedData(readBytes(small)));
+}
+
 TEST_F(CodecDecodeTest, HostileBytesNeverCrash) {
     const QString png = patternPng();
     std::vector<QByteArray> samples = {readBytes(png)};
